@@ -1,0 +1,39 @@
+// Thumbnails: the size rule that fits an image into a box, and the routine that turns one
+// image file into one JPEG thumbnail file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/error.h"
+
+namespace fotoloom {
+
+// Raised by FitInBox for arithmetic that has no result: "Floating point division by zero"
+// for an image width of 0, "Invalid floating point operation" for 0 / 0 or a size that does
+// not fit a 32-bit integer.
+class EMathError : public Error {
+ public:
+  explicit EMathError(const std::string& message) : Error(message) {}
+};
+
+// Replaces width and height by the size of their thumbnail in a box_width x box_height box.
+// The width goes to the box width first (small images are enlarged); when the height then
+// exceeds the box height, both are scaled down again. The quotients are computed in 80-bit
+// extended precision and every product is truncated, so a result may be one pixel short of
+// the box (97 x 50 in 100 x 100 gives 99 x 51) and a very flat or tall image can give 0 or 1.
+// Raises EMathError (see above); width and height are unchanged then.
+void FitInBox(std::int32_t& width, std::int32_t& height, std::int32_t box_width,
+              std::int32_t box_height);
+
+// Writes a progressive JPEG thumbnail (quality 85, the source's resolution) of the image file
+// source_path into target_path, sized by FitInBox; a JPEG's EXIF orientation is applied
+// first, so the thumbnail is upright. The source is only read.
+// Returns true when the file was written. Returns false for every failure (missing,
+// unreadable or corrupt source, unknown extension, a thumbnail dimension below 2, target not
+// writable); nothing is reported and no new or partial target file is left behind.
+// Throws only std::bad_alloc, when even the small working objects cannot be created.
+bool CreateThumbnail(const std::string& source_path, const std::string& target_path,
+                     std::int32_t box_width, std::int32_t box_height);
+
+}  // namespace fotoloom
