@@ -1,0 +1,92 @@
+// The generation configuration: one process-wide set of values that every page writer and the
+// run read directly, and that the wizard overwrites (all but FirstPage) before each run.
+//
+// Texts are UTF-8 bytes pasted into the pages as they stand. Colours are whatever the caller
+// supplies: the wizard passes "#RRGGBB", the defaults below are colour names. The numbers the
+// writers only paste into attributes (ThumbnailBorder, TableBorder, FontSize) are decimal text.
+//
+// Single GUI thread; no locking.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace fotoloom {
+
+// Sort codes carried by AlbumSettings::SortOrder and applied by the listing (CDir::Sort):
+// 0 listing order, 1/2 name ascending/descending, 3/4 size, 5/6 date.
+using SortCode = int;
+inline constexpr SortCode kSortNone = 0;
+inline constexpr SortCode kSortNameAscending = 1;
+inline constexpr SortCode kSortNameDescending = 2;
+inline constexpr SortCode kSortSizeAscending = 3;
+inline constexpr SortCode kSortSizeDescending = 4;
+inline constexpr SortCode kSortDateAscending = 5;
+inline constexpr SortCode kSortDateDescending = 6;
+
+// ThumbRowsPerFile when the wizard's multiple catalog files are switched off: in practice the
+// index is never split.
+inline constexpr int kSingleFileRows = 1000000;
+
+struct AlbumSettings {
+  // Index page name, relative to the album directory; its stem names numbered index pages.
+  std::string AlbumFileName = "index.html";
+  // The image directory. The run rewrites it in place to end with the path separator.
+  std::string AlbumDirectory = ".";
+  // The data subdirectory's name (no separators). The run rewrites it in place to
+  // AlbumDirectory + name + separator, the data directory's path.
+  std::string ThumbDirectory = "album";
+  bool EraseExistingFiles = false;
+  // Image a thumbnail is made from when the item's own image gives none; a relative path is
+  // taken against the current directory (the album directory during a run).
+  std::string EmptyThumbnail = "empty.jpg";
+  bool GenerateHTMLImages = false;
+  // Characters (not bytes) of the file name shown under a thumbnail; 0 shows nothing.
+  int NameMaxLen = 14;
+  std::string Font;  // empty: no font element
+  bool SlideShow = false;
+  int SlideShowDelay = 0;  // seconds
+  bool ShowFileName = true;
+  bool ShowFileExtension = true;
+  bool ShowFileTime = true;
+  bool ShowFileSize = true;
+  SortCode SortOrder = kSortNone;
+  std::string Previous;
+  std::string Next;
+  std::string Index;
+  int ThumbsPerRow = 6;       // >= 1; a divisor in the run and the table writer
+  int ThumbRowsPerFile = 1;   // >= 1; kSingleFileRows when the index is not split
+  int ThumbGeometryW = 100;   // thumbnail box, pixels
+  int ThumbGeometryH = 100;
+  std::string AlbumName = "My Album";     // empty: no title element
+  std::string HeaderColor = "white";
+  std::string HeaderSize = "h2";
+  std::string AlbumHeader = "New Album";  // empty: no header block
+  std::string AlbumFooter;                // empty: no footer block
+  std::string ThumbnailBorder = "0";
+  std::string TableBorder = "0";
+  std::string FontSize = "2";             // HTML 1..7 scale; navigation uses this + 1
+  std::string TextColor = "white";
+  std::string BgColor = "black";
+  bool UseTableBgColor = false;
+  std::string TableBgColor;
+  // Background files; empty means none. The run's copy step replaces each in place by the
+  // path of its copy in the data directory.
+  std::string BgImage;
+  std::string BgSound;
+  std::string LinkColor;
+  std::string VLinkColor;
+
+  // Result of the last run: index page of the first item (to open in the browser), or empty
+  // when the run had no items. Only the run writes it.
+  std::string FirstPage;
+};
+
+// The process-wide settings. Starts with the defaults above and lives for the whole process.
+AlbumSettings& Album();
+
+// Puts every value, FirstPage included, back to its default. For tests and for a driver that
+// runs several generations without the wizard.
+void ResetAlbumSettings();
+
+}  // namespace fotoloom

@@ -1,0 +1,102 @@
+#include "generation/client_ui.h"
+
+namespace fotoloom {
+
+namespace {
+
+struct ClientState {
+  ProgressBar* bar = nullptr;
+  StatusLabel* label = nullptr;
+  MessagePump* pump = nullptr;
+  bool cancel_requested = false;
+  std::string messages;
+};
+
+ClientState& State() {
+  static ClientState state;
+  return state;
+}
+
+// Bar and label are only ever driven together, so a half-installed target stays silent.
+bool HasBarAndLabel() {
+  const ClientState& s = State();
+  return s.bar != nullptr && s.label != nullptr;
+}
+
+}  // namespace
+
+void SetProgressTarget(ProgressBar* bar, StatusLabel* label, MessagePump* pump) {
+  ClientState& s = State();
+  s.bar = bar;
+  s.label = label;
+  s.pump = pump;
+}
+
+void SetProgressTarget(ProgressTarget* target) { SetProgressTarget(target, target, target); }
+
+void PumpMessages() {
+  if (State().pump != nullptr) State().pump->ProcessMessages();
+}
+
+void SetProgressMax(int max, const std::string& text) {
+  if (HasBarAndLabel()) {
+    State().bar->SetMaximum(max);
+    State().label->SetText(text);
+  }
+  PumpMessages();
+}
+
+void ResetProgress(int max) {
+  if (HasBarAndLabel()) {
+    // Position first: a bar whose old position lies above the new maximum would otherwise
+    // clamp it to that maximum and show a full bar for an instant.
+    State().bar->SetPosition(0);
+    State().bar->SetMinimum(0);
+    State().bar->SetMaximum(max);
+    State().label->SetText("Initializing...");
+  }
+  PumpMessages();
+}
+
+void SetProgressPosition(int position, const std::string& text) {
+  if (HasBarAndLabel()) {
+    State().bar->SetPosition(position);
+    State().label->SetText(text);
+  }
+  PumpMessages();
+}
+
+void ShowStatus(const std::string& text) {
+  if (HasBarAndLabel()) State().label->SetText(text);
+  PumpMessages();
+}
+
+void StepProgress() {
+  if (HasBarAndLabel()) {
+    ProgressBar& bar = *State().bar;
+    bar.SetPosition(bar.Position() + 1);
+    // Read back what the bar shows, so the text never claims more than the bar's maximum.
+    State().label->SetText("Processing: " + std::to_string(bar.Position()) + "/" +
+                           std::to_string(bar.Maximum()));
+  }
+  PumpMessages();
+}
+
+int ProgressMax() { return HasBarAndLabel() ? State().bar->Maximum() : 0; }
+
+void ClearMessages() { State().messages.clear(); }
+
+void AddMessage(const std::string& text) {
+  State().messages += text;
+  State().messages += '\r';
+}
+
+std::string GetMessages() { return State().messages; }
+
+bool CancelRequested() { return State().cancel_requested; }
+
+void SetCancelRequested(bool requested) { State().cancel_requested = requested; }
+
+void ResetClientUI() { State() = ClientState{}; }
+
+}  // namespace fotoloom
