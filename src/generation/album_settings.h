@@ -13,17 +13,6 @@
 
 namespace fotoloom {
 
-// Sort codes carried by AlbumSettings::SortOrder and applied by the listing (CDir::Sort):
-// 0 listing order, 1/2 name ascending/descending, 3/4 size, 5/6 date.
-using SortCode = int;
-inline constexpr SortCode kSortNone = 0;
-inline constexpr SortCode kSortNameAscending = 1;
-inline constexpr SortCode kSortNameDescending = 2;
-inline constexpr SortCode kSortSizeAscending = 3;
-inline constexpr SortCode kSortSizeDescending = 4;
-inline constexpr SortCode kSortDateAscending = 5;
-inline constexpr SortCode kSortDateDescending = 6;
-
 // ThumbRowsPerFile when the wizard's multiple catalog files are switched off: in practice the
 // index is never split.
 inline constexpr int kSingleFileRows = 1000000;
@@ -50,7 +39,7 @@ struct AlbumSettings {
   bool ShowFileExtension = true;
   bool ShowFileTime = true;
   bool ShowFileSize = true;
-  SortCode SortOrder = kSortNone;
+  int SortOrder = 0;  // a SortCode of the listing (files/dir.h); 0 keeps the listing order
   std::string Previous;
   std::string Next;
   std::string Index;
