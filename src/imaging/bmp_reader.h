@@ -1,0 +1,27 @@
+// Reader of Windows bitmap files (.bmp).
+//
+// Accepts the 12-byte (OS/2 1.x), 40-, 108- and 124-byte headers; 1, 4, 8, 16, 24 and 32 bits
+// per pixel; bottom-up and top-down rows; BI_BITFIELDS masks for 16 and 32 bits; RLE8 and
+// RLE4. 1-, 4- and 8-bit files keep their colour table (a used-colour count of 0 means
+// 2^bits); 16-, 32-bit and run-length files are delivered as 24-bit true colour. Anything
+// else is refused with an error, never read past the data.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <istream>
+#include <string>
+
+#include "imaging/dib_graphic.h"
+
+namespace fotoloom {
+
+// Raises EInvalidGraphic "Bitmap image is not valid" for malformed or truncated data,
+// EPixwellError "Unsupported compression" / "Unsupported bit count" for unsupported kinds
+// and "CreateDibSection failed" for oversized images.
+TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size);
+TBitmap ReadBitmap(std::istream& stream);
+// Reads a .bmp file straight into an image.
+void LoadBitmapFile(const std::string& fileName, TDibGraphic& image);
+
+}  // namespace fotoloom

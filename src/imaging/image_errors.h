@@ -1,0 +1,35 @@
+// Errors raised by the imaging classes. Each carries its final message. The three library
+// errors are siblings: a JPEG or PNG failure is not an EPixwellError.
+#pragma once
+
+#include <string>
+
+#include "platform/error.h"
+
+namespace fotoloom {
+
+// General error of the image model: invalid formats, failed allocations, refused operations.
+class EPixwellError : public Error {
+ public:
+  explicit EPixwellError(const std::string& message) : Error(message) {}
+};
+
+// JPEG reading and writing, including every fatal message of libjpeg, unchanged.
+class EJpegError : public Error {
+ public:
+  explicit EJpegError(const std::string& message) : Error(message) {}
+};
+
+// PNG reading, including every error message of libpng, unchanged.
+class EPNGError : public Error {
+ public:
+  explicit EPNGError(const std::string& message) : Error(message) {}
+};
+
+// A file the picture loader cannot turn into a graphic: unknown extension, unusable bitmap.
+class EInvalidGraphic : public Error {
+ public:
+  explicit EInvalidGraphic(const std::string& message) : Error(message) {}
+};
+
+}  // namespace fotoloom

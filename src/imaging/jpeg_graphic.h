@@ -1,0 +1,51 @@
+// JPEG files through libjpeg: reading into the image model and writing JFIF files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <istream>
+#include <ostream>
+#include <string>
+
+#include "imaging/dib_graphic.h"
+
+namespace fotoloom {
+
+class TJpegGraphic : public TDibGraphic {
+ public:
+  // Reads one image, replacing the content. Gray files give ifGray256, all others
+  // ifColor16M. Raises EJpegError with libjpeg's own message on a fatal error (CMYK files
+  // fail this way); recoverable data errors are counted in WarningCount() and decoding goes
+  // on. The content is undefined after a failure.
+  void LoadFromStream(std::istream& stream);
+  void LoadFromMemory(const std::uint8_t* data, std::size_t size);
+  // Raises the file-open error when the file cannot be opened.
+  void LoadFromFile(const std::string& fileName);
+
+  // Writes a JFIF file with the image's resolution in dots per inch. Raises EJpegError
+  // "JPEG image must be gray scale or true color" for any other format, before writing.
+  void SaveToStream(std::ostream& stream) const;
+  // Creates (or replaces) the file first; a failed encode leaves it behind, closed.
+  void SaveToFile(const std::string& fileName) const;
+
+  int Quality() const { return quality_; }
+  void SetQuality(int quality);  // clamped to 1..100
+  bool Progressive() const { return progressive_; }
+  void SetProgressive(bool on) { progressive_ = on; }
+  bool OptimizeHuffman() const { return optimizeHuffman_; }
+  void SetOptimizeHuffman(bool on) { optimizeHuffman_ = on; }
+
+  // From the last read: EXIF orientation 1..8 (1 when the file has none or it is unusable),
+  // and the number of libjpeg warnings. Apply the orientation with ApplyExifOrientation.
+  int ExifOrientation() const { return exifOrientation_; }
+  int WarningCount() const { return warningCount_; }
+
+ private:
+  int quality_ = 80;
+  bool progressive_ = false;
+  bool optimizeHuffman_ = false;
+  int exifOrientation_ = 1;
+  int warningCount_ = 0;
+};
+
+}  // namespace fotoloom

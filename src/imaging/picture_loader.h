@@ -1,0 +1,21 @@
+// Loading a picture file by the reader its extension names.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "imaging/dib_graphic.h"
+
+namespace fotoloom {
+
+// Reader description for an extension (without dot, case ignored): "Bitmaps", "JPEG",
+// "Portable Network Graphic"; empty when none is registered.
+std::string PictureFileDescription(const std::string& extension);
+
+// Reads the file with the reader its extension selects (bmp, jpg, jpeg, png; case ignored).
+// .jpg/.jpeg give a TJpegGraphic (see ExifOrientation), .png a TPngGraphic, .bmp a plain
+// TDibGraphic. Raises EInvalidGraphic "Unknown picture file extension (.ext)" for others,
+// the file-open error for unreadable files and the reader's errors for bad data.
+std::unique_ptr<TDibGraphic> LoadPicture(const std::string& fileName);
+
+}  // namespace fotoloom

@@ -1,0 +1,35 @@
+// PNG files through libpng, read into the image model.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <istream>
+#include <string>
+
+#include "imaging/dib_graphic.h"
+
+namespace fotoloom {
+
+// Receives libpng's warnings; reading goes on after it returns. The window shows a box, a
+// terminal run prints, tests record. Without a handler, warnings go to standard error.
+using PngWarningHandler = std::function<void(const std::string& message)>;
+// Installs handler (an empty one restores the default) and returns the previous one.
+PngWarningHandler SetPngWarningHandler(PngWarningHandler handler);
+
+class TPngGraphic : public TDibGraphic {
+ public:
+  // Reads one image, replacing the content. Alpha and transparency are composited onto the
+  // file's bKGD colour or BackgroundColor; 16-bit samples are reduced to 8; gamma is
+  // corrected to a 2.2 display unless the file is sRGB. Raises EPNGError with libpng's
+  // message or "PNG file is not valid or corrupted" etc. Content undefined after a failure.
+  void LoadFromStream(std::istream& stream);
+  void LoadFromMemory(const std::uint8_t* data, std::size_t size);
+  void LoadFromFile(const std::string& fileName);
+
+  double FileGamma = 0.5;          // set by reading: the file's gAMA, else 0.5
+  TColor BackgroundColor = 0;      // behind transparent pixels when the file has no bKGD
+  bool IgnoreFileBackground = false;
+};
+
+}  // namespace fotoloom
