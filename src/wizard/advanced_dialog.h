@@ -1,0 +1,96 @@
+// The advanced settings dialog's logic: eight values that the wizard pages do not show (data
+// directory name and its cleaning, the alternative thumbnail image, the slide show and its
+// delay, the three navigation texts of the image pages).
+//
+// The dialog keeps its own accepted copy of the eight values apart from what its fields show.
+// The settings file and the transfer to the album settings use only the kept copy; the
+// fields change the kept copy only through "&OK" with valid fields (AcceptAdvanced). After
+// "&Cancel" the fields keep what the user typed, and the next showing presents it again.
+#pragma once
+
+#include <string>
+
+#include "wizard/wizard_model.h"
+#include "wizard/wizard_ui.h"
+
+namespace fotoloom {
+
+inline constexpr char kAdvancedHelpTopic[] = "ADVANCED_SETTINGS";
+inline constexpr char kEmptyThumbnailFilter[] =
+    "All supported files |*.jpg; *.jpeg; *.bmp; *.gif; *.jpe|"
+    "JPEG images (*.jpg, *.jpeg, *.jpe)|*.jpg;*.jpeg;*.jpe|"
+    "Bitmap images (*.bmp)|*.bmp|GIF images (*.gif)|*.gif";
+
+inline constexpr char kThumbDirectoryNameWarning[] =
+    "Thumbnail directory name contains characters which are not suggested !\r"
+    "Please enter correct name without special characters before continue.";
+inline constexpr char kEmptyThumbDirectoryWarning[] =
+    "Thumbnail directory cannot be left empty !\r"
+    "Please enter thumbnail directory before continue.";
+inline constexpr char kAlternativeImageWarning[] =
+    "Selected image for alternative thumbnail source does not exist !\r"
+    "Please select correct source image before continue.";
+
+// The kept (accepted) values, in the dialog's order.
+struct AdvancedValues {
+  std::string ThumbDirectory;
+  CheckState EraseExistingFiles = CheckState::kUnchecked;
+  std::string EmptyThumbnail;
+  CheckState SlideShow = CheckState::kUnchecked;
+  int SlideShowDelay = 0;  // seconds, as stored: not brought into the field's range
+  std::string Previous;
+  std::string Next;
+  std::string Index;
+};
+
+class AdvancedDialog {
+ public:
+  // executable_directory ends with a separator; help_file is what "&Help" opens.
+  AdvancedDialog(WizardUi& ui, std::string executable_directory, std::string help_file);
+  AdvancedDialog(const AdvancedDialog&) = delete;
+  AdvancedDialog& operator=(const AdvancedDialog&) = delete;
+
+  AdvancedDialogModel& fields() { return fields_; }
+  const AdvancedDialogModel& fields() const { return fields_; }
+  const AdvancedValues& kept() const { return kept_; }
+
+  // Setters used when page 6 is loaded: each stores its argument as the kept value and shows
+  // it in the field (which may run the field's click handler).
+  void SetThumbDirectory(const std::string& value);
+  void SetEraseExistingFiles(CheckState value);
+  void SetEmptyThumbnail(const std::string& value);
+  void SetSlideShow(CheckState value);   // then SlideDelayRule()
+  void SetSlideShowDelay(int value);     // kept unchanged; the field shows it in 1..10000
+  void SetPrevious(const std::string& value);
+  void SetNext(const std::string& value);
+  void SetIndex(const std::string& value);
+
+  // Checks the fields as they show now, one warning per problem, in this order: the data
+  // directory's name (not a suggested name, which includes names made only of dots, or
+  // empty), then the alternative image (no such file, an empty field included). Both run.
+  bool ValidateAdvanced();
+  // Copies every field into its kept value.
+  void AcceptAdvanced();
+  // The delay field is enabled exactly when the slide-show box is checked.
+  void SlideDelayRule();
+
+  // Handlers.
+  // "&OK": true when the fields were valid and are now kept, and the dialog should close;
+  // false keeps it open (the warnings have been shown).
+  bool btnOKClick();
+  // "&Cancel", Esc, the title-bar button: nothing changes, neither kept values nor fields.
+  void btnCancelClick() {}
+  void btnBrowseEmptyThumbnailClick();
+  void chkboxSlideShowClick() { SlideDelayRule(); }
+  void btnHelpClick();
+  void btnAboutClick();
+
+ private:
+  WizardUi& ui_;
+  std::string executable_directory_;
+  std::string help_file_;
+  AdvancedDialogModel fields_;
+  AdvancedValues kept_;
+};
+
+}  // namespace fotoloom

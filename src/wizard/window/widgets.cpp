@@ -1,0 +1,88 @@
+#include "wizard/window/widgets.h"
+
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace fotoloom {
+
+NumberSpin::NumberSpin(int minimum, int maximum, QWidget* parent) : QSpinBox(parent) {
+  setRange(minimum, maximum);
+  setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+  setKeyboardTracking(false);
+}
+
+// Any optional sign followed by digits may be typed; an out-of-range number is only brought
+// into range when the field is left, so the user can type over the current value freely.
+QValidator::State NumberSpin::validate(QString& input, int& /*pos*/) const {
+  QString text = input.trimmed();
+  if (text.isEmpty() || text == "-" || text == "+") return QValidator::Intermediate;
+  bool ok = false;
+  const qlonglong number = text.toLongLong(&ok);
+  if (!ok) return QValidator::Invalid;
+  return number >= minimum() && number <= maximum() ? QValidator::Acceptable
+                                                    : QValidator::Intermediate;
+}
+
+void NumberSpin::fixup(QString& input) const { input = QString::number(Clamp(input)); }
+
+int NumberSpin::valueFromText(const QString& text) const { return Clamp(text); }
+
+int NumberSpin::Clamp(const QString& text) const {
+  bool ok = false;
+  const qlonglong number = text.trimmed().toLongLong(&ok);
+  if (!ok) return minimum();
+  return static_cast<int>(std::clamp<qlonglong>(number, minimum(), maximum()));
+}
+
+QColor BgrToQColor(int bgr) {
+  return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+int QColorToBgr(const QColor& color) {
+  return color.red() | (color.green() << 8) | (color.blue() << 16);
+}
+
+SwatchEdit::SwatchEdit(QWidget* parent) : QLineEdit(parent) {
+  setEnabled(false);
+  setReadOnly(true);
+  setFixedSize(25, 21);
+  setFocusPolicy(Qt::NoFocus);
+  SetColor(0);
+}
+
+void SwatchEdit::SetColor(int bgr) {
+  if (bgr == color_) return;
+  color_ = bgr;
+  setStyleSheet(QString("QLineEdit { background-color: %1; border: 1px solid #808080; }")
+                    .arg(BgrToQColor(bgr).name()));
+}
+
+RadioGroupBox::RadioGroupBox(const QString& caption, const QStringList& items, QWidget* parent)
+    : QGroupBox(caption, parent) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 4, 8, 4);
+  layout->setSpacing(2);
+  for (int i = 0; i < items.size(); ++i) {
+    auto* button = new QRadioButton(items[i], this);
+    group_.addButton(button, i);
+    buttons_.push_back(button);
+    layout->addWidget(button);
+  }
+  connect(&group_, &QButtonGroup::idClicked, this, &RadioGroupBox::ItemChosen);
+}
+
+int RadioGroupBox::ItemIndex() const { return group_.checkedId(); }
+
+void RadioGroupBox::SetItemIndex(int index) {
+  if (index >= Count()) index = Count() - 1;
+  if (index < 0) {
+    // An exclusive group refuses to uncheck its last checked button.
+    group_.setExclusive(false);
+    for (QRadioButton* button : buttons_) button->setChecked(false);
+    group_.setExclusive(true);
+    return;
+  }
+  buttons_[static_cast<size_t>(index)]->setChecked(true);
+}
+
+}  // namespace fotoloom

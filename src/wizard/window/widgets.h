@@ -1,0 +1,70 @@
+// The Qt widgets behind the wizard's control kinds that Qt lacks as such.
+//
+// NumberSpin: a whole-number field that lets the user type any integer and brings it into
+// range when the field is left (below the minimum gives the minimum, above the maximum the
+// maximum; text that is no number gives the minimum).
+// SwatchEdit: a 25 x 21 field that is always disabled, shows no text and shows a colour held
+// as 0x00BBGGRR (red in the low byte), the layout the settings file uses.
+// RadioGroupBox: a captioned group of radio buttons addressed by a 0-based item index, -1
+// when none is selected.
+#pragma once
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStringList>
+#include <vector>
+
+namespace fotoloom {
+
+class NumberSpin : public QSpinBox {
+  Q_OBJECT
+ public:
+  NumberSpin(int minimum, int maximum, QWidget* parent);
+
+ protected:
+  QValidator::State validate(QString& input, int& pos) const override;
+  void fixup(QString& input) const override;
+  int valueFromText(const QString& text) const override;
+
+ private:
+  int Clamp(const QString& text) const;
+};
+
+class SwatchEdit : public QLineEdit {
+  Q_OBJECT
+ public:
+  explicit SwatchEdit(QWidget* parent);
+  void SetColor(int bgr);
+  int Color() const { return color_; }
+
+ private:
+  int color_ = -1;
+};
+
+// 0x00BBGGRR to a QColor and back.
+QColor BgrToQColor(int bgr);
+int QColorToBgr(const QColor& color);
+
+class RadioGroupBox : public QGroupBox {
+  Q_OBJECT
+ public:
+  RadioGroupBox(const QString& caption, const QStringList& items, QWidget* parent);
+  int ItemIndex() const;
+  // -1 (or below) clears the selection; an index at or beyond the item count selects the last.
+  void SetItemIndex(int index);
+  QRadioButton* Button(int index) const { return buttons_.at(static_cast<size_t>(index)); }
+  int Count() const { return static_cast<int>(buttons_.size()); }
+
+ signals:
+  // Only for a selection the user made; SetItemIndex stays silent.
+  void ItemChosen(int index);
+
+ private:
+  QButtonGroup group_;
+  std::vector<QRadioButton*> buttons_;
+};
+
+}  // namespace fotoloom

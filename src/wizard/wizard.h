@@ -1,0 +1,184 @@
+// The wizard's logic without a window: seven pages of values (WizardModel), the advanced
+// settings dialog (AdvancedDialog), the settings file, the page checks, page navigation, the
+// transfer to the album settings and the run sequence.
+//
+// A front end owns one Wizard, shows its model, forwards the user's actions to the handlers
+// below (named after control and event) and shows the model again after each returns. All of
+// it runs on one thread. Errors that end an operation (a refused settings write, a file error
+// inside the run) propagate as fotoloom::Error to the front end's general error report.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "wizard/advanced_dialog.h"
+#include "wizard/wizard_model.h"
+#include "wizard/wizard_ui.h"
+
+namespace fotoloom {
+
+inline constexpr char kFolderPickerTitle[] = "Select Image Source Folder";
+inline constexpr char kBgImageFilter[] =
+    "All supported files |*.jpg; *.jpeg; *.gif; *.jpe|"
+    "JPEG images (*.jpg, *.jpeg, *.jpe)|*.jpg;*.jpeg;*.jpe|GIF images (*.gif)|*.gif";
+inline constexpr char kBgSoundFilter[] = "All files (*.*)|*.*";
+inline constexpr char kCancelledStatus[] = "Cancelled.";
+
+// Page-check messages.
+inline constexpr char kFileNameWarning[] =
+    "Catalog file name contains characters which are not suggested !\r"
+    "Please enter correct name without special characters before continue.";
+inline constexpr char kOverwriteQuestion[] =
+    "Selected Catalog file already exists in selected directory !\r"
+    "Do you want to overwrite existing file ?";
+inline constexpr char kNumberedFilesQuestion[] =
+    "There is probably at least one Catalog file already in selected directory !\r"
+    "Do you want to delete these existing files ?";
+inline constexpr char kDirectoryWarning[] =
+    "Selected image source / catalog directory does not exist or it is not writable !\r"
+    "Please select correct source image directory before continue.\r\r"
+    "Note: Catalog file is saved in this same directory.";
+inline constexpr char kBgImageWarning[] =
+    "Selected image for background image does not exist !\r"
+    "Please select correct source image before continue.";
+inline constexpr char kBgSoundWarning[] =
+    "Selected file for background sound does not exist !\r"
+    "Please select correct source file before continue.";
+
+// What the wizard takes from the process around it.
+struct WizardEnvironment {
+  // The executable's directory, ending with a separator: the default image directory, and
+  // where default.jpg, the help file and (usually) the settings file lie.
+  std::string executable_directory;
+  // The settings file (see settings_location.h for the usual choice).
+  std::string settings_path;
+  // The help file the "&Help" buttons open.
+  std::string help_file;
+  // The image directory given on the command line; empty when none was given.
+  std::string command_line_directory;
+  // Today's date in the user's short date format; empty: the platform's (strftime "%x").
+  std::function<std::string()> short_date;
+  // The generation run; empty: the real one. Tests may put their own here.
+  std::function<void()> generate;
+};
+
+// The usual environment of a front end: the executable's directory, the settings file's place,
+// the help file beside the executable and the first command-line argument (if any).
+WizardEnvironment DefaultWizardEnvironment(int argc, const char* const* argv);
+
+class Wizard {
+ public:
+  // Creates the window's state as FormCreate does: page 1 loaded and shown.
+  Wizard(WizardEnvironment environment, WizardUi& ui);
+  ~Wizard();
+  Wizard(const Wizard&) = delete;
+  Wizard& operator=(const Wizard&) = delete;
+
+  WizardModel& model() { return model_; }
+  const WizardModel& model() const { return model_; }
+  AdvancedDialog& advanced() { return *advanced_; }
+  const WizardEnvironment& environment() const { return env_; }
+
+  // --- lifecycle ---------------------------------------------------------------------------
+  // The first paint (later calls do nothing): loads pages 1 to 7, then RunFromCommandLine().
+  void FormPaint();
+  // Unattended start: with a command-line directory, walk and check every page and run without
+  // browser and without saving, then close. Nothing happens without a directory.
+  void RunFromCommandLine();
+  // True once the wizard asked the front end to close the window.
+  bool close_requested() const { return close_requested_; }
+  // True while RunGeneration is inside the generation run.
+  bool running() const { return running_; }
+
+  // --- settings file -----------------------------------------------------------------------
+  // Fills page n's controls (1..7) from the settings file; any other n reads nothing.
+  void LoadPageSettings(int page);
+  // Writes the 41 saved keys. Throws FileWriteError ("Unable to write to <path>") when the
+  // file cannot be written; the file then keeps its previous content.
+  void SaveAllSettings();
+
+  // --- checks ------------------------------------------------------------------------------
+  // True when page n may be left forward; shows one message per problem and may delete files
+  // after the user agreed.
+  bool ValidatePage(int page);
+
+  // --- navigation --------------------------------------------------------------------------
+  int CurrentPage() const { return current_page_; }
+  void UpdateButtons();
+  void DisableButtons();
+  void ShowPage(int page);
+  // direction -1 (back) or +1 (next); true when the step was taken.
+  bool StepPage(int direction);
+  // Walks forward to page 7, loading and checking every page; true when page 7 was reached.
+  bool AdvanceToFinish();
+
+  // --- transfer and run --------------------------------------------------------------------
+  // Copies every value into the album settings, installs the progress targets (the model's
+  // bar and label, pumped through the front end) and clears the cancel flag.
+  void TransferToAlbum();
+  // The run sequence of "&Finish": generation, messages, browser, saving, closing, and the
+  // button row of the finished state.
+  void RunGeneration();
+
+  // --- handlers ----------------------------------------------------------------------------
+  void btnNextClick() { StepPage(+1); }
+  void btnBackClick() { StepPage(-1); }
+  void btnBeginClick();
+  void btnFinishClick();
+  void btnCancelClick();  // during a run: asks the run to stop
+  void btnCloseClick();   // saves when chosen, then closes
+  void btnExitClick();    // Esc: closes without saving
+  void btnHelpClick();
+
+  void btnBrowseFoldersClick();
+  void btnSelectHeaderColorClick() { PickColorInto(model_.editHeaderColor); }
+  void btnSelectTextColorClick() { PickColorInto(model_.editTextColor); }
+  void btnSelectLinkColorClick() { PickColorInto(model_.editLinkColor); }
+  void btnSelectVLinkColorClick() { PickColorInto(model_.editVLinkColor); }
+  void btnSelectBgColorClick() { PickColorInto(model_.editBgColor); }
+  void btnSelectTableBgColorClick() { PickColorInto(model_.editTableBgColor); }
+  void btnSelectBgImageClick();
+  void btnSelectBgSoundClick();
+  void btnAdvancedSettingsClick();
+  void editAlbumFileNameExit();
+
+  // Check boxes: these run after every change of the box's state (connected as on_click).
+  void chkboxUseDefaultsOnPage3Click();
+  void chkboxUseDefaultsOnPage4Click();
+  void chkboxUseDefaultsOnPage5Click();
+  void chkboxUseDefaultsOnPage6Click();
+  void chkboxCreateMultipleFilesClick();
+  void chkboxUseTableBgColorClick() { TableColorRule(); }
+
+  // Enabled state of the rows-per-file field and of the table colour button.
+  void RowsPerFileRule();
+  void TableColorRule();
+
+ private:
+  void PickColorInto(ColorSwatch& swatch);
+  void LoadPage(int page);
+  void FinishRunState();
+  void RequestClose();
+  bool HasCommandLineDirectory() const { return !env_.command_line_directory.empty(); }
+
+  class ProgressPump;
+
+  WizardEnvironment env_;
+  WizardUi& ui_;
+  WizardModel model_;
+  std::unique_ptr<AdvancedDialog> advanced_;
+  std::unique_ptr<ProgressPump> pump_;
+  int current_page_ = 0;
+  bool first_paint_pending_ = true;
+  bool close_requested_ = false;
+  bool running_ = false;
+  // The colour picker opens on the colour last confirmed in it, whichever button opened it.
+  std::int32_t last_picked_color_ = 0;
+};
+
+// The normalised catalog file name: kept when its extension is ".html" (any letter case),
+// otherwise its last path component with the extension replaced by (or extended with) ".html".
+std::string NormalizeCatalogFileName(const std::string& name);
+
+}  // namespace fotoloom
