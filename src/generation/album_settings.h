@@ -8,7 +8,6 @@
 // Single GUI thread; no locking.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 namespace fotoloom {

@@ -1,0 +1,182 @@
+#include "generation/album_items.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "files/dir.h"
+#include "files/file_errors.h"
+#include "generation/album_settings.h"
+#include "generation/client_ui.h"
+#include "generation/unique_names.h"
+#include "platform/file_time.h"
+#include "platform/paths.h"
+
+namespace fotoloom {
+
+namespace {
+
+struct ItemsState {
+  std::unique_ptr<CDir> list;
+  std::string source_dir;
+  std::string data_dir;
+};
+
+ItemsState& State() {
+  static ItemsState state;
+  return state;
+}
+
+CFile& Item(int i) {
+  if (!State().list) RaiseListIndexError(i);
+  return State().list->Items(i);
+}
+
+// Gives every item a name in the data directory that neither an existing file (matching mask)
+// nor an earlier item holds. Items are named in list order, so the first of several images
+// with the same stem keeps the plain name.
+void MakeUniqueNames(const std::string& mask, const std::string& extension,
+                     std::string CFile::*field, const std::string& status) {
+  CDir& list = *State().list;
+  const int count = list.Count();
+  ResetProgress(count);
+
+  UniqueNamer namer(State().data_dir, extension);
+  {
+    // No description file: descriptions play no part here, and an unreadable one in the
+    // data directory must not stop the run.
+    CDir existing(State().data_dir, mask, "");
+    for (int k = 0; k < existing.Count(); ++k) namer.Take(existing.Items(k).Path);
+  }
+
+  for (int i = 0; i < count; ++i) {
+    CFile& item = list.Items(i);
+    item.*field = namer.Claim(StripFileExt(ExtractFileName(item.Path)));
+    // Each report pumps the GUI's messages; every hundredth item keeps large lists fast.
+    if (i % 100 == 0) {
+      SetProgressPosition(i, status + std::to_string(i + 1) + "/" + std::to_string(count));
+    }
+  }
+  ShowStatus("Done.");
+}
+
+void ClearIndexPages() {
+  CDir& list = *State().list;
+  for (int i = 0; i < list.Count(); ++i) list.Items(i).IndexPage = kIndexPageNotDefined;
+}
+
+// "a/b/" -> {"a", "b"}; "/a/" -> {"", "a"}; "" -> {}.
+std::vector<std::string> DirectoryParts(const std::string& dir) {
+  std::vector<std::string> parts;
+  std::string::size_type start = 0;
+  for (std::string::size_type sep; (sep = dir.find(kPathSeparator, start)) != std::string::npos;
+       start = sep + 1) {
+    parts.push_back(dir.substr(start, sep - start));
+  }
+  return parts;
+}
+
+bool IsAbsolute(const std::string& path) { return !path.empty() && path[0] == kPathSeparator; }
+
+}  // namespace
+
+void ReadItems(const std::string& sourceDir, const std::string& dataDir, int sortOrder) {
+  ItemsState& s = State();
+  s.list.reset();
+  s.source_dir = sourceDir;
+  s.data_dir = dataDir;
+  s.list = std::make_unique<CDir>(sourceDir, kImageMasks, kDescriptionFile);
+  if (s.list->Count() == 0) return;
+
+  MakeUniqueNames("*.jpg", ".jpg", &CFile::ThumbPath, "Creating unique thumbnail file names ");
+  MakeUniqueNames("*.html", ".html", &CFile::ImagePage, "Creating unique HTML file names ");
+  ClearIndexPages();
+
+  ShowStatus("Sorting files...");
+  s.list->Sort(sortOrder);
+  ShowStatus("Done.");
+}
+
+void ReleaseItems() {
+  ItemsState& s = State();
+  s.source_dir.clear();
+  s.data_dir.clear();
+  s.list.reset();
+}
+
+int ItemCount() { return State().list ? State().list->Count() : 0; }
+
+std::string ItemSourcePath(int i) { return Item(i).Path; }
+std::string ItemThumbPath(int i) { return Item(i).ThumbPath; }
+std::string ItemImagePage(int i) { return Item(i).ImagePage; }
+std::string ItemIndexPage(int i) { return Item(i).IndexPage; }
+void SetItemIndexPage(int i, const std::string& name) { Item(i).IndexPage = name; }
+
+std::string PrevImagePage(int i) { return i < 1 ? std::string() : Item(i - 1).ImagePage; }
+
+std::string NextImagePage(int i) {
+  return i >= ItemCount() - 1 ? std::string() : Item(i + 1).ImagePage;
+}
+
+std::string ItemSizeKB(int i) {
+  const std::int64_t size = Item(i).Size;
+  std::int64_t kb = size / 1024;
+  const std::int64_t rest = size % 1024;
+  if (rest > 512 || (rest == 512 && kb % 2 != 0)) ++kb;
+  return std::to_string(kb);
+}
+
+std::string ItemDate(int i) { return FormatShortDate(Item(i).Time); }
+
+std::string ItemDescription(int i) { return Item(i).Description; }
+
+std::string PrevIndexPage(int i) {
+  const std::string name = Item(i).IndexPage;
+  int j = i;
+  while (j > 0 && Item(j).IndexPage == name) --j;
+  const std::string& found = Item(j).IndexPage;
+  return found != name ? found : std::string();
+}
+
+std::string NextIndexPage(int i) {
+  const std::string name = Item(i).IndexPage;
+  const int last = ItemCount() - 1;
+  int j = i;
+  while (j < last && Item(j).IndexPage == name) ++j;
+  const std::string& found = Item(j).IndexPage;
+  return found != name ? found : std::string();
+}
+
+std::string RelativePath(const std::string& base, const std::string& target) {
+  if (IsAbsolute(base) != IsAbsolute(target)) return target;
+
+  const std::vector<std::string> from = DirectoryParts(ExtractFilePath(base));
+  const std::vector<std::string> to = DirectoryParts(ExtractFilePath(target));
+  // Exact comparison: on this file system "Photos" and "photos" are different directories.
+  std::size_t shared = 0;
+  while (shared < from.size() && shared < to.size() && from[shared] == to[shared]) ++shared;
+
+  std::string result;
+  for (std::size_t k = shared; k < from.size(); ++k) result += "../";
+  for (std::size_t k = shared; k < to.size(); ++k) result += to[k] + kPathSeparator;
+  return result + ExtractFileName(target);
+}
+
+std::string RelativeDataDir(const std::string& base) {
+  return RelativePath(base, Album().ThumbDirectory);
+}
+
+std::string ScriptSafe(const std::string& text) {
+  std::string result;
+  result.reserve(text.size());
+  for (char c : text) {
+    if (c == '\'') {
+      result += "\xC2\xB4";
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
+
+}  // namespace fotoloom

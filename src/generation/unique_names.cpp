@@ -1,0 +1,36 @@
+#include "generation/unique_names.h"
+
+#include <utility>
+
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace fotoloom {
+
+namespace {
+
+std::string Numbered(const std::string& stem, long long n, const std::string& extension) {
+  if (n == 0) return stem + extension;
+  return stem + " (" + std::to_string(n) + ")" + extension;
+}
+
+}  // namespace
+
+UniqueNamer::UniqueNamer(std::string directory, std::string extension)
+    : directory_(std::move(directory)),
+      extension_(std::move(extension)),
+      upper_extension_(UpperCase(extension_)) {}
+
+void UniqueNamer::Take(const std::string& path) { taken_.insert(UpperCase(ExtractFileName(path))); }
+
+std::string UniqueNamer::Claim(const std::string& stem) {
+  // The pieces joined below meet at ASCII characters, so upper-casing them apart gives the
+  // same bytes as upper-casing the whole name.
+  const std::string upper_stem = UpperCase(stem);
+  long long& n = next_free_[upper_stem];
+  while (taken_.count(Numbered(upper_stem, n, upper_extension_)) != 0) ++n;
+  taken_.insert(Numbered(upper_stem, n, upper_extension_));
+  return directory_ + Numbered(stem, n++, extension_);
+}
+
+}  // namespace fotoloom

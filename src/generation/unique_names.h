@@ -1,0 +1,39 @@
+// Collision-free output names inside one directory.
+//
+// Names are compared by their upper-cased form (UpperCase, the user's locale), so "X.JPG"
+// blocks "x.jpg": the catalog may be copied to a file system that ignores case. Only file
+// names are compared, never directory texts, so a relative and an absolute spelling of the
+// same directory cannot hide a collision.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace fotoloom {
+
+class UniqueNamer {
+ public:
+  // directory is prefixed to every claimed name (it ends with "/", or is empty);
+  // extension is appended, dot included (".jpg").
+  UniqueNamer(std::string directory, std::string extension);
+
+  // Marks a file name (its last path component counts) as taken.
+  void Take(const std::string& path);
+
+  // directory + stem + extension when that name is free, otherwise directory + stem +
+  // " (n)" + extension with the smallest free n >= 1. The result is taken from then on.
+  // Amortised constant time: the numbers known to be taken are never probed again.
+  std::string Claim(const std::string& stem);
+
+ private:
+  std::string directory_;
+  std::string extension_;
+  std::string upper_extension_;
+  std::unordered_set<std::string> taken_;  // upper-cased file names
+  // Upper-cased stem -> lowest number not yet known to be taken (0 is the plain name).
+  // Valid because names are only ever added, never released.
+  std::unordered_map<std::string, long long> next_free_;
+};
+
+}  // namespace fotoloom
