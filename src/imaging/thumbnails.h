@@ -30,9 +30,10 @@ void FitInBox(std::int32_t& width, std::int32_t& height, std::int32_t box_width,
 // source_path into target_path, sized by FitInBox; a JPEG's EXIF orientation is applied
 // first, so the thumbnail is upright. The source is only read.
 // Returns true when the file was written. Returns false for every failure (missing,
-// unreadable or corrupt source, unknown extension, a thumbnail dimension below 2, target not
-// writable); nothing is reported and no new or partial target file is left behind.
-// Throws only std::bad_alloc, when even the small working objects cannot be created.
+// unreadable or corrupt source, unknown extension, an image too large for memory, a
+// thumbnail dimension below 2, target not writable); nothing is reported and no new or
+// partial target file is left behind: the thumbnail is encoded in memory first, and a
+// target whose writing fails is removed. Never throws.
 bool CreateThumbnail(const std::string& source_path, const std::string& target_path,
                      std::int32_t box_width, std::int32_t box_height);
 

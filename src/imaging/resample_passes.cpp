@@ -1,0 +1,298 @@
+#include "imaging/resample_passes.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <optional>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define FOTOLOOM_X86_VECTOR_LOOPS 1
+#endif
+
+namespace fotoloom {
+namespace {
+
+// Gives any image's rows as blue, green, red bytes: true colour straight from the pixel
+// buffer, 8-bit palette formats through a table, the packed formats pixel by pixel.
+class TBgrRowReader {
+ public:
+  explicit TBgrRowReader(const TDibGraphic& image) : image_(image) {
+    if (image.Format() == ifGray256 || image.Format() == ifColor256) {
+      table_.emplace();
+      table_->fill({0, 0, 0});  // an index past the palette's end reads as black
+      const TPalette& palette = image.Palette();
+      for (std::size_t n = 0; n < palette.size() && n < 256; ++n) {
+        (*table_)[n] = {palette[n].blue, palette[n].green, palette[n].red};
+      }
+    }
+  }
+
+  // Row y, 3 bytes per pixel; points into the image or into scratch.
+  const std::uint8_t* Row(int y, std::vector<std::uint8_t>& scratch) const {
+    if (image_.Format() == ifColor16M) return image_.Row(y);
+    const int width = image_.Width();
+    scratch.resize(static_cast<std::size_t>(width) * 3);
+    std::uint8_t* out = scratch.data();
+    if (table_) {
+      const std::uint8_t* in = image_.Row(y);
+      for (int x = 0; x < width; ++x, out += 3) {
+        const auto& bgr = (*table_)[in[x]];
+        out[0] = bgr[0];
+        out[1] = bgr[1];
+        out[2] = bgr[2];
+      }
+    } else {
+      for (int x = 0; x < width; ++x, out += 3) {
+        const TColor c = image_.GetColor(x, y);
+        out[0] = static_cast<std::uint8_t>(ColorBlue(c));
+        out[1] = static_cast<std::uint8_t>(ColorGreen(c));
+        out[2] = static_cast<std::uint8_t>(ColorRed(c));
+      }
+    }
+    return scratch.data();
+  }
+
+ private:
+  const TDibGraphic& image_;
+  std::optional<std::array<std::array<std::uint8_t, 3>, 256>> table_;
+};
+
+// Writes one finished destination row given as blue, green, red bytes.
+void StoreRow(TDibGraphic& dest, int y, const std::uint8_t* bgr) {
+  const int width = dest.Width();
+  if (dest.Format() == ifColor16M) {
+    std::copy(bgr, bgr + static_cast<std::size_t>(width) * 3, dest.Row(y));
+    return;
+  }
+  for (int x = 0; x < width; ++x, bgr += 3) dest.SetColor(x, y, MakeColor(bgr[2], bgr[1], bgr[0]));
+}
+
+void PortableRow(const std::uint8_t* src, const TTapTable& taps, std::uint8_t* out) {
+  const int positions = taps.Positions();
+  for (int i = 0; i < positions; ++i) {
+    float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f;
+    for (std::int32_t t = taps.start[i]; t < taps.start[i + 1]; ++t) {
+      const std::uint8_t* p = src + static_cast<std::size_t>(taps.index[t]) * 3;
+      const float w = taps.weight[t];
+      s0 = AccumulateTap(s0, p[0], w);
+      s1 = AccumulateTap(s1, p[1], w);
+      s2 = AccumulateTap(s2, p[2], w);
+    }
+    out[3 * i] = ClampToByte(s0);
+    out[3 * i + 1] = ClampToByte(s1);
+    out[3 * i + 2] = ClampToByte(s2);
+  }
+}
+
+void PortableRows(const TBgrRowReader& reader, int first_row, int end_row, const TTapTable& taps,
+                  TDibGraphic& work) {
+  std::vector<std::uint8_t> scratch;
+  for (int y = first_row; y < end_row; ++y) PortableRow(reader.Row(y, scratch), taps, work.Row(y));
+}
+
+void PortableColumns(const TDibGraphic& work, const TTapTable& taps, TDibGraphic& dest) {
+  const std::size_t n = static_cast<std::size_t>(work.Width()) * 3;
+  std::vector<float> sums(n);
+  std::vector<std::uint8_t> out(n);
+  for (int i = 0; i < taps.Positions(); ++i) {
+    std::fill(sums.begin(), sums.end(), 0.0f);
+    for (std::int32_t t = taps.start[i]; t < taps.start[i + 1]; ++t) {
+      const std::uint8_t* row = work.Row(taps.index[t]);
+      const float w = taps.weight[t];
+      for (std::size_t x = 0; x < n; ++x) sums[x] = AccumulateTap(sums[x], row[x], w);
+    }
+    for (std::size_t x = 0; x < n; ++x) out[x] = ClampToByte(sums[x]);
+    StoreRow(dest, i, out.data());
+  }
+}
+
+#ifdef FOTOLOOM_X86_VECTOR_LOOPS
+
+#define FOTOLOOM_AVX2 __attribute__((target("avx2,fma")))
+
+struct FreeFloats {
+  void operator()(float* p) const { std::free(p); }
+};
+using AlignedFloats = std::unique_ptr<float[], FreeFloats>;
+
+AlignedFloats AllocateFloats(std::size_t count) {
+  const std::size_t bytes = (count * sizeof(float) + 63) / 64 * 64;
+  auto* p = static_cast<float*>(std::aligned_alloc(64, bytes == 0 ? 64 : bytes));
+  if (p == nullptr) throw std::bad_alloc();
+  return AlignedFloats(p);
+}
+
+FOTOLOOM_AVX2 inline float FusedTap(float sum, std::uint8_t byte, float weight) {
+  return __builtin_fmaf(static_cast<float>(byte), weight, sum);
+}
+
+FOTOLOOM_AVX2 void FusedRow(const std::uint8_t* src, const TTapTable& taps, std::uint8_t* out) {
+  const int positions = taps.Positions();
+  for (int i = 0; i < positions; ++i) {
+    float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f;
+    for (std::int32_t t = taps.start[i]; t < taps.start[i + 1]; ++t) {
+      const std::uint8_t* p = src + static_cast<std::size_t>(taps.index[t]) * 3;
+      const float w = taps.weight[t];
+      s0 = FusedTap(s0, p[0], w);
+      s1 = FusedTap(s1, p[1], w);
+      s2 = FusedTap(s2, p[2], w);
+    }
+    out[3 * i] = ClampToByte(s0);
+    out[3 * i + 1] = ClampToByte(s1);
+    out[3 * i + 2] = ClampToByte(s2);
+  }
+}
+
+// A pixel's sum over its taps is a serial chain, so a single row cannot be vectorised.
+// Eight source rows at a time can: their pixels are laid out column by column, each channel
+// as eight floats (one per row), and every tap becomes one vector step per channel, each lane
+// keeping its own pixel's order of additions.
+constexpr int kBlockRows = 8;
+constexpr int kColumnFloats = 3 * kBlockRows;
+
+FOTOLOOM_AVX2 void VectorRows(const TBgrRowReader& reader, const TTapTable& taps,
+                              TDibGraphic& work, int source_width) {
+  const int height = work.Height();
+  const int positions = taps.Positions();
+  const int blocks = height / kBlockRows;
+  if (blocks > 0) {
+    AlignedFloats columns = AllocateFloats(static_cast<std::size_t>(source_width) * kColumnFloats);
+    std::array<std::vector<std::uint8_t>, kBlockRows> scratch;
+    alignas(32) std::int32_t lanes[kColumnFloats];
+    const __m256 zero = _mm256_setzero_ps();
+    const __m256 top = _mm256_set1_ps(255.0f);
+    for (int block = 0; block < blocks; ++block) {
+      const int y0 = block * kBlockRows;
+      float* cols = columns.get();
+      for (int r = 0; r < kBlockRows; ++r) {
+        const std::uint8_t* src = reader.Row(y0 + r, scratch[r]);
+        float* dst = cols + r;
+        for (int k = 0; k < source_width; ++k, src += 3, dst += kColumnFloats) {
+          dst[0] = src[0];
+          dst[kBlockRows] = src[1];
+          dst[2 * kBlockRows] = src[2];
+        }
+      }
+      std::array<std::uint8_t*, kBlockRows> out;
+      for (int r = 0; r < kBlockRows; ++r) out[r] = work.Row(y0 + r);
+      for (int i = 0; i < positions; ++i) {
+        __m256 s0 = zero, s1 = zero, s2 = zero;
+        for (std::int32_t t = taps.start[i]; t < taps.start[i + 1]; ++t) {
+          const float* p = cols + static_cast<std::size_t>(taps.index[t]) * kColumnFloats;
+          const __m256 w = _mm256_set1_ps(taps.weight[t]);
+          s0 = _mm256_fmadd_ps(_mm256_load_ps(p), w, s0);
+          s1 = _mm256_fmadd_ps(_mm256_load_ps(p + kBlockRows), w, s1);
+          s2 = _mm256_fmadd_ps(_mm256_load_ps(p + 2 * kBlockRows), w, s2);
+        }
+        // Clamping before the conversion gives the same bytes as ClampToByte; the conversion
+        // rounds halves to even.
+        _mm256_store_si256(reinterpret_cast<__m256i*>(lanes),
+                           _mm256_cvtps_epi32(_mm256_min_ps(_mm256_max_ps(s0, zero), top)));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(lanes + kBlockRows),
+                           _mm256_cvtps_epi32(_mm256_min_ps(_mm256_max_ps(s1, zero), top)));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(lanes + 2 * kBlockRows),
+                           _mm256_cvtps_epi32(_mm256_min_ps(_mm256_max_ps(s2, zero), top)));
+        for (int r = 0; r < kBlockRows; ++r) {
+          std::uint8_t* o = out[r] + 3 * i;
+          o[0] = static_cast<std::uint8_t>(lanes[r]);
+          o[1] = static_cast<std::uint8_t>(lanes[kBlockRows + r]);
+          o[2] = static_cast<std::uint8_t>(lanes[2 * kBlockRows + r]);
+        }
+      }
+    }
+  }
+  std::vector<std::uint8_t> scratch;
+  for (int y = blocks * kBlockRows; y < height; ++y) FusedRow(reader.Row(y, scratch), taps, work.Row(y));
+}
+
+FOTOLOOM_AVX2 void VectorColumns(const TDibGraphic& work, const TTapTable& taps,
+                                 TDibGraphic& dest) {
+  const std::size_t n = static_cast<std::size_t>(work.Width()) * 3;
+  AlignedFloats sums = AllocateFloats(n);
+  std::vector<std::uint8_t> out(n);
+  const __m256 zero = _mm256_setzero_ps();
+  const __m256 top = _mm256_set1_ps(255.0f);
+  float* s = sums.get();
+  for (int i = 0; i < taps.Positions(); ++i) {
+    std::fill(s, s + n, 0.0f);
+    for (std::int32_t t = taps.start[i]; t < taps.start[i + 1]; ++t) {
+      const std::uint8_t* row = work.Row(taps.index[t]);
+      const float weight = taps.weight[t];
+      const __m256 w = _mm256_set1_ps(weight);
+      std::size_t x = 0;
+      for (; x + 8 <= n; x += 8) {
+        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x));
+        const __m256 v = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(bytes));
+        _mm256_store_ps(s + x, _mm256_fmadd_ps(v, w, _mm256_load_ps(s + x)));
+      }
+      for (; x < n; ++x) s[x] = FusedTap(s[x], row[x], weight);
+    }
+    std::size_t x = 0;
+    for (; x + 8 <= n; x += 8) {
+      const __m256i v = _mm256_cvtps_epi32(_mm256_min_ps(_mm256_max_ps(_mm256_load_ps(s + x), zero), top));
+      alignas(32) std::int32_t lanes[8];
+      _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), v);
+      for (int l = 0; l < 8; ++l) out[x + l] = static_cast<std::uint8_t>(lanes[l]);
+    }
+    for (; x < n; ++x) out[x] = ClampToByte(s[x]);
+    StoreRow(dest, i, out.data());
+  }
+}
+
+#endif  // FOTOLOOM_X86_VECTOR_LOOPS
+
+}  // namespace
+
+TTapTable MakeTapTable(const std::vector<TContributorList>& lists) {
+  TTapTable table;
+  table.start.reserve(lists.size() + 1);
+  table.start.push_back(0);
+  for (const TContributorList& list : lists) {
+    for (const TContributor& c : list) {
+      // A zero weight adds nothing to a sum, and its index may lie outside the source.
+      if (c.weight == 0.0f) continue;
+      table.index.push_back(c.index);
+      table.weight.push_back(c.weight);
+    }
+    table.start.push_back(static_cast<std::int32_t>(table.index.size()));
+  }
+  return table;
+}
+
+bool VectorLoopsAvailable() {
+#ifdef FOTOLOOM_X86_VECTOR_LOOPS
+  static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+  return available;
+#else
+  return false;
+#endif
+}
+
+void ResampleRows(const TDibGraphic& source, const TTapTable& taps, TDibGraphic& work,
+                  TLoopKind loops) {
+  const TBgrRowReader reader(source);
+#ifdef FOTOLOOM_X86_VECTOR_LOOPS
+  if (loops == TLoopKind::kFastest && VectorLoopsAvailable()) {
+    VectorRows(reader, taps, work, source.Width());
+    return;
+  }
+#endif
+  PortableRows(reader, 0, work.Height(), taps, work);
+}
+
+void ResampleColumns(const TDibGraphic& work, const TTapTable& taps, TDibGraphic& dest,
+                     TLoopKind loops) {
+#ifdef FOTOLOOM_X86_VECTOR_LOOPS
+  if (loops == TLoopKind::kFastest && VectorLoopsAvailable()) {
+    VectorColumns(work, taps, dest);
+    return;
+  }
+#endif
+  PortableColumns(work, taps, dest);
+}
+
+}  // namespace fotoloom

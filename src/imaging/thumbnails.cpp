@@ -1,0 +1,124 @@
+#include "imaging/thumbnails.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <sstream>
+
+#include "imaging/exif_orientation.h"
+#include "imaging/format_transform.h"
+#include "imaging/jpeg_graphic.h"
+#include "imaging/picture_loader.h"
+#include "imaging/resize_transform.h"
+
+namespace fotoloom {
+namespace {
+
+using Ext = long double;  // 80-bit extended on x86
+
+Ext Quotient(Ext numerator, Ext denominator) {
+  if (denominator == 0) {
+    throw EMathError(numerator == 0 ? "Invalid floating point operation"
+                                    : "Floating point division by zero");
+  }
+  return numerator / denominator;
+}
+
+std::int32_t Trunc(Ext value) {
+  const Ext t = std::trunc(value);
+  if (!(t >= std::numeric_limits<std::int32_t>::min() &&
+        t <= std::numeric_limits<std::int32_t>::max())) {
+    throw EMathError("Invalid floating point operation");
+  }
+  return static_cast<std::int32_t>(t);
+}
+
+// Writes the whole buffer; on any failure removes what was created and returns false.
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  std::size_t done = 0;
+  bool ok = true;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = false;
+      break;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (::close(fd) != 0) ok = false;
+  if (!ok) ::unlink(path.c_str());
+  return ok;
+}
+
+// The guarded part of CreateThumbnail: any exception means no thumbnail.
+bool MakeThumbnail(const std::string& source_path, const std::string& target_path,
+                   std::int32_t box_width, std::int32_t box_height) {
+  std::unique_ptr<TDibGraphic> source = LoadPicture(source_path);
+  // The loaded graphic is used as the source image itself: copying a photo would double
+  // the memory a thumbnail needs.
+  if (const auto* jpeg = dynamic_cast<const TJpegGraphic*>(source.get())) {
+    ApplyExifOrientation(*source, jpeg->ExifOrientation());
+  }
+  std::int32_t width = source->Empty() ? 0 : source->Width();
+  std::int32_t height = source->Empty() ? 0 : source->Height();
+  FitInBox(width, height, box_width, box_height);
+  // An empty thumbnail would be refused by the JPEG writer anyway; refusing it here
+  // leaves no empty file behind.
+  if (width <= 0 || height <= 0) return false;
+
+  TJpegGraphic output;
+  TResizeTransform resize;
+  resize.Width = width;
+  resize.Height = height;
+  resize.Resample = true;
+  resize.FilterKind = rfLanczos3;
+  resize.ApplyOnDest(*source, output);
+  source.reset();
+
+  TImageFormatTransform true_colour;
+  true_colour.Format = ifColor16M;
+  true_colour.Apply(output);
+  output.SetQuality(85);
+  output.SetProgressive(true);
+
+  std::ostringstream encoded;
+  output.SaveToStream(encoded);
+  return WriteWholeFile(target_path, encoded.str());
+}
+
+}  // namespace
+
+void FitInBox(std::int32_t& width, std::int32_t& height, std::int32_t box_width,
+              std::int32_t box_height) {
+  const Ext s = Quotient(box_width, width);
+  const std::int32_t w1 = Trunc(s * width);
+  const std::int32_t h1 = Trunc(s * height);
+  if (box_height >= h1) {
+    width = w1;
+    height = h1;
+    return;
+  }
+  const Ext t = Quotient(box_height, h1);
+  const std::int32_t w2 = Trunc(t * w1);
+  const std::int32_t h2 = Trunc(t * h1);
+  width = w2;
+  height = h2;
+}
+
+bool CreateThumbnail(const std::string& source_path, const std::string& target_path,
+                     std::int32_t box_width, std::int32_t box_height) {
+  try {
+    return MakeThumbnail(source_path, target_path, box_width, box_height);
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace fotoloom
