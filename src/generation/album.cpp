@@ -1,0 +1,192 @@
+#include "generation/album.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "files/file_errors.h"
+#include "files/file_utils.h"
+#include "generation/album_items.h"
+#include "generation/album_settings.h"
+#include "generation/client_ui.h"
+#include "generation/index_page.h"
+
+namespace fotoloom {
+
+namespace {
+
+constexpr char kSetCurrentDirFailed[] = "Error in: generate.setcurrentdir (src_directory) ";
+constexpr char kNoImages[] = "Selected directory does not contain supported image files !";
+constexpr char kNotCleaned[] = "Thumbnail directory was not completely cleaned up.";
+
+std::string ResolvedPath(const std::string& path) {
+  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                        &std::free);
+  return resolved ? std::string(resolved.get()) : std::string();
+}
+
+// Cleaning deletes every file of the data directory; a data directory named "." or "..", or
+// a link leading elsewhere, would make that the user's photos. Only a directory that really
+// lies inside the album directory qualifies.
+bool LiesStrictlyBelow(const std::string& dir, const std::string& parent) {
+  std::string resolved_parent = ResolvedPath(parent);
+  const std::string resolved_dir = ResolvedPath(dir);
+  if (resolved_parent.empty() || resolved_dir.empty()) return false;
+  if (resolved_parent.back() != kPathSeparator) resolved_parent += kPathSeparator;
+  return resolved_dir.size() > resolved_parent.size() &&
+         resolved_dir.compare(0, resolved_parent.size(), resolved_parent) == 0;
+}
+
+// Every thumbnail and image page goes into the data directory; when it cannot hold them the
+// catalog would come out without a single thumbnail yet look finished, so the run stops here.
+void RequireUsableDataDirectory(const std::string& dir) {
+  if (DirectoryExists(dir) && ::access(dir.c_str(), W_OK | X_OK) == 0) return;
+  std::string shown = dir;
+  while (shown.size() > 1 && shown.back() == kPathSeparator) shown.pop_back();
+  RaiseFileCreateError(shown);
+}
+
+// Index pages hold ThumbsPerRow * ThumbRowsPerFile items each; with the supplied ranges the
+// product reaches 25 000 000, so it is kept wide.
+std::int64_t ItemsPerPage() {
+  const AlbumSettings& album = Album();
+  return std::max<std::int64_t>(1, std::int64_t{std::max(1, album.ThumbsPerRow)} *
+                                       std::max(1, album.ThumbRowsPerFile));
+}
+
+bool EndsPage(int i, int n, std::int64_t per_page) {
+  return (i + 1) % per_page == 0 || i == n - 1;
+}
+
+void AssignIndexPages(int n, std::int64_t per_page) {
+  const std::string& album_file = Album().AlbumFileName;
+  if (n <= per_page) {
+    for (int i = 0; i < n; ++i) SetItemIndexPage(i, album_file);
+    return;
+  }
+  int file_number = 0;
+  int start = 0;
+  for (int i = 0; i < n; ++i) {
+    if (!EndsPage(i, n, per_page)) continue;
+    const std::string name = NumberedIndexPageName(album_file, ++file_number);
+    for (int j = start; j <= i; ++j) SetItemIndexPage(j, name);
+    if (CancelRequested()) break;
+    start = i + 1;
+  }
+}
+
+void WriteIndexPages(int n, std::int64_t per_page) {
+  int start = 0;
+  for (int i = 0; i < n; ++i) {
+    if (!EndsPage(i, n, per_page)) continue;
+    WriteIndexPage(ItemIndexPage(i), start, i);
+    if (CancelRequested()) break;
+    start = i + 1;
+  }
+}
+
+// The end every path of a run reaches: the result for the wizard, and the item list dropped.
+void FinishRun() {
+  Album().FirstPage = ItemCount() > 0 ? ItemIndexPage(0) : std::string();
+  SetProgressMax(ProgressMax(), "Done.");
+  ReleaseItems();
+}
+
+// An error that ends the run leaves no half-used item list and no first page to open.
+class RunCleanup {
+ public:
+  RunCleanup() : exceptions_(std::uncaught_exceptions()) {}
+  ~RunCleanup() {
+    if (std::uncaught_exceptions() > exceptions_) {
+      ReleaseItems();
+      Album().FirstPage.clear();
+    }
+  }
+  RunCleanup(const RunCleanup&) = delete;
+  RunCleanup& operator=(const RunCleanup&) = delete;
+
+ private:
+  int exceptions_;
+};
+
+}  // namespace
+
+std::string NumberedIndexPageName(const std::string& album_file_name, int number) {
+  std::string digits = std::to_string(number);
+  if (number < 10)
+    digits = "00" + digits;
+  else if (number < 100)
+    digits = "0" + digits;
+  return StripFileExt(album_file_name) + digits + ".html";
+}
+
+void CopyBackgroundFiles() {
+  AlbumSettings& album = Album();
+  for (std::string* setting : {&album.BgImage, &album.BgSound}) {
+    if (setting->empty() || !FileExists(*setting) || CancelRequested()) continue;
+    const std::string name = ExtractFileName(*setting);
+    ShowStatus("Copying: " + name);
+    const std::string target = UniqueFileName(album.ThumbDirectory + name);
+    CopyFileKeepingDate(*setting, target);
+    *setting = target;
+    ShowStatus("Done.");
+  }
+}
+
+void generate() {
+  AlbumSettings& album = Album();
+  RunCleanup cleanup;
+  ClearMessages();
+
+  // An empty text would otherwise become the root directory.
+  if (album.AlbumDirectory.empty()) {
+    AddMessage(kSetCurrentDirFailed);
+    FinishRun();
+    return;
+  }
+  // The run changes the current directory, after which a relative path would name
+  // something else; fix it to what it means now.
+  if (album.AlbumDirectory.front() != kPathSeparator)
+    album.AlbumDirectory = ExpandFileName(album.AlbumDirectory);
+  album.AlbumDirectory = WithTrailingSeparator(album.AlbumDirectory);
+  album.ThumbDirectory = WithTrailingSeparator(album.AlbumDirectory + album.ThumbDirectory);
+
+  if (!SetCurrentDir(album.AlbumDirectory)) {
+    AddMessage(kSetCurrentDirFailed);
+    FinishRun();
+    return;
+  }
+  SetProgressMax(0, "Initializing...");
+  if (!AnyFileMatches(kImageMasks)) {
+    AddMessage(kNoImages);
+    FinishRun();
+    return;
+  }
+
+  CreateDir(album.ThumbDirectory);
+  RequireUsableDataDirectory(album.ThumbDirectory);
+  if (album.EraseExistingFiles) {
+    ShowStatus("Cleaning thumbnail directory (this may take a while)...");
+    const bool cleaned = LiesStrictlyBelow(album.ThumbDirectory, album.AlbumDirectory) &&
+                         CleanDirectory(album.ThumbDirectory);
+    if (!cleaned) AddMessage(kNotCleaned);
+    ShowStatus("Done.");
+  }
+  CopyBackgroundFiles();
+
+  SetProgressMax(0, "Reading and analyzing files...");
+  ReadItems(album.AlbumDirectory, album.ThumbDirectory, album.SortOrder);
+  const int n = ItemCount();
+  ResetProgress(n);
+  const std::int64_t per_page = ItemsPerPage();
+  AssignIndexPages(n, per_page);
+  if (!CancelRequested()) WriteIndexPages(n, per_page);
+  FinishRun();
+}
+
+}  // namespace fotoloom

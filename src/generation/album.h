@@ -1,0 +1,41 @@
+// The generation run: from the album settings to a finished catalog.
+#pragma once
+
+#include <string>
+
+namespace fotoloom {
+
+// Generates the catalog described by Album(): makes the album directory current (and leaves
+// it current), creates the data directory, cleans it when EraseExistingFiles asks, copies the
+// background files into it, reads and names the items, splits them over index pages
+// (AlbumFileName, or stem + "001.html", "002.html", ... when they do not fit one page) and
+// writes the pages, thumbnails and image pages, reporting through ClientUI and polling
+// CancelRequested() between steps.
+//
+// Afterwards: AlbumDirectory ends with "/", ThumbDirectory is the data directory's path
+// (with "/"), BgImage / BgSound name their copies; FirstPage is the first item's index page
+// (relative to the album directory) or "" when the run had no items; GetMessages() holds the
+// warnings: "Error in: generate.setcurrentdir (src_directory) ", "Selected directory does
+// not contain supported image files !", "Thumbnail directory was not completely cleaned up.".
+//
+// The data directory is cleaned only when it lies strictly below the album directory once
+// links are resolved; otherwise the cleaning is skipped with the last warning above. Nothing
+// outside the data directory is deleted or overwritten, except the index pages.
+//
+// Raises FileCreateError when the data directory is missing or unwritable after the attempt
+// to create it (nothing has been written then), and passes on the errors of copying, listing
+// and page writing ("Cannot open file %s", "Cannot create file %s", "Unable to write to %s"),
+// which end the run; FirstPage is then "" and the item list released.
+void generate();
+
+// Copies BgImage and then BgSound, when each names an existing file and no cancel is
+// pending, to a free name in the data directory and points the setting at the copy.
+// REQUIRES: ThumbDirectory already rewritten to the data directory's path.
+void CopyBackgroundFiles();
+
+// Name of numbered index page number (from 1): the stem of album_file_name (its extension
+// removed) + the number with at least three digits + ".html": "index007.html",
+// "index100.html", "index1000.html".
+std::string NumberedIndexPageName(const std::string& album_file_name, int number);
+
+}  // namespace fotoloom

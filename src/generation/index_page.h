@@ -1,0 +1,54 @@
+// The catalog's index pages: a header, a table of thumbnails (with a row of file details
+// under each row of thumbnails), a footer and, in a catalog of several pages, links to the
+// neighbouring pages. The writer also drives thumbnail making, the per-item progress step
+// and the cancel checks, because thumbnails are made while their cells are written.
+//
+// Everything reads the process-wide Album() settings and the item list (album_items.h); the
+// run (album.h) has made the album directory current and assigned every item's index page.
+// Pages are built as a list of lines and written in one piece, every line ending in CR LF.
+// Text taken from file names is HTML-escaped; texts the user typed are pasted as typed.
+#pragma once
+
+#include <string>
+
+#include "generation/page_text.h"
+
+namespace fotoloom {
+
+// Writes the index page of items first..last (0-based, inclusive; first <= last < ItemCount())
+// to file_name, relative to the current directory. Makes every item's thumbnail (from
+// EmptyThumbnail when the image gives none) and, when GenerateHTMLImages is on, its image page.
+// A cancel seen inside the table ends the table after the current row; the partial page is
+// still written. Raises FileCreateError / FileWriteError naming the page (or an image page)
+// that cannot be written.
+void WriteIndexPage(const std::string& file_name, int first, int last);
+
+// The opening lines up to and including the header block; the navigation block appears only
+// when the page of item first has a neighbouring index page.
+void WritePageHead(PageLines& lines, int first);
+
+// The thumbnail table of items first..last, one WriteThumbRow per row of ThumbsPerRow
+// items (row boundaries follow the global item index); stops after a row when
+// CancelRequested().
+void WriteThumbTable(PageLines& lines, int first, int last);
+
+// One table row of thumbnails for items row_first..row_last, enclosed in the anchor
+// "row<row>", then the details row when any of ShowFileName/ShowFileTime/ShowFileSize is on.
+// Steps the progress once per item and stops the thumbnails at a cancel; the details row is
+// still written for the whole row.
+void WriteThumbRow(PageLines& lines, int row_first, int row_last, int row);
+
+// The footer block and the closing lines.
+void WritePageFoot(PageLines& lines);
+
+// One thumbnail cell: the image thumb linked to target, with name as alternative and status
+// text. thumb and target are paths; each is written relative to the album directory.
+std::string ThumbCell(const std::string& thumb, const std::string& name,
+                      const std::string& target);
+
+// One details cell for the image at source: its (possibly shortened) name linked to target,
+// then date and size, each as the Show* settings ask.
+std::string DetailsCell(const std::string& source, const std::string& target,
+                        const std::string& date, const std::string& size);
+
+}  // namespace fotoloom

@@ -1,0 +1,50 @@
+#include "generation/page_text.h"
+
+#include <climits>
+#include <cstdlib>
+
+#include "platform/file_io.h"
+
+namespace fotoloom {
+
+std::string HtmlEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string NavLink(const std::string& href, const std::string& text) {
+  return "<a href=\"" + href + "\" OnMouseOver=\"this.className='over'; window.status='" + text +
+         "'; return true;\" OnMouseOut=\"this.className='off'; window.status=''; return true;\">" +
+         text + "</a>";
+}
+
+void SavePageLines(const PageLines& lines, const std::string& file_name) {
+  std::size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 2;
+  std::string text;
+  text.reserve(size);
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  WriteWholeFile(file_name, text);
+}
+
+int DecimalValue(const std::string& text) {
+  long value = std::strtol(text.c_str(), nullptr, 10);
+  if (value > INT_MAX / 4) return INT_MAX / 4;
+  if (value < INT_MIN / 4) return INT_MIN / 4;
+  return static_cast<int>(value);
+}
+
+}  // namespace fotoloom
