@@ -126,9 +126,10 @@ bool CleanDirectory(const std::string& directory) {
 void CopyFileKeepingDate(const std::string& source, const std::string& destination) {
   const std::string full_destination = ExpandFileName(destination);
 
-  FileDescriptor in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+  // Only a regular file is copied; O_NONBLOCK keeps a FIFO from blocking the open.
+  FileDescriptor in(open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   struct stat source_stat;
-  if (in.get() < 0 || fstat(in.get(), &source_stat) != 0 || S_ISDIR(source_stat.st_mode)) {
+  if (in.get() < 0 || fstat(in.get(), &source_stat) != 0 || !S_ISREG(source_stat.st_mode)) {
     RaiseFileOpenError(source);
   }
 

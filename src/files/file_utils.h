@@ -39,8 +39,8 @@ bool IsDirectoryWritable(const std::string& directory);
 bool CleanDirectory(const std::string& directory);
 
 // Copies source to destination, keeping the modification time (2-second resolution) and
-// the permission bits. Raises FileOpenError(source) when the source cannot be opened
-// (nothing is created), FileCreateError(full destination path) when the destination cannot
+// the permission bits. Raises FileOpenError(source) when the source cannot be opened or is
+// not a regular file (nothing is created), FileCreateError(full destination path) when the destination cannot
 // be created (among others: it is read-only, or it is the source itself), FileWriteError
 // (full destination path) when not every byte could be written.
 void CopyFileKeepingDate(const std::string& source, const std::string& destination);

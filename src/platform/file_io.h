@@ -7,7 +7,8 @@
 
 namespace fotoloom {
 
-// Reads the whole file at path into *data; false when it cannot be opened or read.
+// Reads the whole regular file at path into *data; false when it cannot be opened or read,
+// or is not a regular file (a FIFO or device is never waited on).
 bool ReadWholeFile(const std::string& path, std::string* data);
 
 // A file being written. Create raises FileCreateError(path) when the file cannot be
