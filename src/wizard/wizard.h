@@ -162,13 +162,11 @@ class Wizard {
   void RequestClose();
   bool HasCommandLineDirectory() const { return !env_.command_line_directory.empty(); }
 
-  class ProgressPump;
-
   WizardEnvironment env_;
   WizardUi& ui_;
   WizardModel model_;
   std::unique_ptr<AdvancedDialog> advanced_;
-  std::unique_ptr<ProgressPump> pump_;
+  std::unique_ptr<MessagePump> pump_;  // forwards the run's pumping to ui_
   int current_page_ = 0;
   bool first_paint_pending_ = true;
   bool close_requested_ = false;

@@ -59,8 +59,7 @@ void Binder::BindEdit(TextEdit& edit, QLineEdit* widget) {
     if (widget->text() != text) widget->setText(text);
   });
   QObject::connect(widget, &QLineEdit::textEdited, widget, [this, &edit](const QString& text) {
-    edit.EnterText(text.toStdString());
-    Edited();
+    Edit([&edit, value = text.toStdString()] { edit.EnterText(value); });
   });
 }
 
@@ -74,8 +73,7 @@ void Binder::BindNumber(NumberField& field, NumberSpin* widget) {
       widget->setValue(field.value());
   });
   QObject::connect(widget, &QSpinBox::valueChanged, widget, [this, &field](int value) {
-    field.SetValue(value);
-    Edited();
+    Edit([&field, value] { field.SetValue(value); });
   });
 }
 
@@ -89,8 +87,7 @@ void Binder::BindCheck(CheckBox& box, QCheckBox* widget) {
     if (widget->checkState() != ToQt(box.state())) widget->setCheckState(ToQt(box.state()));
   });
   QObject::connect(widget, &QCheckBox::stateChanged, widget, [this, &box](int state) {
-    box.SetState(FromQt(static_cast<Qt::CheckState>(state)));
-    Edited();
+    Edit([&box, state] { box.SetState(FromQt(static_cast<Qt::CheckState>(state))); });
   });
 }
 
@@ -101,8 +98,7 @@ void Binder::BindRadio(RadioGroup& group, RadioGroupBox* widget) {
     if (widget->ItemIndex() != group.item_index()) widget->SetItemIndex(group.item_index());
   });
   QObject::connect(widget, &RadioGroupBox::ItemChosen, widget, [this, &group](int index) {
-    group.SetItemIndex(index);
-    Edited();
+    Edit([&group, index] { group.SetItemIndex(index); });
   });
 }
 
@@ -113,8 +109,7 @@ void Binder::BindList(DropDownList& list, QComboBox* widget) {
     if (widget->currentIndex() != list.item_index()) widget->setCurrentIndex(list.item_index());
   });
   QObject::connect(widget, &QComboBox::activated, widget, [this, &list](int index) {
-    list.SetItemIndex(index);
-    Edited();
+    Edit([&list, index] { list.SetItemIndex(index); });
   });
 }
 

@@ -3,7 +3,7 @@
 // Each Bind* call pairs one widget with one control value: Show() writes every paired widget
 // from its value (signals blocked, so showing never looks like a user edit), and the widget's
 // user-edit signal writes the edit into the value through the control's own setter and then
-// calls the after-edit hook, which shows everything again. Check boxes listen to their
+// runs inside the dispatcher, which shows everything again afterwards. Check boxes listen to their
 // state-change signal, so a program step that sets a box's widget runs its handler too.
 #pragma once
 
@@ -23,7 +23,9 @@ namespace fotoloom {
 
 class Binder {
  public:
-  explicit Binder(std::function<void()> after_edit) : after_edit_(std::move(after_edit)) {}
+  // dispatch runs one edit and then shows the model again.
+  using Dispatcher = std::function<void(const std::function<void()>&)>;
+  explicit Binder(Dispatcher dispatch) : dispatch_(std::move(dispatch)) {}
 
   void Show() const;
 
@@ -39,11 +41,9 @@ class Binder {
   void BindLabel(StatusLabelControl& label, QLabel* widget);
 
  private:
-  void Edited() const {
-    if (after_edit_) after_edit_();
-  }
+  void Edit(const std::function<void()>& edit) const { dispatch_(edit); }
 
-  std::function<void()> after_edit_;
+  Dispatcher dispatch_;
   std::vector<std::function<void()>> show_;
 };
 

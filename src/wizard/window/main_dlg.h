@@ -1,0 +1,96 @@
+// TMainDlg: the wizard window. A view over fotoloom::Wizard, which holds every value, every
+// enabled and visible state and every rule.
+//
+// The window builds its seven pages, the button row and the advanced settings dialog once,
+// pairs each widget with the model value of the same name (Binder), forwards every user
+// action to the Wizard handler named after control and event, and shows the model again after
+// each handler returns and before every pump of a running generation. Each handler runs
+// inside Dispatch, which reports an error that ends it in the "Fotoloom" error box.
+//
+// Message boxes, pickers, opening documents and help and the about box go to the shell given
+// at construction (tests pass scripted answers there); without one the window uses Qt's own
+// dialogs. The busy cursor, the advanced dialog, closing and event pumping are the window's.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "wizard/window/binder.h"
+#include "wizard/wizard.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QProgressBar;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+
+namespace fotoloom {
+
+class TAdvSetDlg;
+
+class TMainDlg : public QWidget, public WizardUi {
+  Q_OBJECT
+ public:
+  // The window is created as FormCreate leaves it: page 1 loaded and shown. Pages 1 to 7 are
+  // loaded again, and the command-line start follows, at the first paint.
+  explicit TMainDlg(WizardEnvironment environment, WizardUi* shell = nullptr);
+  ~TMainDlg() override;
+
+  Wizard& wizard() { return *wizard_; }
+  TAdvSetDlg& advancedDialog() { return *advanced_dlg_; }
+
+  // Writes every widget from the model.
+  void SyncFromModel();
+  // Runs one wizard handler: pending edits first, errors reported, the model shown after it,
+  // and a close the wizard asked for carried out once nothing runs any more.
+  void Dispatch(const std::function<void()>& handler);
+
+  // WizardUi.
+  void ShowWarning(const std::string& text) override;
+  bool AskQuestion(const std::string& text) override;
+  std::optional<std::int32_t> PickColor(std::int32_t initial) override;
+  std::optional<std::string> PickFolder(const std::string& title) override;
+  std::optional<std::string> PickFile(const FilePickerRequest& request) override;
+  void ShowAdvancedDialog(AdvancedDialog& dialog) override;
+  void ShowAbout() override;
+  void OpenDocument(const std::string& document, const std::string& working_directory) override;
+  void OpenHelp(const std::string& help_file, const std::string& topic) override;
+  void SetBusyCursor(bool busy) override;
+  void CloseWindow() override;
+  void PumpMessages() override;
+  void Refresh() override { SyncFromModel(); }
+
+  // Opens the help at the topic of a help context number (100 ... 160 the wizard's pages,
+  // 180 the advanced settings); other numbers open the help at its start.
+  void OpenHelpContext(int context);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildPages();
+  void BuildButtonRow();
+  void BindModel();
+  void ConnectHandlers();
+  void CommitPendingEdit();
+  QPushButton* AddButton(const char* name, QWidget* parent);
+  QGroupBox* AddPage(int page, const QString& heading, const QString& intro);
+
+  WizardUi* shell_;
+  Binder binder_;
+  std::unique_ptr<Wizard> wizard_;
+  TAdvSetDlg* advanced_dlg_ = nullptr;
+  int busy_depth_ = 0;
+  int dispatch_depth_ = 0;
+  bool close_pending_ = false;
+  bool closing_ = false;
+  bool first_paint_seen_ = false;
+  bool syncing_ = false;
+};
+
+}  // namespace fotoloom

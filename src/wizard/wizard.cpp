@@ -1,0 +1,251 @@
+#include "wizard/wizard.h"
+
+#include <cctype>
+
+#include "generation/client_ui.h"
+#include "platform/paths.h"
+#include "wizard/settings_location.h"
+
+namespace fotoloom {
+
+namespace {
+
+constexpr char kHelpFileName[] = "fotoloom.html";
+
+// Forwards the run's message pumping to the front end.
+class ProgressPump : public MessagePump {
+ public:
+  explicit ProgressPump(WizardUi& ui) : ui_(ui) {}
+  void ProcessMessages() override { ui_.PumpMessages(); }
+
+ private:
+  WizardUi& ui_;
+};
+
+}  // namespace
+
+WizardEnvironment DefaultWizardEnvironment(int argc, const char* const* argv) {
+  WizardEnvironment env;
+  env.executable_directory = ExecutableDirectory();
+  if (env.executable_directory.empty() && argc > 0 && argv[0] != nullptr) {
+    env.executable_directory = ExtractFilePath(ExpandFileName(argv[0]));
+  }
+  env.settings_path = SettingsFilePath(env.executable_directory);
+  env.help_file = env.executable_directory + kHelpFileName;
+  if (argc > 1 && argv[1] != nullptr) env.command_line_directory = argv[1];
+  return env;
+}
+
+Wizard::Wizard(WizardEnvironment environment, WizardUi& ui)
+    : env_(std::move(environment)), ui_(ui), pump_(std::make_unique<ProgressPump>(ui)) {
+  model_.chkboxUseDefaultsOnPage3.on_click = [this] { chkboxUseDefaultsOnPage3Click(); };
+  model_.chkboxUseDefaultsOnPage4.on_click = [this] { chkboxUseDefaultsOnPage4Click(); };
+  model_.chkboxUseDefaultsOnPage5.on_click = [this] { chkboxUseDefaultsOnPage5Click(); };
+  model_.chkboxUseDefaultsOnPage6.on_click = [this] { chkboxUseDefaultsOnPage6Click(); };
+  model_.chkboxCreateMultipleFiles.on_click = [this] { chkboxCreateMultipleFilesClick(); };
+  model_.chkboxUseTableBgColor.on_click = [this] { chkboxUseTableBgColorClick(); };
+
+  for (int n = 1; n <= kPageCount; ++n) model_.page(n)->visible = false;
+  model_.chkboxGenerateHTMLImages.visible = false;
+  model_.seditThumbnailBorder.visible = false;
+  model_.seditTableBorder.visible = false;
+  model_.seditNameMaxLen.visible = false;
+  RowsPerFileRule();
+  TableColorRule();
+
+  // What creating the window does: the run-only buttons hidden, page 1 loaded and shown.
+  model_.btnBegin.visible = false;
+  model_.btnClose.visible = false;
+  model_.btnCancel.visible = false;
+  UpdateButtons();
+  current_page_ = 0;
+  first_paint_pending_ = true;
+  advanced_ = std::make_unique<AdvancedDialog>(ui_, env_.executable_directory, env_.help_file);
+  StepPage(+1);
+}
+
+Wizard::~Wizard() {
+  // The run's reporting must not outlive the controls it points at.
+  SetProgressTarget(nullptr, nullptr, nullptr);
+}
+
+void Wizard::FormPaint() {
+  if (!first_paint_pending_) return;
+  first_paint_pending_ = false;
+  for (int n = 1; n <= kPageCount; ++n) LoadPageSettings(n);
+  RunFromCommandLine();
+}
+
+// --- navigation ----------------------------------------------------------------------------
+
+void Wizard::UpdateButtons() {
+  model_.btnNext.enabled = current_page_ < kPageCount;
+  model_.btnBack.enabled = current_page_ > 1;
+  model_.btnFinish.enabled = current_page_ >= 3;
+  model_.btnCancel.visible = false;
+}
+
+void Wizard::DisableButtons() {
+  model_.btnNext.enabled = false;
+  model_.btnBack.enabled = false;
+  model_.btnFinish.enabled = false;
+  model_.btnBegin.visible = false;
+  model_.btnClose.visible = false;
+}
+
+void Wizard::ShowPage(int page) {
+  if (page >= 1 && page <= kPageCount) {
+    for (int n = 1; n <= kPageCount; ++n) model_.page(n)->visible = n == page;
+  }
+  model_.help_context = 90 + 10 * current_page_;
+}
+
+bool Wizard::StepPage(int direction) {
+  bool allowed = false;
+  if (direction == -1) {
+    allowed = current_page_ > 1;
+  } else if (direction == +1) {
+    allowed = current_page_ < kPageCount && ValidatePage(current_page_);
+  }
+  if (allowed) {
+    if (direction == -1) {
+      --current_page_;
+      LoadPageSettings(current_page_ + 1);
+    } else {
+      ++current_page_;
+      LoadPageSettings(current_page_);
+    }
+    ShowPage(current_page_);
+  }
+  UpdateButtons();
+  return allowed;
+}
+
+bool Wizard::AdvanceToFinish() {
+  bool ok = ValidatePage(current_page_);
+  while (ok && current_page_ < kPageCount) {
+    ++current_page_;
+    LoadPageSettings(current_page_);
+    ok = ValidatePage(current_page_);
+  }
+  ShowPage(current_page_);
+  UpdateButtons();
+  return ok;
+}
+
+void Wizard::btnBeginClick() {
+  model_.btnBegin.visible = false;
+  model_.btnClose.visible = false;
+  UpdateButtons();
+  current_page_ = 0;
+  StepPage(+1);
+  for (int n = 1; n <= kPageCount; ++n) LoadPageSettings(n);
+}
+
+void Wizard::btnHelpClick() {
+  ui_.OpenHelp(env_.help_file, "STEP_" + std::to_string(current_page_));
+}
+
+// --- page controls -------------------------------------------------------------------------
+
+void Wizard::RowsPerFileRule() {
+  model_.seditThumbRowsPerFile.enabled =
+      model_.chkboxCreateMultipleFiles.checked() && !model_.chkboxUseDefaultsOnPage3.checked();
+}
+
+void Wizard::TableColorRule() {
+  model_.btnSelectTableBgColor.enabled =
+      model_.chkboxUseTableBgColor.checked() && !model_.chkboxUseDefaultsOnPage6.checked();
+}
+
+// Each "Use default values" box reloads its page when it becomes checked and locks the page's
+// controls while it stays checked. The lock follows the box's state after the reload: a
+// stored "off" that the reload puts back leaves the page unlocked, never locked behind an
+// unchecked box.
+void Wizard::chkboxUseDefaultsOnPage3Click() {
+  if (model_.chkboxUseDefaultsOnPage3.checked()) LoadPageSettings(3);
+  const bool unlocked = !model_.chkboxUseDefaultsOnPage3.checked();
+  model_.seditThumbsPerRow.enabled = unlocked;
+  model_.chkboxCreateMultipleFiles.enabled = unlocked;
+  model_.seditThumbGeometryW.enabled = unlocked;
+  model_.seditThumbGeometryH.enabled = unlocked;
+  RowsPerFileRule();
+}
+
+void Wizard::chkboxUseDefaultsOnPage4Click() {
+  if (model_.chkboxUseDefaultsOnPage4.checked()) LoadPageSettings(4);
+  const bool unlocked = !model_.chkboxUseDefaultsOnPage4.checked();
+  model_.grpBoxFileDetails.enabled = unlocked;
+  model_.chkboxShowFileName.enabled = unlocked;
+  model_.chkboxShowFileExt.enabled = unlocked;
+  model_.chkboxShowFileTime.enabled = unlocked;
+  model_.chkboxShowFileSize.enabled = unlocked;
+  model_.rgrpSortBy.enabled = unlocked;
+  model_.rgrpSortMethod.enabled = unlocked;
+}
+
+void Wizard::chkboxUseDefaultsOnPage5Click() {
+  if (model_.chkboxUseDefaultsOnPage5.checked()) LoadPageSettings(5);
+  const bool unlocked = !model_.chkboxUseDefaultsOnPage5.checked();
+  model_.btnSelectHeaderColor.enabled = unlocked;
+  model_.btnSelectTextColor.enabled = unlocked;
+  model_.editAlbumFont.enabled = unlocked;
+  model_.cmbHeaderSize.enabled = unlocked;
+  model_.seditFontSize.enabled = unlocked;
+  model_.btnSelectLinkColor.enabled = unlocked;
+  model_.btnSelectVLinkColor.enabled = unlocked;
+}
+
+void Wizard::chkboxUseDefaultsOnPage6Click() {
+  if (model_.chkboxUseDefaultsOnPage6.checked()) LoadPageSettings(6);
+  const bool unlocked = !model_.chkboxUseDefaultsOnPage6.checked();
+  model_.btnSelectBgColor.enabled = unlocked;
+  model_.chkboxUseTableBgColor.enabled = unlocked;
+  model_.editBgImage.enabled = unlocked;
+  model_.editBgSound.enabled = unlocked;
+  model_.btnSelectBgImage.enabled = unlocked;
+  model_.btnSelectBgSound.enabled = unlocked;
+  model_.btnAdvancedSettings.enabled = unlocked;
+  TableColorRule();
+}
+
+void Wizard::PickColorInto(ColorSwatch& swatch) {
+  if (auto picked = ui_.PickColor(last_picked_color_)) {
+    last_picked_color_ = *picked;
+    swatch.color = *picked;
+  }
+}
+
+void Wizard::btnBrowseFoldersClick() {
+  if (auto folder = ui_.PickFolder(kFolderPickerTitle)) model_.editAlbumDirectory.SetText(*folder);
+}
+
+void Wizard::btnSelectBgImageClick() {
+  FilePickerRequest request;
+  request.initial_directory = env_.executable_directory;
+  request.filter = kBgImageFilter;
+  request.image_preview = true;
+  if (auto file = ui_.PickFile(request)) model_.editBgImage.SetText(*file);
+}
+
+void Wizard::btnSelectBgSoundClick() {
+  FilePickerRequest request;
+  request.initial_directory = env_.executable_directory;
+  request.filter = kBgSoundFilter;
+  if (auto file = ui_.PickFile(request)) model_.editBgSound.SetText(*file);
+}
+
+void Wizard::btnAdvancedSettingsClick() { ui_.ShowAdvancedDialog(*advanced_); }
+
+std::string NormalizeCatalogFileName(const std::string& name) {
+  std::string ext = ExtractFileExt(name);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == ".html") return name;
+  return StripFileExt(ExtractFileName(name)) + ".html";
+}
+
+void Wizard::editAlbumFileNameExit() {
+  model_.editAlbumFileName.SetText(NormalizeCatalogFileName(model_.editAlbumFileName.text()));
+}
+
+}  // namespace fotoloom
