@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <algorithm>
 #include <utility>
 
 namespace fotoloom {
@@ -108,13 +110,19 @@ TPalette DefaultPalette(TImageFormat format) {
   }
 }
 
-int DpiToPixelsPerMeter(double dpi) {
-  return static_cast<int>(std::nearbyint(dpi * kInchesPerMetre));
+namespace {
+// Values outside the 32-bit range only come from damaged files; they saturate.
+int RoundToInt(double v) {
+  v = std::nearbyint(v);
+  if (!(v > -2147483648.0)) return v != v ? 0 : std::numeric_limits<int>::min();
+  if (v >= 2147483647.0) return std::numeric_limits<int>::max();
+  return static_cast<int>(v);
 }
+}  // namespace
 
-int PixelsPerMeterToDpi(double pixelsPerMeter) {
-  return static_cast<int>(std::nearbyint(pixelsPerMeter / kInchesPerMetre));
-}
+int DpiToPixelsPerMeter(double dpi) { return RoundToInt(dpi * kInchesPerMetre); }
+
+int PixelsPerMeterToDpi(double pixelsPerMeter) { return RoundToInt(pixelsPerMeter / kInchesPerMetre); }
 
 TPixelBuffer TPixelBuffer::Allocate(std::size_t size) {
   TPixelBuffer b;

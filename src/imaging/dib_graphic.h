@@ -154,6 +154,10 @@ class TDibGraphic {
   void SetYDpi(int dpi);
   std::int32_t XPixelsPerMeter() const { return xPelsPerMeter_; }
   std::int32_t YPixelsPerMeter() const { return yPelsPerMeter_; }
+  void SetPixelsPerMeter(std::int32_t x, std::int32_t y) {
+    xPelsPerMeter_ = x;
+    yPelsPerMeter_ = y;
+  }
 
   // Discards the current content and creates an undefined (zero-filled) pixel buffer.
   // palette: nullptr or empty gives the format's default palette; entries beyond the format's

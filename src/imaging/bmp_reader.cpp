@@ -1,0 +1,313 @@
+#include "imaging/bmp_reader.h"
+
+#include <bit>
+#include <cstring>
+#include <iterator>
+#include <vector>
+
+#include "imaging/byte_stream.h"
+#include "platform/file_errors.h"
+
+namespace fotoloom {
+
+namespace {
+
+constexpr std::uint32_t kBiRgb = 0;
+constexpr std::uint32_t kBiRle8 = 1;
+constexpr std::uint32_t kBiRle4 = 2;
+constexpr std::uint32_t kBiBitfields = 3;
+
+[[noreturn]] void Invalid() { throw EInvalidGraphic("Bitmap image is not valid"); }
+
+// Little-endian reads with every access checked against the end of the data.
+class Bytes {
+ public:
+  Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  std::size_t size() const { return size_; }
+  const std::uint8_t* at(std::size_t offset, std::size_t count) const {
+    if (offset > size_ || count > size_ - offset) Invalid();
+    return data_ + offset;
+  }
+  std::uint16_t U16(std::size_t offset) const {
+    const std::uint8_t* p = at(offset, 2);
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+  }
+  std::uint32_t U32(std::size_t offset) const {
+    const std::uint8_t* p = at(offset, 4);
+    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+           (std::uint32_t{p[3]} << 24);
+  }
+  std::int32_t I32(std::size_t offset) const { return static_cast<std::int32_t>(U32(offset)); }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+};
+
+// One colour channel of a 16- or 32-bit pixel: its mask position and how to widen to 8 bits.
+struct Channel {
+  std::uint32_t mask = 0;
+  int shift = 0;
+  std::uint64_t max = 0;  // largest value after shifting; 0 for an absent channel
+
+  explicit Channel(std::uint32_t m) : mask(m) {
+    if (m == 0) return;
+    shift = std::countr_zero(m);
+    max = std::uint64_t{m} >> shift;
+  }
+  std::uint8_t Get(std::uint32_t pixel) const {
+    if (max == 0) return 0;
+    const std::uint64_t v = (std::uint64_t{pixel} & mask) >> shift;
+    return static_cast<std::uint8_t>((v * 255 + max / 2) / max);
+  }
+};
+
+std::size_t Stride(int width, int bits) {
+  return ((static_cast<std::size_t>(width) * static_cast<std::size_t>(bits) + 31) / 32) * 4;
+}
+
+// Refuses images the image model could not hold, before anything is allocated for them.
+void CheckSize(int width, int height, int bits) {
+  if (width > kMaxImageDimension || height > kMaxImageDimension ||
+      Stride(width, bits) * static_cast<std::size_t>(height) > kMaxImageBytes) {
+    throw EPixwellError("CreateDibSection failed");
+  }
+}
+
+TPixelBuffer AllocatePixels(std::size_t size) {
+  TPixelBuffer buffer = TPixelBuffer::Allocate(size);
+  if (!buffer) throw EPixwellError("CreateDibSection failed");
+  return buffer;
+}
+
+// Run-length data (RLE8 or RLE4) drawn onto a 24-bit bottom-up buffer. Pixels the data skips
+// take colour 0 of the table. Any run that leaves the image or uses a colour outside the
+// table makes the file invalid.
+void DecodeRle(const Bytes& file, std::size_t offset, bool rle4, const TPalette& table,
+               int width, int height, std::uint8_t* out, std::size_t stride) {
+  const TPaletteEntry background = table.empty() ? TPaletteEntry{} : table[0];
+  if (background != TPaletteEntry{}) {
+    for (int y = 0; y < height; ++y) {
+      std::uint8_t* p = out + static_cast<std::size_t>(y) * stride;
+      for (int x = 0; x < width; ++x, p += 3) {
+        p[0] = background.blue;
+        p[1] = background.green;
+        p[2] = background.red;
+      }
+    }
+  }
+  auto put = [&](int x, int y, int index) {
+    if (x >= width || y >= height) Invalid();
+    if (static_cast<std::size_t>(index) >= table.size()) Invalid();
+    std::uint8_t* p = out + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3;
+    p[0] = table[static_cast<std::size_t>(index)].blue;
+    p[1] = table[static_cast<std::size_t>(index)].green;
+    p[2] = table[static_cast<std::size_t>(index)].red;
+  };
+  int x = 0, y = 0;  // y counts stored rows, from the bottom
+  std::size_t pos = offset;
+  for (;;) {
+    const std::uint8_t* code = file.at(pos, 2);
+    pos += 2;
+    const int count = code[0], value = code[1];
+    if (count > 0) {
+      for (int i = 0; i < count; ++i, ++x) {
+        put(x, y, rle4 ? ((i & 1) ? (value & 15) : (value >> 4)) : value);
+      }
+    } else if (value == 0) {  // end of line
+      x = 0;
+      ++y;
+    } else if (value == 1) {  // end of bitmap
+      return;
+    } else if (value == 2) {  // delta
+      const std::uint8_t* d = file.at(pos, 2);
+      pos += 2;
+      x += d[0];
+      y += d[1];
+      if (y > height || (y == height && x > 0)) Invalid();
+    } else {  // absolute run of `value` pixels, padded to a 16-bit boundary
+      const int n = value;
+      const std::size_t bytes = rle4 ? (static_cast<std::size_t>(n) + 1) / 2 : static_cast<std::size_t>(n);
+      const std::uint8_t* p = file.at(pos, bytes);
+      for (int i = 0; i < n; ++i, ++x) {
+        put(x, y, rle4 ? ((i & 1) ? (p[i / 2] & 15) : (p[i / 2] >> 4)) : p[i]);
+      }
+      pos += (bytes + 1) & ~std::size_t{1};
+    }
+  }
+}
+
+}  // namespace
+
+TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size) {
+  const Bytes file(data, size);
+  if (size < 14 + 12 || data[0] != 'B' || data[1] != 'M') Invalid();
+  const std::uint32_t pixelOffset = file.U32(10);
+  const std::uint32_t headerSize = file.U32(14);
+  const std::size_t info = 14;
+
+  TBitmap bmp;
+  int width = 0, height = 0, planes = 0, bits = 0;
+  std::uint32_t compression = kBiRgb, usedColors = 0;
+  std::size_t paletteEntrySize = 4;
+  std::uint32_t masks[3] = {0, 0, 0};
+  bool haveMasks = false;
+  if (headerSize == 12) {
+    width = file.U16(info + 4);
+    height = file.U16(info + 6);
+    planes = file.U16(info + 8);
+    bits = file.U16(info + 10);
+    paletteEntrySize = 3;
+  } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 108 ||
+             headerSize == 124) {
+    width = file.I32(info + 4);
+    height = file.I32(info + 8);
+    planes = file.U16(info + 12);
+    bits = file.U16(info + 14);
+    compression = file.U32(info + 16);
+    bmp.xPelsPerMeter = file.I32(info + 24);
+    bmp.yPelsPerMeter = file.I32(info + 28);
+    usedColors = file.U32(info + 32);
+    if (headerSize >= 52) {
+      for (int i = 0; i < 3; ++i) masks[i] = file.U32(info + 40 + 4 * static_cast<std::size_t>(i));
+      haveMasks = compression == kBiBitfields;
+    } else if (compression == kBiBitfields) {
+      for (int i = 0; i < 3; ++i) masks[i] = file.U32(info + 40 + 4 * static_cast<std::size_t>(i));
+      haveMasks = true;
+    }
+  } else {
+    Invalid();
+  }
+  if (planes != 1 || width <= 0 || height == 0 || height == INT32_MIN) Invalid();
+  const bool topDown = height < 0;
+  if (topDown) height = -height;
+
+  switch (bits) {
+    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    default: throw EPixwellError("Unsupported bit count");
+  }
+  const bool rle = compression == kBiRle8 || compression == kBiRle4;
+  if (compression == kBiRle8 ? bits != 8
+      : compression == kBiRle4 ? bits != 4
+      : compression == kBiBitfields ? (bits != 16 && bits != 32)
+      : compression != kBiRgb) {
+    throw EPixwellError("Unsupported compression");
+  }
+  if (rle && topDown) Invalid();
+
+  // Colour table: right after the header (and the masks of a 40-byte BI_BITFIELDS header).
+  std::size_t tableOffset = info + headerSize;
+  if (headerSize == 40 && compression == kBiBitfields) tableOffset += 12;
+  if (bits <= 8) {
+    const std::uint32_t full = 1u << bits;
+    std::uint32_t count = usedColors == 0 ? full : usedColors;
+    if (count > full) {
+      // An oversized table is tolerated when it is really there; only 2^bits entries count.
+      file.at(tableOffset, static_cast<std::size_t>(count) * paletteEntrySize);
+      count = full;
+    }
+    const std::uint8_t* t = file.at(tableOffset, static_cast<std::size_t>(count) * paletteEntrySize);
+    for (std::uint32_t i = 0; i < count; ++i, t += paletteEntrySize) {
+      bmp.colorTable.push_back({t[2], t[1], t[0]});
+    }
+    bmp.usedColors = static_cast<int>(count);
+  }
+
+  const int outBits = (bits <= 8 && !rle) ? bits : 24;
+  CheckSize(width, height, outBits);
+  bmp.width = width;
+  bmp.height = height;
+  bmp.bitsPerPixel = outBits;
+  bmp.compression = kBiRgb;
+  const std::size_t outStride = Stride(width, outBits);
+  bmp.bits = AllocatePixels(outStride * static_cast<std::size_t>(height));
+  std::uint8_t* out = bmp.bits.data();
+
+  if (rle) {
+    DecodeRle(file, pixelOffset, compression == kBiRle4, bmp.colorTable, width, height, out,
+              outStride);
+    bmp.colorTable.clear();
+    bmp.usedColors = 0;
+    return bmp;
+  }
+
+  const std::size_t inStride = Stride(width, bits);
+  const std::uint8_t* in = file.at(pixelOffset, inStride * static_cast<std::size_t>(height));
+  auto storedRow = [&](int y) {  // y counts from the bottom, as the output does
+    const int fileRow = topDown ? height - 1 - y : y;
+    return in + static_cast<std::size_t>(fileRow) * inStride;
+  };
+
+  if (bits <= 8) {
+    const std::size_t limit = bmp.colorTable.size();
+    for (int y = 0; y < height; ++y) {
+      const std::uint8_t* src = storedRow(y);
+      // A pixel naming a colour past the table's end makes the file invalid.
+      if (limit < (1u << bits)) {
+        for (int x = 0; x < width; ++x) {
+          const int index = bits == 8 ? src[x]
+                            : bits == 4 ? ((x & 1) ? (src[x >> 1] & 15) : (src[x >> 1] >> 4))
+                                        : ((src[x >> 3] >> (7 - (x & 7))) & 1);
+          if (static_cast<std::size_t>(index) >= limit) Invalid();
+        }
+      }
+      std::memcpy(out + static_cast<std::size_t>(y) * outStride, src, inStride);
+    }
+    return bmp;
+  }
+
+  if (bits == 24) {
+    for (int y = 0; y < height; ++y) {
+      std::memcpy(out + static_cast<std::size_t>(y) * outStride, storedRow(y), inStride);
+    }
+    return bmp;
+  }
+
+  if (!haveMasks) {
+    if (bits == 16) {
+      masks[0] = 0x7C00; masks[1] = 0x03E0; masks[2] = 0x001F;
+    } else {
+      masks[0] = 0x00FF0000; masks[1] = 0x0000FF00; masks[2] = 0x000000FF;
+    }
+  }
+  const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* src = storedRow(y);
+    std::uint8_t* dst = out + static_cast<std::size_t>(y) * outStride;
+    for (int x = 0; x < width; ++x, dst += 3) {
+      std::uint32_t px;
+      if (bits == 16) {
+        px = static_cast<std::uint32_t>(src[2 * x] | (src[2 * x + 1] << 8));
+      } else {
+        const std::uint8_t* p = src + 4 * static_cast<std::size_t>(x);
+        px = std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+             (std::uint32_t{p[3]} << 24);
+      }
+      dst[0] = blue.Get(px);
+      dst[1] = green.Get(px);
+      dst[2] = red.Get(px);
+    }
+  }
+  return bmp;
+}
+
+TBitmap ReadBitmap(std::istream& stream) {
+  std::vector<std::uint8_t> data;
+  for (;;) {
+    const std::size_t at = data.size();
+    data.resize(at + 256 * 1024);
+    const std::size_t n = ReadSome(stream, data.data() + at, 256 * 1024);
+    data.resize(at + n);
+    if (n == 0) break;
+  }
+  return ReadBitmap(data.data(), data.size());
+}
+
+void LoadBitmapFile(const std::string& fileName, TDibGraphic& image) {
+  std::ifstream file;
+  OpenForReading(file, fileName);
+  // Moving the bitmap in hands its rows to the image without another copy.
+  image.Assign(ReadBitmap(file));
+}
+
+}  // namespace fotoloom

@@ -1,0 +1,355 @@
+#include "imaging/jpeg_graphic.h"
+
+// libjpeg's header needs size_t and FILE declared first.
+#include <cstdio>
+#include <csetjmp>
+#include <cmath>
+#include <cstring>
+#include <algorithm>
+#include <exception>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "imaging/byte_stream.h"
+#include "imaging/exif_orientation.h"
+#include "platform/file_errors.h"
+#include "platform/file_io.h"
+
+namespace fotoloom {
+
+namespace {
+
+constexpr std::size_t kBufferSize = 64 * 1024;
+
+// Fatal libjpeg errors jump back to the frame that called setjmp; no C++ frame with pending
+// destructors lies between it and the library. The message is kept for the exception.
+struct ErrorManager {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+  char message[JMSG_LENGTH_MAX];
+  int warnings;
+  std::exception_ptr pending;  // an exception caught inside a callback, raised after the jump
+};
+
+void ErrorExit(j_common_ptr cinfo) {
+  auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+  (*cinfo->err->format_message)(cinfo, err->message);
+  std::longjmp(err->jump, 1);
+}
+
+void EmitMessage(j_common_ptr cinfo, int level) {
+  // Level -1 is a warning about damaged data: counted, decoding goes on. Trace messages
+  // (level >= 0) are ignored.
+  if (level < 0) ++reinterpret_cast<ErrorManager*>(cinfo->err)->warnings;
+}
+
+void OutputMessage(j_common_ptr) {}
+
+void InitErrorManager(ErrorManager& err) {
+  jpeg_std_error(&err.pub);
+  err.pub.error_exit = ErrorExit;
+  err.pub.emit_message = EmitMessage;
+  err.pub.output_message = OutputMessage;
+  err.message[0] = '\0';
+  err.warnings = 0;
+}
+
+// ---- source manager over an std::istream ----
+
+struct StreamSource {
+  jpeg_source_mgr pub;
+  std::istream* stream;
+  bool startOfFile;
+  JOCTET buffer[kBufferSize];
+};
+
+void InitSource(j_decompress_ptr cinfo) {
+  reinterpret_cast<StreamSource*>(cinfo->src)->startOfFile = true;
+}
+
+boolean FillInputBuffer(j_decompress_ptr cinfo) {
+  auto* src = reinterpret_cast<StreamSource*>(cinfo->src);
+  std::size_t n = ReadSome(*src->stream, src->buffer, kBufferSize);
+  if (n == 0) {
+    if (src->startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+    WARNMS(cinfo, JWRN_JPEG_EOF);
+    // A fake end-of-image marker lets libjpeg finish a truncated file as far as it can.
+    src->buffer[0] = 0xFF;
+    src->buffer[1] = JPEG_EOI;
+    n = 2;
+  }
+  src->pub.next_input_byte = src->buffer;
+  src->pub.bytes_in_buffer = n;
+  src->startOfFile = false;
+  return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr cinfo, long count) {
+  if (count <= 0) return;
+  auto* src = cinfo->src;
+  while (count > static_cast<long>(src->bytes_in_buffer)) {
+    count -= static_cast<long>(src->bytes_in_buffer);
+    (*src->fill_input_buffer)(cinfo);
+  }
+  src->next_input_byte += count;
+  src->bytes_in_buffer -= static_cast<std::size_t>(count);
+}
+
+void TermSource(j_decompress_ptr) {}
+
+// ---- destination manager over a byte sink ----
+
+class Sink {
+ public:
+  virtual ~Sink() = default;
+  virtual void Write(const std::uint8_t* data, std::size_t size) = 0;
+};
+
+class OstreamSink : public Sink {
+ public:
+  explicit OstreamSink(std::ostream& out) : out_(out) {}
+  void Write(const std::uint8_t* data, std::size_t size) override {
+    out_.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    if (!out_) throw EJpegError("Output file write error --- out of disk space?");
+  }
+
+ private:
+  std::ostream& out_;
+};
+
+class FileSink : public Sink {
+ public:
+  explicit FileSink(OutputFile& file) : file_(file) {}
+  void Write(const std::uint8_t* data, std::size_t size) override { file_.Write(data, size); }
+
+ private:
+  OutputFile& file_;
+};
+
+struct SinkDestination {
+  jpeg_destination_mgr pub;
+  Sink* sink;
+  JOCTET buffer[kBufferSize];
+};
+
+// Hands a block to the sink; a failure there is kept and turned into a libjpeg error, so the
+// exception never unwinds through the library.
+void Flush(j_compress_ptr cinfo, std::size_t size) {
+  auto* dest = reinterpret_cast<SinkDestination*>(cinfo->dest);
+  auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+  bool failed = false;
+  try {
+    dest->sink->Write(dest->buffer, size);
+  } catch (...) {
+    err->pending = std::current_exception();
+    failed = true;
+  }
+  if (failed) ERREXIT(cinfo, JERR_FILE_WRITE);
+}
+
+void InitDestination(j_compress_ptr cinfo) {
+  auto* dest = reinterpret_cast<SinkDestination*>(cinfo->dest);
+  dest->pub.next_output_byte = dest->buffer;
+  dest->pub.free_in_buffer = kBufferSize;
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr cinfo) {
+  Flush(cinfo, kBufferSize);
+  InitDestination(cinfo);
+  return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo) {
+  auto* dest = reinterpret_cast<SinkDestination*>(cinfo->dest);
+  const std::size_t used = kBufferSize - dest->pub.free_in_buffer;
+  if (used > 0) Flush(cinfo, used);
+}
+
+struct DecompressGuard {
+  jpeg_decompress_struct* cinfo;
+  ~DecompressGuard() { jpeg_destroy_decompress(cinfo); }
+};
+
+struct CompressGuard {
+  jpeg_compress_struct* cinfo;
+  ~CompressGuard() { jpeg_destroy_compress(cinfo); }
+};
+
+[[noreturn]] void RaiseJpegError(ErrorManager& err) {
+  if (err.pending) std::rethrow_exception(err.pending);
+  throw EJpegError(err.message);
+}
+
+int DensityToDpi(int unit, int density) {
+  if (unit == 1) return density;
+  if (unit == 2) return static_cast<int>(std::nearbyint(density * 2.54));
+  return 0;
+}
+
+void Encode(const TDibGraphic& image, int quality, bool progressive, bool optimizeHuffman,
+            Sink& sink) {
+  const TImageFormat format = image.Format();
+  if (image.Empty() || (format != ifGray256 && format != ifColor16M)) {
+    throw EJpegError("JPEG image must be gray scale or true color");
+  }
+  const int components = format == ifGray256 ? 1 : 3;
+  const int width = image.Width();
+  const int height = image.Height();
+  std::vector<JSAMPLE> rowBuffer(static_cast<std::size_t>(components) * width);
+  auto dest = std::make_unique<SinkDestination>();
+  dest->sink = &sink;
+  dest->pub.init_destination = InitDestination;
+  dest->pub.empty_output_buffer = EmptyOutputBuffer;
+  dest->pub.term_destination = TermDestination;
+
+  jpeg_compress_struct cinfo{};
+  ErrorManager err;
+  InitErrorManager(err);
+  cinfo.err = &err.pub;
+  jpeg_create_compress(&cinfo);
+  CompressGuard guard{&cinfo};
+  if (setjmp(err.jump)) RaiseJpegError(err);
+
+  cinfo.dest = &dest->pub;
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = components;
+  cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  cinfo.density_unit = 1;
+  // The JFIF fields hold 16 bits; a larger resolution is written as the largest one.
+  cinfo.X_density = static_cast<UINT16>(std::clamp(image.XDpi(), 0, 65535));
+  cinfo.Y_density = static_cast<UINT16>(std::clamp(image.YDpi(), 0, 65535));
+  jpeg_set_quality(&cinfo, quality, TRUE);
+  if (progressive) jpeg_simple_progression(&cinfo);
+  cinfo.optimize_coding = optimizeHuffman ? TRUE : FALSE;
+  jpeg_start_compress(&cinfo, TRUE);
+  JSAMPROW row = rowBuffer.data();
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* in = image.Row(y);
+    if (components == 3) {
+      for (int x = 0; x < width; ++x) {
+        row[3 * x] = in[3 * x + 2];
+        row[3 * x + 1] = in[3 * x + 1];
+        row[3 * x + 2] = in[3 * x];
+      }
+    } else {
+      std::memcpy(row, in, static_cast<std::size_t>(width));
+    }
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+}
+
+}  // namespace
+
+void TJpegGraphic::SetQuality(int quality) {
+  quality_ = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
+}
+
+void TJpegGraphic::LoadFromStream(std::istream& stream) {
+  Clear();
+  exifOrientation_ = 1;
+  warningCount_ = 0;
+  auto source = std::make_unique<StreamSource>();
+  source->stream = &stream;
+  source->pub.init_source = InitSource;
+  source->pub.fill_input_buffer = FillInputBuffer;
+  source->pub.skip_input_data = SkipInputData;
+  source->pub.resync_to_restart = jpeg_resync_to_restart;
+  source->pub.term_source = TermSource;
+  source->pub.bytes_in_buffer = 0;
+  source->pub.next_input_byte = nullptr;
+  std::vector<JSAMPROW> rows;
+
+  jpeg_decompress_struct cinfo{};
+  ErrorManager err;
+  InitErrorManager(err);
+  cinfo.err = &err.pub;
+  jpeg_create_decompress(&cinfo);
+  DecompressGuard guard{&cinfo};
+  if (setjmp(err.jump)) {
+    warningCount_ = err.warnings;
+    RaiseJpegError(err);
+  }
+
+  cinfo.src = &source->pub;
+  jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_read_header(&cinfo, TRUE);
+  for (jpeg_saved_marker_ptr m = cinfo.marker_list; m != nullptr; m = m->next) {
+    if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 &&
+        std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+      exifOrientation_ = ExifOrientationFromApp1(m->data, m->data_length);
+      break;
+    }
+  }
+  const bool gray = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+#ifdef JCS_EXTENSIONS
+  // libjpeg-turbo converts straight to the stored blue, green, red order.
+  cinfo.out_color_space = gray ? JCS_GRAYSCALE : JCS_EXT_BGR;
+  const bool swap = false;
+#else
+  cinfo.out_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
+  const bool swap = !gray;
+#endif
+  jpeg_calc_output_dimensions(&cinfo);
+  if (cinfo.out_color_components == 1 || cinfo.out_color_components == 3) {
+    // The image is made before decompression starts, so an oversized one is refused before
+    // libjpeg allocates its own buffers for it.
+    NewImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
+             cinfo.out_color_components == 1 ? ifGray256 : ifColor16M, nullptr,
+             DensityToDpi(cinfo.density_unit, cinfo.X_density),
+             DensityToDpi(cinfo.density_unit, cinfo.Y_density));
+  }
+  jpeg_start_decompress(&cinfo);
+  if (cinfo.output_components != 1 && cinfo.output_components != 3) {
+    throw EJpegError("Invalid number of samples, " + std::to_string(cinfo.output_components));
+  }
+  const int height = Height();
+  rows.resize(static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y) rows[static_cast<std::size_t>(y)] = Row(y);
+  while (cinfo.output_scanline < cinfo.output_height) {
+    const JDIMENSION done = cinfo.output_scanline;
+    if (jpeg_read_scanlines(&cinfo, rows.data() + done, cinfo.output_height - done) == 0) {
+      throw EJpegError("JPEG data ended early");
+    }
+  }
+  if (swap) {
+    for (int y = 0; y < height; ++y) {
+      std::uint8_t* p = Row(y);
+      for (int x = 0; x < Width(); ++x, p += 3) std::swap(p[0], p[2]);
+    }
+  }
+  jpeg_finish_decompress(&cinfo);
+  warningCount_ = err.warnings;
+}
+
+void TJpegGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size) {
+  MemoryStreamBuf buffer(data, size);
+  std::istream stream(&buffer);
+  LoadFromStream(stream);
+}
+
+void TJpegGraphic::LoadFromFile(const std::string& fileName) {
+  std::ifstream file;
+  OpenForReading(file, fileName);
+  LoadFromStream(file);
+}
+
+void TJpegGraphic::SaveToStream(std::ostream& stream) const {
+  OstreamSink sink(stream);
+  Encode(*this, quality_, progressive_, optimizeHuffman_, sink);
+}
+
+void TJpegGraphic::SaveToFile(const std::string& fileName) const {
+  OutputFile file(fileName);
+  FileSink sink(file);
+  Encode(*this, quality_, progressive_, optimizeHuffman_, sink);
+  file.Close();
+}
+
+}  // namespace fotoloom
