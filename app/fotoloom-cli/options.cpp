@@ -1,0 +1,84 @@
+#include "options.h"
+
+namespace fotoloom::cli {
+
+ParseResult ParseArguments(const std::vector<std::string>& args) {
+  ParseResult result;
+  Options& o = result.options;
+  std::vector<std::string> positional;
+  bool yes = false, no = false, options_ended = false;
+
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (options_ended || a.empty() || a[0] != '-' || a == "-") {
+      positional.push_back(a);
+    } else if (a == "--") {
+      options_ended = true;
+    } else if (a == "--help" || a == "-h") {
+      o.help = true;
+    } else if (a == "--version") {
+      o.version = true;
+    } else if (a == "--yes" || a == "-y") {
+      yes = true;
+    } else if (a == "--no" || a == "-n") {
+      no = true;
+    } else if (a == "--quiet" || a == "-q") {
+      o.quiet = true;
+    } else if (a == "--settings") {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
+        result.error = "--settings needs a file name";
+        return result;
+      }
+      o.settings_path = args[++i];
+    } else if (a.rfind("--settings=", 0) == 0) {
+      o.settings_path = a.substr(11);
+      if (o.settings_path.empty()) {
+        result.error = "--settings needs a file name";
+        return result;
+      }
+    } else {
+      result.error = "unknown option " + a;
+      return result;
+    }
+  }
+
+  if (o.help || o.version) return result;
+  if (yes && no) {
+    result.error = "--yes and --no exclude each other";
+  } else if (positional.empty()) {
+    result.error = "no image directory given";
+  } else if (positional.size() > 1) {
+    result.error = "only one image directory may be given";
+  } else if (positional[0].empty()) {
+    result.error = "the image directory is empty";
+  } else {
+    o.directory = positional[0];
+    o.answers = yes ? AnswerPolicy::kYes : no ? AnswerPolicy::kNo : AnswerPolicy::kAsk;
+  }
+  return result;
+}
+
+std::string UsageText(const std::string& program) {
+  return "Usage: " + program +
+         " [--settings FILE] [--yes | --no] [--quiet] DIRECTORY\n"
+         "Generates the HTML catalog of the images in DIRECTORY with the wizard's saved\n"
+         "settings, without opening a browser and without saving settings.\n"
+         "\n"
+         "  --settings FILE  read the settings from FILE instead of the wizard's Settings.ini\n"
+         "  --yes, -y        answer yes to the questions (overwrite an existing catalog,\n"
+         "                   delete old numbered catalog files)\n"
+         "  --no, -n         answer no to them (the default when standard input is not a\n"
+         "                   terminal; otherwise they are asked)\n"
+         "  --quiet, -q      show no progress\n"
+         "  --help, -h       show this text\n"
+         "  --version        show the version\n"
+         "\n"
+         "Prints the full path of the first index page when the catalog is done.\n"
+         "Ctrl-C stops after the current row and keeps the partial page; a second Ctrl-C\n"
+         "ends the program at once.\n"
+         "\n"
+         "Exit status: 0 done; 1 the run reported warnings or was cancelled; 2 a page\n"
+         "check failed or the arguments are wrong; 3 an error ended the run.\n";
+}
+
+}  // namespace fotoloom::cli
