@@ -9,9 +9,9 @@
 namespace fotoloom {
 
 void OpenForReading(std::ifstream& file, const std::string& fileName) {
-  // A directory opens like a file here but reads nothing; refuse it as the open failure.
+  // Only regular files: a directory opens but reads nothing, a FIFO would block the run.
   struct stat st {};
-  if (::stat(fileName.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) RaiseFileOpenError(fileName);
+  if (::stat(fileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) RaiseFileOpenError(fileName);
   file.open(fileName, std::ios::in | std::ios::binary);
   if (!file.is_open()) RaiseFileOpenError(fileName);
 }

@@ -18,7 +18,8 @@ class MemoryStreamBuf : public std::streambuf {
   }
 };
 
-// Opens fileName for binary reading; raises FileOpenError "Cannot open file <name>".
+// Opens a regular file for binary reading; raises FileOpenError "Cannot open file <name>"
+// for anything else (missing, unreadable, a directory, a FIFO).
 void OpenForReading(std::ifstream& file, const std::string& fileName);
 
 // Reads up to size bytes; returns how many arrived (0 at the end or on a stream error).
