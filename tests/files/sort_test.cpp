@@ -53,6 +53,13 @@ TEST(CDirSort, SizesAscendingAndDescending) {
   std::vector<std::int64_t> sizes;
   for (int i = 0; i < listing.Count(); ++i) sizes.push_back(listing.Items(i).Size);
   EXPECT_EQ(sizes, (std::vector<std::int64_t>{30, 20, 10, 10, 0}));
+
+  // The pivot is the middle entry rounded down; here that decides where c and d end up.
+  testing::ScratchDir other;
+  WriteSized(other, {1, 3, 2, 2});
+  CDir four(other.path(), "*.jpg", "");
+  four.Sort(kSortSizeAscending);
+  EXPECT_EQ(FileNames(four), (V{"a.jpg", "c.jpg", "d.jpg", "b.jpg"}));
 }
 
 TEST(CDirSort, TimesAreSignedSoAfter2043SortsFirst) {
