@@ -182,6 +182,7 @@ TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size) {
   const bool topDown = height < 0;
   if (topDown) height = -height;
 
+  if (compression > kBiBitfields) throw EPixwellError("Unsupported compression");
   switch (bits) {
     case 1: case 4: case 8: case 16: case 24: case 32: break;
     default: throw EPixwellError("Unsupported bit count");
