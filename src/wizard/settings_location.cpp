@@ -23,7 +23,7 @@ std::string SettingsFilePath(const std::string& executable_directory) {
     config = xdg;
   } else {
     const char* home = std::getenv("HOME");
-    config = std::string(home != nullptr ? home : "") + "/.config";
+    config = WithTrailingSeparator(home != nullptr && home[0] != '\0' ? home : "/") + ".config";
   }
   return WithTrailingSeparator(config) + "fotoloom/" + kSettingsFileName;
 }

@@ -90,7 +90,9 @@ class TMainDlg : public QWidget, public WizardUi {
   bool close_pending_ = false;
   bool closing_ = false;
   bool first_paint_seen_ = false;
+  bool in_close_event_ = false;
   bool syncing_ = false;
+  int content_top_ = 16;  // while building: where a page's controls start below its texts
 };
 
 }  // namespace fotoloom

@@ -18,8 +18,8 @@
 namespace fotoloom {
 namespace {
 
-constexpr int kColumnX = 200;      // left edge of a page's controls, inside its group box
-constexpr int kColumnWidth = 276;  // to the page's right margin
+constexpr int kColumnX = 196;      // left edge of a page's controls, inside its group box
+constexpr int kColumnWidth = 286;  // to the page's right margin
 constexpr int kHeadingX = 216;
 constexpr int kHeadingY = 24;
 constexpr int kEditHeight = 21;
@@ -130,9 +130,11 @@ QGroupBox* TMainDlg::AddPage(int page, const QString& heading, const QString& in
     title->setFont(font);
     title->setGeometry(kHeadingX, kHeadingY, kColumnWidth - (kHeadingX - kColumnX), 24);
   }
+  content_top_ = 16;
   if (!intro.isEmpty()) {
     Column column(box, 58);
     column.Text(QString("stxtIntro%1").arg(page).toLatin1().constData(), intro, true);
+    content_top_ = column.y() + 14;
   }
   return box;
 }
@@ -145,7 +147,7 @@ void TMainDlg::BuildPages() {
         "This wizard allows you to create a catalog of your image files. Created image "
         "catalogs will be saved as HTML files, so they can be viewed with all common Web "
         "browsers. ");
-    Column c(page, 142);
+    Column c(page, content_top_);
     c.Text("stxtAlbumFileName", "Enter here the file name for the new catalog file:");
     auto* file_name = c.Put(NewEdit(page), "editAlbumFileName", kEditHeight);
     file_name->installEventFilter(this);
@@ -165,7 +167,7 @@ void TMainDlg::BuildPages() {
         "information. The title is displayed in browser title bar and the header is displayed "
         "at the beginning of the Web page above thumbnails. Footer is added below each "
         "generated page.");
-    Column c(page, 172);
+    Column c(page, content_top_);
     c.Text("stxtAlbumName", "Enter here the title for your new catalog:");
     c.Put(NewEdit(page), "editAlbumName", kEditHeight);
     c.Gap(8);
@@ -180,7 +182,7 @@ void TMainDlg::BuildPages() {
     QGroupBox* page = AddPage(
         3, "Catalog Layout",
         "These options allow you design the basic layout of your new catalog. ");
-    Column c(page, 102);
+    Column c(page, content_top_);
     c.Text("stxtThumbGeometryW", "Maximum size of thumbnail (width * height pixels):");
     const int row = c.y();
     c.Put(new NumberSpin(25, 640, page), "seditThumbGeometryW", kEditHeight, 64);
@@ -292,7 +294,7 @@ void TMainDlg::BuildPages() {
         7, "Generate Catalog",
         "You have made all the required selections. To start generating new catalog, click "
         "the 'Finish' button below (notice that there are options left below this page).");
-    Column c(page, 150);
+    Column c(page, content_top_ + 10);
     auto* bar = c.Put(new QProgressBar(page), "ProgressBar1", 17, 249);
     bar->setTextVisible(false);
     c.Gap(4);
@@ -327,11 +329,11 @@ void TMainDlg::BuildButtonRow() {
     int x;
     std::vector<const char*> bottom_to_top;
   };
-  const Slot slots[] = {{109, {"btnBack", "btnBegin"}},
+  const Slot row[] = {{109, {"btnBack", "btnBegin"}},
                         {201, {"btnNext"}},
                         {301, {"btnFinish", "btnClose", "btnCancel"}},
                         {401, {"btnHelp"}}};
-  for (const Slot& slot : slots)
+  for (const Slot& slot : row)
     for (const char* name : slot.bottom_to_top) {
       QPushButton* button = AddButton(name, this);
       button->setGeometry(slot.x, 332, 90, 25);

@@ -1,0 +1,62 @@
+#include "wizard/window/application.h"
+
+#include <QScreen>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "imaging/png_graphic.h"
+#include "wizard/window/main_dlg.h"
+#include "wizard/window/qt_shell.h"
+#include "wizard/window/screenshots.h"
+#include "wizard/window/side_art.h"
+
+namespace fotoloom {
+
+FotoloomApplication::FotoloomApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName("fotoloom");
+  setApplicationDisplayName("Fotoloom");
+  setApplicationVersion("2.0");
+  setDesktopFileName("fotoloom");
+  setWindowIcon(AppIcon());
+}
+
+bool FotoloomApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    QtShowErrorReport(activeWindow(), error.what());
+  } catch (...) {
+    QtShowErrorReport(activeWindow(), "Unknown error");
+  }
+  return false;
+}
+
+int RunFotoloom(int argc, char** argv) {
+  const bool screenshots = argc == 3 && std::strcmp(argv[1], "--screenshots") == 0;
+  // Pictures of the window need no display.
+  if (screenshots && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+  FotoloomApplication app(argc, argv);
+  if (screenshots) return WriteScreenshots(argv[2], argv[0]) ? 0 : 1;
+
+  WizardEnvironment environment = DefaultWizardEnvironment(argc, argv);
+  // An unattended run must not stop at a box nobody answers.
+  const bool unattended = !environment.command_line_directory.empty();
+  SetPngWarningHandler([unattended](const std::string& message) {
+    if (unattended) {
+      std::fprintf(stderr, "fotoloom: PNG warning: %s\n", message.c_str());
+    } else {
+      QtShowPngWarning(message);
+    }
+  });
+
+  TMainDlg window(std::move(environment));
+  window.show();
+  const int code = app.exec();
+  SetPngWarningHandler({});
+  return code;
+}
+
+}  // namespace fotoloom

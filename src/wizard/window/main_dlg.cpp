@@ -1,0 +1,302 @@
+#include "wizard/window/main_dlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QTimer>
+
+#include "platform/error.h"
+#include "wizard/window/adv_set_dlg.h"
+#include "wizard/window/qt_shell.h"
+#include "wizard/window/side_art.h"
+#include "wizard/window/widgets.h"
+
+namespace fotoloom {
+namespace {
+
+// Pairs the widget named like a model member with that member.
+#define FL_BIND(kind, Widget, member) binder_.kind(m.member, Child<Widget>(this, #member))
+// Connects the button named like a handler's control to that handler.
+#define FL_CLICK(button)                                           \
+  connect(Child<QPushButton>(this, #button), &QPushButton::clicked, this, \
+          [this] { Dispatch([this] { wizard_->button##Click(); }); })
+
+template <class W>
+W* Child(QObject* root, const char* name) {
+  W* widget = root->findChild<W*>(name);
+  Q_ASSERT_X(widget, "TMainDlg", name);
+  return widget;
+}
+
+}  // namespace
+
+TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
+    : shell_(shell), binder_([this](const std::function<void()>& edit) { Dispatch(edit); }) {
+  setObjectName("TMainDlg");
+  setWindowTitle(kWindowCaption);
+  setWindowIcon(AppIcon());
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  QFont font("Sans Serif");
+  font.setPointSize(8);
+  setFont(font);
+  setFixedSize(500, 367);
+  BuildPages();
+  BuildButtonRow();
+
+  // FormCreate: the wizard's constructor leaves page 1 loaded and shown.
+  wizard_ = std::make_unique<Wizard>(std::move(environment), *this);
+  advanced_dlg_ = new TAdvSetDlg(
+      wizard_->advanced(), [this](const std::function<void()>& edit) { Dispatch(edit); },
+      [this](int context) { OpenHelpContext(context); }, this);
+  advanced_dlg_->setFont(font);
+  BindModel();
+  ConnectHandlers();
+  SyncFromModel();
+
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+}
+
+TMainDlg::~TMainDlg() = default;
+
+void TMainDlg::BindModel() {
+  WizardModel& m = wizard_->model();
+  for (int page = 1; page <= kPageCount; ++page)
+    binder_.BindState(*m.page(page),
+                      Child<QGroupBox>(this, QString("gboxPage%1").arg(page).toLatin1()));
+
+  FL_BIND(BindEdit, QLineEdit, editAlbumFileName);
+  FL_BIND(BindEdit, QLineEdit, editAlbumDirectory);
+  FL_BIND(BindButton, QPushButton, btnBrowseFolders);
+
+  FL_BIND(BindEdit, QLineEdit, editAlbumName);
+  FL_BIND(BindEdit, QLineEdit, editAlbumHeader);
+  FL_BIND(BindEdit, QLineEdit, editAlbumFooter);
+
+  FL_BIND(BindNumber, NumberSpin, seditThumbGeometryW);
+  FL_BIND(BindNumber, NumberSpin, seditThumbGeometryH);
+  FL_BIND(BindNumber, NumberSpin, seditThumbsPerRow);
+  FL_BIND(BindCheck, QCheckBox, chkboxCreateMultipleFiles);
+  FL_BIND(BindNumber, NumberSpin, seditThumbRowsPerFile);
+  FL_BIND(BindCheck, QCheckBox, chkboxUseDefaultsOnPage3);
+
+  FL_BIND(BindState, QGroupBox, grpBoxFileDetails);
+  FL_BIND(BindCheck, QCheckBox, chkboxShowFileName);
+  FL_BIND(BindCheck, QCheckBox, chkboxShowFileExt);
+  FL_BIND(BindCheck, QCheckBox, chkboxShowFileTime);
+  FL_BIND(BindCheck, QCheckBox, chkboxShowFileSize);
+  FL_BIND(BindRadio, RadioGroupBox, rgrpSortBy);
+  FL_BIND(BindRadio, RadioGroupBox, rgrpSortMethod);
+  FL_BIND(BindCheck, QCheckBox, chkboxUseDefaultsOnPage4);
+
+  FL_BIND(BindSwatch, SwatchEdit, editHeaderColor);
+  FL_BIND(BindButton, QPushButton, btnSelectHeaderColor);
+  FL_BIND(BindSwatch, SwatchEdit, editTextColor);
+  FL_BIND(BindButton, QPushButton, btnSelectTextColor);
+  FL_BIND(BindEdit, QLineEdit, editAlbumFont);
+  FL_BIND(BindList, QComboBox, cmbHeaderSize);
+  FL_BIND(BindNumber, NumberSpin, seditFontSize);
+  FL_BIND(BindSwatch, SwatchEdit, editLinkColor);
+  FL_BIND(BindButton, QPushButton, btnSelectLinkColor);
+  FL_BIND(BindSwatch, SwatchEdit, editVLinkColor);
+  FL_BIND(BindButton, QPushButton, btnSelectVLinkColor);
+  FL_BIND(BindCheck, QCheckBox, chkboxUseDefaultsOnPage5);
+
+  FL_BIND(BindSwatch, SwatchEdit, editBgColor);
+  FL_BIND(BindButton, QPushButton, btnSelectBgColor);
+  FL_BIND(BindCheck, QCheckBox, chkboxUseTableBgColor);
+  FL_BIND(BindSwatch, SwatchEdit, editTableBgColor);
+  FL_BIND(BindButton, QPushButton, btnSelectTableBgColor);
+  FL_BIND(BindEdit, QLineEdit, editBgImage);
+  FL_BIND(BindButton, QPushButton, btnSelectBgImage);
+  FL_BIND(BindEdit, QLineEdit, editBgSound);
+  FL_BIND(BindButton, QPushButton, btnSelectBgSound);
+  FL_BIND(BindButton, QPushButton, btnAdvancedSettings);
+  FL_BIND(BindCheck, QCheckBox, chkboxUseDefaultsOnPage6);
+
+  FL_BIND(BindProgress, QProgressBar, ProgressBar1);
+  FL_BIND(BindLabel, QLabel, lblProgressInfo);
+  FL_BIND(BindCheck, QCheckBox, chkBoxLaunchDefaultBrowser);
+  FL_BIND(BindCheck, QCheckBox, chkboxSaveSettings);
+  FL_BIND(BindCheck, QCheckBox, chkBoxExitAfterGenerating);
+
+  FL_BIND(BindButton, QPushButton, btnBegin);
+  FL_BIND(BindButton, QPushButton, btnBack);
+  FL_BIND(BindButton, QPushButton, btnNext);
+  FL_BIND(BindButton, QPushButton, btnCancel);
+  FL_BIND(BindButton, QPushButton, btnClose);
+  FL_BIND(BindButton, QPushButton, btnFinish);
+  FL_BIND(BindButton, QPushButton, btnHelp);
+}
+
+void TMainDlg::ConnectHandlers() {
+  FL_CLICK(btnNext);
+  FL_CLICK(btnBack);
+  FL_CLICK(btnBegin);
+  FL_CLICK(btnFinish);
+  FL_CLICK(btnCancel);
+  FL_CLICK(btnClose);
+  FL_CLICK(btnHelp);
+  FL_CLICK(btnBrowseFolders);
+  FL_CLICK(btnSelectHeaderColor);
+  FL_CLICK(btnSelectTextColor);
+  FL_CLICK(btnSelectLinkColor);
+  FL_CLICK(btnSelectVLinkColor);
+  FL_CLICK(btnSelectBgColor);
+  FL_CLICK(btnSelectTableBgColor);
+  FL_CLICK(btnSelectBgImage);
+  FL_CLICK(btnSelectBgSound);
+  FL_CLICK(btnAdvancedSettings);
+
+  // Esc is the window's cancel key: it closes without saving, whatever page is shown.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, [this] { Dispatch([this] { wizard_->btnExitClick(); }); });
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  connect(f1, &QShortcut::activated, this,
+          [this] { OpenHelpContext(wizard_->model().help_context); });
+}
+
+void TMainDlg::SyncFromModel() {
+  if (syncing_) return;
+  syncing_ = true;
+  setWindowTitle(QString::fromStdString(wizard_->model().caption));
+  binder_.Show();
+  if (advanced_dlg_) advanced_dlg_->SyncFromModel();
+  syncing_ = false;
+}
+
+// A number field the user is still typing in has not told the model yet when a button is
+// pressed by its accelerator (the focus stays in the field); its text counts as it stands.
+void TMainDlg::CommitPendingEdit() {
+  if (auto* spin = qobject_cast<NumberSpin*>(QApplication::focusWidget())) spin->interpretText();
+}
+
+void TMainDlg::Dispatch(const std::function<void()>& handler) {
+  if (syncing_) return;  // a widget written by SyncFromModel is not a user edit
+  ++dispatch_depth_;
+  try {
+    CommitPendingEdit();
+    handler();
+  } catch (const std::exception& error) {
+    // The operation ends here; the window stays usable, and closing it stays possible.
+    while (busy_depth_ > 0) SetBusyCursor(false);
+    SyncFromModel();
+    QtShowErrorReport(this, error.what());
+  }
+  --dispatch_depth_;
+  SyncFromModel();
+  if (close_pending_ && dispatch_depth_ == 0 && !wizard_->running() && !closing_) {
+    closing_ = true;
+    // Inside closeEvent the pending close event itself is accepted; Qt ignores a nested
+    // close() there.
+    if (!in_close_event_) close();
+  }
+}
+
+void TMainDlg::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  if (first_paint_seen_) return;
+  first_paint_seen_ = true;
+  // The first paint loads every page and may start an unattended run: that happens right
+  // after this paint, never inside it, since a run pumps events and repaints.
+  QTimer::singleShot(0, this, [this] { Dispatch([this] { wizard_->FormPaint(); }); });
+}
+
+void TMainDlg::closeEvent(QCloseEvent* event) {
+  if (closing_) {
+    event->accept();
+    return;
+  }
+  // The title-bar button acts as Esc; during a run the window closes once the run is over.
+  in_close_event_ = true;
+  Dispatch([this] { wizard_->btnExitClick(); });
+  in_close_event_ = false;
+  event->setAccepted(closing_);
+}
+
+bool TMainDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut && watched->objectName() == "editAlbumFileName")
+    Dispatch([this] { wizard_->editAlbumFileNameExit(); });
+  return QWidget::eventFilter(watched, event);
+}
+
+void TMainDlg::OpenHelpContext(int context) {
+  const std::string& help_file = wizard_->environment().help_file;
+  OpenHelp(help_file, HelpTopicOfContext(context));
+}
+
+void TMainDlg::ShowWarning(const std::string& text) {
+  if (shell_) return shell_->ShowWarning(text);
+  QtShowWarning(this, text);
+}
+
+bool TMainDlg::AskQuestion(const std::string& text) {
+  if (shell_) return shell_->AskQuestion(text);
+  return QtAskQuestion(this, text);
+}
+
+std::optional<std::int32_t> TMainDlg::PickColor(std::int32_t initial) {
+  if (shell_) return shell_->PickColor(initial);
+  return QtPickColor(this, initial);
+}
+
+std::optional<std::string> TMainDlg::PickFolder(const std::string& title) {
+  if (shell_) return shell_->PickFolder(title);
+  return QtPickFolder(this, title);
+}
+
+std::optional<std::string> TMainDlg::PickFile(const FilePickerRequest& request) {
+  if (shell_) return shell_->PickFile(request);
+  return QtPickFile(QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this,
+                    request);
+}
+
+void TMainDlg::ShowAdvancedDialog(AdvancedDialog& /*dialog*/) {
+  advanced_dlg_->SyncFromModel();
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    advanced_dlg_->move(screen->availableGeometry().center() - advanced_dlg_->rect().center());
+  advanced_dlg_->exec();
+}
+
+void TMainDlg::ShowAbout() {
+  if (shell_) return shell_->ShowAbout();
+  QtShowAbout(QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this);
+}
+
+void TMainDlg::OpenDocument(const std::string& document, const std::string& working_directory) {
+  if (shell_) return shell_->OpenDocument(document, working_directory);
+  QtOpenDocument(document);
+}
+
+void TMainDlg::OpenHelp(const std::string& help_file, const std::string& topic) {
+  if (shell_) return shell_->OpenHelp(help_file, topic);
+  QtOpenHelp(help_file, topic);
+}
+
+void TMainDlg::SetBusyCursor(bool busy) {
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    ++busy_depth_;
+  } else if (busy_depth_ > 0) {
+    QApplication::restoreOverrideCursor();
+    --busy_depth_;
+  }
+}
+
+void TMainDlg::CloseWindow() { close_pending_ = true; }
+
+void TMainDlg::PumpMessages() {
+  SyncFromModel();
+  QCoreApplication::processEvents();
+}
+
+}  // namespace fotoloom

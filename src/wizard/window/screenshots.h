@@ -1,0 +1,15 @@
+// Pictures of the wizard for the documentation: every page with its stored defaults and the
+// advanced settings dialog, written as PNG files.
+#pragma once
+
+#include <string>
+
+namespace fotoloom {
+
+// Writes page1.png ... page7.png and advanced-settings.png into directory (created when
+// missing). The wizard runs on a scratch settings file and a scratch image folder, so the
+// user's own settings are neither shown nor touched. executable is argv[0]. True when every
+// picture was written.
+bool WriteScreenshots(const std::string& directory, const std::string& executable);
+
+}  // namespace fotoloom

@@ -1,0 +1,180 @@
+// The checks that guard leaving a page forward, and the advanced dialog's own check.
+#include <gtest/gtest.h>
+
+#include "wizard_fixture.h"
+
+namespace fotoloom::testing {
+namespace {
+
+class ChecksTest : public WizardTest {
+ protected:
+  Wizard& OpenOnAlbum(const std::string& file_name) {
+    Wizard& w = Open();
+    w.model().editAlbumFileName.SetText(file_name);
+    w.model().editAlbumDirectory.SetText(album_dir_);
+    ui_.events.clear();
+    return w;
+  }
+  bool Exists(const std::string& name) const { return std::filesystem::exists(album_dir_ + name); }
+};
+
+TEST_F(ChecksTest, PageOneShowsBothNameAndDirectoryWarnings) {
+  Wizard& w = OpenOnAlbum("bad:name.html");
+  w.model().editAlbumDirectory.SetText(root_ + "missing");
+  EXPECT_FALSE(w.StepPage(+1));
+  EXPECT_EQ(w.CurrentPage(), 1);
+  EXPECT_EQ(ui_.Warnings(), (std::vector<std::string>{kFileNameWarning, kDirectoryWarning}));
+
+  // A separator in the name, and names that would make the catalog path the directory itself,
+  // fail the name test.
+  for (const char* name : {"sub/index.html", "", ".", ".."}) {
+    ui_.events.clear();
+    w.model().editAlbumFileName.SetText(name);
+    w.model().editAlbumDirectory.SetText(album_dir_);
+    EXPECT_FALSE(w.ValidatePage(1)) << name;
+    EXPECT_EQ(ui_.Warnings(), std::vector<std::string>{kFileNameWarning}) << name;
+  }
+
+  // A directory given as a file is no directory.
+  Touch(album_dir_ + "plain");
+  ui_.events.clear();
+  w.model().editAlbumFileName.SetText("ok.html");
+  w.model().editAlbumDirectory.SetText(album_dir_ + "plain");
+  EXPECT_FALSE(w.ValidatePage(1));
+  EXPECT_EQ(ui_.Warnings(), std::vector<std::string>{kDirectoryWarning});
+}
+
+TEST_F(ChecksTest, ExistingCatalogIsOverwrittenOnlyAfterYes) {
+  Touch(album_dir_ + "album.html");
+  Wizard& w = OpenOnAlbum("album.html");
+  ui_.answers = {false};
+  EXPECT_FALSE(w.StepPage(+1));
+  EXPECT_EQ(ui_.Questions(), std::vector<std::string>{kOverwriteQuestion});
+  EXPECT_TRUE(Exists("album.html"));
+  EXPECT_EQ(w.CurrentPage(), 1);
+
+  ui_.events.clear();
+  ui_.answers = {true};
+  w.model().editAlbumDirectory.SetText(album_dir_);
+  EXPECT_TRUE(w.StepPage(+1));
+  EXPECT_FALSE(Exists("album.html"));
+  EXPECT_EQ(w.CurrentPage(), 2);
+}
+
+TEST_F(ChecksTest, NumberedCatalogFilesAreDeletedOnlyAfterYes) {
+  for (const char* name : {"album001.html", "album002.html", "album.jpg", "other001.html"})
+    Touch(album_dir_ + name);
+  Wizard& w = OpenOnAlbum("album.html");
+  ui_.answers = {false};
+  EXPECT_TRUE(w.ValidatePage(1));
+  EXPECT_EQ(ui_.Questions(), std::vector<std::string>{kNumberedFilesQuestion});
+  EXPECT_TRUE(Exists("album001.html"));
+  EXPECT_TRUE(Exists("album002.html"));
+
+  ui_.events.clear();
+  ui_.answers = {true};
+  EXPECT_TRUE(w.ValidatePage(1));
+  EXPECT_EQ(ui_.Questions().size(), 1u);
+  EXPECT_FALSE(Exists("album001.html"));
+  EXPECT_FALSE(Exists("album002.html"));
+  EXPECT_TRUE(Exists("album.jpg"));
+  EXPECT_TRUE(Exists("other001.html"));
+
+  // Nothing similar left: no question.
+  ui_.events.clear();
+  EXPECT_TRUE(w.ValidatePage(1));
+  EXPECT_TRUE(ui_.events.empty());
+}
+
+TEST_F(ChecksTest, PageSixWarnsInOrderAndJudgesTheDialogFields) {
+  Wizard& w = Open();
+  WizardModel& m = w.model();
+  m.editBgImage.SetText(root_ + "nope.jpg");
+  m.editBgSound.SetText(root_ + "nope.wav");
+  w.advanced().fields().editThumbDirectory.SetText("");
+  ui_.events.clear();
+  EXPECT_FALSE(w.ValidatePage(6));
+  EXPECT_EQ(ui_.Warnings(), (std::vector<std::string>{kBgImageWarning, kBgSoundWarning,
+                                                      kEmptyThumbDirectoryWarning}));
+
+  // Empty background fields pass; an empty alternative image does not.
+  m.editBgImage.SetText("");
+  m.editBgSound.SetText("");
+  w.advanced().fields().editThumbDirectory.SetText("fldata");
+  w.advanced().fields().editEmptyThumbnail.SetText("");
+  ui_.events.clear();
+  EXPECT_FALSE(w.ValidatePage(6));
+  EXPECT_EQ(ui_.Warnings(), std::vector<std::string>{kAlternativeImageWarning});
+
+  // Existing files pass.
+  Touch(album_dir_ + "bg.jpg");
+  m.editBgImage.SetText(album_dir_ + "bg.jpg");
+  w.advanced().fields().editEmptyThumbnail.SetText(exe_dir_ + "default.jpg");
+  ui_.events.clear();
+  EXPECT_TRUE(w.ValidatePage(6));
+  EXPECT_TRUE(ui_.events.empty());
+  for (int page : {0, 2, 3, 4, 5, 7}) EXPECT_TRUE(w.ValidatePage(page));
+}
+
+TEST_F(ChecksTest, AdvancedDialogKeepsItsValuesApartFromItsFields) {
+  Wizard& w = Open();
+  AdvancedDialog& d = w.advanced();
+  AdvancedDialogModel& f = d.fields();
+
+  // "&Cancel" leaves the kept values; the fields keep the typing for the next showing.
+  f.editThumbDirectory.EnterText("typed");
+  f.editPrevious.EnterText("Back");
+  d.btnCancelClick();
+  EXPECT_EQ(d.kept().ThumbDirectory, "fldata");
+  EXPECT_EQ(d.kept().Previous, "&lt- Back");
+  EXPECT_EQ(f.editThumbDirectory.text(), "typed");
+
+  // "&OK" with bad fields warns in order, stays open and keeps nothing.
+  f.editThumbDirectory.EnterText("a/b");
+  f.editEmptyThumbnail.EnterText("");
+  EXPECT_FALSE(d.btnOKClick());
+  EXPECT_EQ(ui_.Warnings(),
+            (std::vector<std::string>{kThumbDirectoryNameWarning, kAlternativeImageWarning}));
+  EXPECT_EQ(d.kept().ThumbDirectory, "fldata");
+  EXPECT_EQ(f.editThumbDirectory.text(), "a/b");
+
+  // A name of dots only would be the album directory or its parent: refused.
+  for (const char* dots : {".", "..", "..."}) {
+    ui_.events.clear();
+    f.editThumbDirectory.EnterText(dots);
+    f.editEmptyThumbnail.EnterText(exe_dir_ + "default.jpg");
+    EXPECT_FALSE(d.ValidateAdvanced()) << dots;
+    EXPECT_EQ(ui_.Warnings(), std::vector<std::string>{kThumbDirectoryNameWarning});
+  }
+
+  // The delay field follows the slide-show box but is accepted while disabled.
+  f.chkboxSlideShow.SetChecked(true);
+  EXPECT_TRUE(f.seditSlideDelay.enabled);
+  f.seditSlideDelay.SetText("30");
+  f.chkboxSlideShow.SetChecked(false);
+  EXPECT_FALSE(f.seditSlideDelay.enabled);
+  f.editThumbDirectory.EnterText(".thumbs");
+  f.editPrevious.EnterText("Back");
+  ui_.events.clear();
+  EXPECT_TRUE(d.btnOKClick());
+  EXPECT_TRUE(ui_.events.empty());
+  EXPECT_EQ(d.kept().ThumbDirectory, ".thumbs");
+  EXPECT_EQ(d.kept().SlideShowDelay, 30);
+  EXPECT_EQ(d.kept().SlideShow, CheckState::kUnchecked);
+  EXPECT_EQ(d.kept().Previous, "Back");
+  w.SaveAllSettings();
+  EXPECT_NE(ReadText(settings_).find("SlideShowDelay=30\n"), std::string::npos);
+
+  ui_.files = {std::nullopt, "/pics/empty.bmp"};
+  d.btnBrowseEmptyThumbnailClick();
+  EXPECT_EQ(f.editEmptyThumbnail.text(), exe_dir_ + "default.jpg");
+  d.btnBrowseEmptyThumbnailClick();
+  EXPECT_EQ(f.editEmptyThumbnail.text(), "/pics/empty.bmp");
+  EXPECT_TRUE(ui_.file_requests.back().image_preview);
+  EXPECT_EQ(ui_.file_requests.back().filter, kEmptyThumbnailFilter);
+  d.btnHelpClick();
+  EXPECT_TRUE(ui_.Has("help: ADVANCED_SETTINGS"));
+}
+
+}  // namespace
+}  // namespace fotoloom::testing

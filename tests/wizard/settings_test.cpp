@@ -1,0 +1,211 @@
+// Loading the wizard's pages from the settings file and saving them back.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "generation/album_settings.h"
+#include "platform/error.h"
+#include "wizard/ini_file.h"
+#include "wizard/settings_location.h"
+#include "wizard_fixture.h"
+
+namespace fotoloom::testing {
+namespace {
+
+class SettingsTest : public WizardTest {};
+
+constexpr const char* kSavedKeys[] = {
+    "AlbumFileName", "AlbumDirectory", "AlbumName", "AlbumHeader", "AlbumFooter",
+    "ThumbGeometryW", "ThumbGeometryH", "ThumbsPerRow", "CreateMultipleFiles",
+    "ThumbRowsPerFile", "ShowFileName", "ShowFileExtension", "ShowFileTime", "ShowFileSize",
+    "SortingCriteria", "SortingMethod", "HeaderColor", "TextColor", "HeaderSize", "FontSize",
+    "Font", "LinkColor", "VLinkColor", "ThumbnailBorder", "TableBorder", "BgColor",
+    "UseTableBgColor", "TableBgColor", "BgImage", "BgSound", "ThumbDirectory",
+    "EraseExistingFiles", "EmptyThumbnail", "SlideShow", "SlideShowDelay", "Previous", "Next",
+    "Index", "NameMaxLen", "LaunchDefaultBrowser", "ExitAfterGenerating"};
+
+TEST_F(SettingsTest, WithoutAFileEveryValueHasItsDefault) {
+  Wizard& w = Open();
+  const WizardModel& m = w.model();
+  EXPECT_EQ(m.editAlbumFileName.text(), "_cat.html");
+  EXPECT_EQ(m.editAlbumDirectory.text(), exe_dir_);
+  EXPECT_EQ(m.editAlbumName.text(), "My Catalog [date]");
+  EXPECT_EQ(m.editAlbumHeader.text(), "Images [date]");
+  EXPECT_EQ(m.editAlbumFooter.text(), "Copyright &copy Your Name");
+  EXPECT_EQ(m.seditThumbsPerRow.value(), 6);
+  EXPECT_TRUE(m.chkboxCreateMultipleFiles.checked());
+  EXPECT_EQ(m.seditThumbRowsPerFile.value(), 25);
+  EXPECT_EQ(m.seditThumbGeometryW.value(), 100);
+  EXPECT_EQ(m.seditThumbGeometryH.value(), 100);
+  EXPECT_TRUE(m.chkboxShowFileName.checked());
+  EXPECT_TRUE(m.chkboxShowFileExt.checked());
+  EXPECT_TRUE(m.chkboxShowFileTime.checked());
+  EXPECT_TRUE(m.chkboxShowFileSize.checked());
+  EXPECT_EQ(m.rgrpSortBy.item_index(), 0);
+  EXPECT_EQ(m.rgrpSortMethod.item_index(), 0);
+  EXPECT_EQ(m.editHeaderColor.color, 16744576);
+  EXPECT_EQ(m.editTextColor.color, 16744576);
+  EXPECT_EQ(m.cmbHeaderSize.text(), "H3");
+  EXPECT_EQ(m.seditFontSize.value(), 1);
+  EXPECT_EQ(m.editAlbumFont.text(), "Verdana, Arial, Helvetica");
+  EXPECT_EQ(m.editLinkColor.color, 16711680);
+  EXPECT_EQ(m.editVLinkColor.color, 8388736);
+  EXPECT_EQ(m.seditThumbnailBorder.value(), 0);
+  EXPECT_EQ(m.seditTableBorder.value(), 0);
+  EXPECT_EQ(m.editBgColor.color, 0);
+  EXPECT_FALSE(m.chkboxUseTableBgColor.checked());
+  EXPECT_EQ(m.editTableBgColor.color, 0);
+  EXPECT_EQ(m.editBgImage.text(), "");
+  EXPECT_EQ(m.editBgSound.text(), "");
+  EXPECT_EQ(m.seditNameMaxLen.value(), 12);
+  EXPECT_TRUE(m.chkBoxLaunchDefaultBrowser.checked());
+  EXPECT_FALSE(m.chkboxSaveSettings.checked());
+  EXPECT_FALSE(m.chkBoxExitAfterGenerating.checked());
+  EXPECT_TRUE(m.chkboxGenerateHTMLImages.checked());
+  EXPECT_FALSE(m.chkboxUseDefaultsOnPage3.checked());
+  EXPECT_TRUE(m.chkboxUseDefaultsOnPage4.checked());
+  EXPECT_TRUE(m.chkboxUseDefaultsOnPage5.checked());
+  EXPECT_TRUE(m.chkboxUseDefaultsOnPage6.checked());
+  EXPECT_EQ(m.ProgressBar1.Position(), 0);
+  EXPECT_EQ(m.lblProgressInfo.caption(), "Waiting for user input...");
+
+  const AdvancedValues& kept = w.advanced().kept();
+  EXPECT_EQ(kept.ThumbDirectory, "fldata");
+  EXPECT_EQ(kept.EraseExistingFiles, CheckState::kChecked);
+  EXPECT_EQ(kept.EmptyThumbnail, exe_dir_ + "default.jpg");
+  EXPECT_EQ(kept.SlideShow, CheckState::kUnchecked);
+  EXPECT_EQ(kept.SlideShowDelay, 15);
+  EXPECT_EQ(kept.Previous, "&lt- Back");
+  EXPECT_EQ(kept.Next, "Next -&gt");
+  EXPECT_EQ(kept.Index, "Index");
+  const AdvancedDialogModel& f = w.advanced().fields();
+  EXPECT_EQ(f.editThumbDirectory.text(), "fldata");
+  EXPECT_EQ(f.seditSlideDelay.value(), 15);
+  EXPECT_FALSE(f.seditSlideDelay.enabled);  // slide show off
+  EXPECT_FALSE(std::filesystem::exists(settings_));  // reading never creates the file
+}
+
+TEST_F(SettingsTest, StoredValuesAreClampedAndReadInEveryIntegerForm) {
+  WriteSettings(
+      "ThumbsPerRow=100\nThumbGeometryW=10\nThumbGeometryH=0x280\nFontSize=abc\n"
+      "ThumbRowsPerFile=-3\nHeaderColor=0xFF\nTextColor=$FF\nHeaderSize=4\n"
+      "SortingCriteria=7\nSortingMethod=-5\nShowFileName=7\nShowFileExtension=2\n"
+      "NameMaxLen=999\nAlbumName=\nSlideShowDelay=0\nSlideShow=1\n");
+  Wizard& w = Open();
+  const WizardModel& m = w.model();
+  EXPECT_EQ(m.seditThumbsPerRow.value(), 25);
+  EXPECT_EQ(m.seditThumbGeometryW.value(), 25);
+  EXPECT_EQ(m.seditThumbGeometryH.value(), 640);
+  EXPECT_EQ(m.seditFontSize.value(), 1);
+  EXPECT_EQ(m.seditThumbRowsPerFile.value(), 1);
+  EXPECT_EQ(m.editHeaderColor.color, 255);
+  EXPECT_EQ(m.editTextColor.color, 255);
+  EXPECT_EQ(m.cmbHeaderSize.item_index(), -1);
+  EXPECT_EQ(m.cmbHeaderSize.text(), "");
+  EXPECT_EQ(m.rgrpSortBy.item_index(), 2);
+  EXPECT_EQ(m.rgrpSortMethod.item_index(), -1);
+  EXPECT_EQ(m.chkboxShowFileName.state(), CheckState::kUnchecked);
+  EXPECT_EQ(m.chkboxShowFileExt.state(), CheckState::kGrayed);
+  EXPECT_EQ(m.seditNameMaxLen.value(), 250);
+  EXPECT_EQ(m.editAlbumName.text(), "");  // present but empty is not the default
+  EXPECT_EQ(m.editBgImage.text(), "");    // absent text is empty
+  EXPECT_EQ(w.advanced().kept().SlideShowDelay, 0);
+  EXPECT_EQ(w.advanced().fields().seditSlideDelay.value(), 1);
+  EXPECT_TRUE(w.advanced().fields().seditSlideDelay.enabled);
+
+  // Written back as they show, except the kept delay, which stays as read.
+  w.model().chkboxSaveSettings.SetChecked(true);
+  w.SaveAllSettings();
+  IniFile saved(settings_);
+  EXPECT_EQ(saved.ReadString("Settings", "ShowFileName", ""), "0");
+  EXPECT_EQ(saved.ReadString("Settings", "ShowFileExtension", ""), "2");
+  EXPECT_EQ(saved.ReadString("Settings", "ThumbsPerRow", ""), "25");
+  EXPECT_EQ(saved.ReadString("Settings", "HeaderColor", ""), "255");
+  EXPECT_EQ(saved.ReadString("Settings", "HeaderSize", ""), "-1");
+  EXPECT_EQ(saved.ReadString("Settings", "SortingMethod", ""), "-1");
+  EXPECT_EQ(saved.ReadString("Settings", "SlideShowDelay", ""), "0");
+}
+
+TEST_F(SettingsTest, AFreshFileHoldsTheSavedKeysInOrder) {
+  Wizard& w = Open();
+  w.SaveAllSettings();
+  std::istringstream lines(ReadText(settings_));
+  std::string line;
+  ASSERT_TRUE(std::getline(lines, line));
+  EXPECT_EQ(line, "[Settings]");
+  std::vector<std::string> keys;
+  while (std::getline(lines, line)) keys.push_back(line.substr(0, line.find('=')));
+  EXPECT_EQ(keys, std::vector<std::string>(std::begin(kSavedKeys), std::end(kSavedKeys)));
+
+  // Read-only keys are never written, so a saved file reopens with their defaults.
+  const std::string text = ReadText(settings_);
+  for (const char* key : {"UseDefaultsOnPage4", "UseDefaultsOnPage5", "UseDefaultsOnPage6",
+                          "SaveSettings", "GenerateHTMLImages"}) {
+    EXPECT_EQ(text.find(key), std::string::npos) << key;
+  }
+  EXPECT_NE(text.find("AlbumName=My Catalog [date]\n"), std::string::npos);
+  EXPECT_NE(text.find("Previous=&lt- Back\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, SavingKeepsUnknownKeysAndSectionsAndRoundTrips) {
+  WriteText(settings_,
+            "[Window]\r\nLeft=10\r\n[Settings]\r\nMyOwnKey=kept\r\nthumbsperrow=3\r\n"
+            "UseDefaultsOnPage5=0\r\n");
+  Wizard& w = Open();
+  w.model().editAlbumName.EnterText("Holiday [date]");
+  w.model().editAlbumDirectory.SetText("/photos/with 'quotes\"");
+  w.SaveAllSettings();
+  const std::string text = ReadText(settings_);
+  EXPECT_EQ(text.rfind("[Window]\r\nLeft=10\r\n[Settings]\r\nMyOwnKey=kept\r\nThumbsPerRow=3\r\n", 0),
+            0u);
+  EXPECT_NE(text.find("UseDefaultsOnPage5=0\r\n"), std::string::npos);
+  EXPECT_NE(text.find("AlbumName=Holiday [date]\r\n"), std::string::npos);
+
+  // A new window shows what was saved.
+  Wizard& again = Open();
+  EXPECT_EQ(again.model().editAlbumName.text(), "Holiday [date]");
+  EXPECT_EQ(again.model().editAlbumDirectory.text(), "/photos/with 'quotes\"");
+  EXPECT_EQ(again.model().seditThumbsPerRow.value(), 3);
+  EXPECT_FALSE(again.model().chkboxUseDefaultsOnPage5.checked());
+}
+
+TEST_F(SettingsTest, ARefusedSaveRaisesWithThePath) {
+  WriteSettings("AlbumName=before\n");
+  ASSERT_EQ(::chmod(settings_.c_str(), 0444), 0);
+  Wizard& w = Open();
+  w.model().editAlbumName.SetText("after");
+  try {
+    w.SaveAllSettings();
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + settings_);
+  }
+  EXPECT_EQ(ReadText(settings_), "[Settings]\nAlbumName=before\n");
+}
+
+TEST_F(SettingsTest, TheFileLiesBesideTheProgramOrInTheUsersConfiguration) {
+  // A writable program folder holds it.
+  EXPECT_EQ(SettingsFilePath(exe_dir_), exe_dir_ + "Settings.ini");
+  EXPECT_EQ(SettingsFilePath(exe_dir_.substr(0, exe_dir_.size() - 1)), exe_dir_ + "Settings.ini");
+
+  // A folder that does not exist (and so cannot be written) sends it to $XDG_CONFIG_HOME.
+  const std::string missing = root_ + "not-there/";
+  const char* old_xdg = std::getenv("XDG_CONFIG_HOME");
+  const std::string saved_xdg = old_xdg ? old_xdg : "";
+  const char* old_home = std::getenv("HOME");
+  const std::string saved_home = old_home ? old_home : "";
+  ::setenv("XDG_CONFIG_HOME", (root_ + "config").c_str(), 1);
+  EXPECT_EQ(SettingsFilePath(missing), root_ + "config/fotoloom/Settings.ini");
+  ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+  ::setenv("HOME", root_.c_str(), 1);
+  EXPECT_EQ(SettingsFilePath(missing), root_ + ".config/fotoloom/Settings.ini");
+  ::setenv("HOME", saved_home.c_str(), 1);
+  if (old_xdg) {
+    ::setenv("XDG_CONFIG_HOME", saved_xdg.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
+}
+
+}  // namespace
+}  // namespace fotoloom::testing
