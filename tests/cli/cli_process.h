@@ -1,0 +1,95 @@
+// Runs the built fotoloom-cli as a child process with its standard streams on pipes, the way
+// a script or a terminal-less CI run starts it (standard input is /dev/null).
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace fotoloom::testing {
+
+struct CliResult {
+  int exit_code = -1;  // -1 when the child was ended by a signal
+  int signal = 0;      // the ending signal, 0 when it exited
+  std::string out;
+  std::string err;
+};
+
+inline std::string CliPath() { return std::string(FOTOLOOM_BIN_DIR) + "/fotoloom-cli"; }
+
+// Starts the program with args in working_directory. on_err_line, when set, sees every
+// complete line of standard error as it arrives, with the child's pid, so a test can react
+// to the progress (send Ctrl-C).
+inline CliResult RunCli(const std::vector<std::string>& args,
+                        const std::string& working_directory = "",
+                        const std::function<void(const std::string&, pid_t)>& on_err_line = {}) {
+  int out_pipe[2], err_pipe[2];
+  if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) throw std::runtime_error("pipe failed");
+
+  std::vector<std::string> argv_text{CliPath()};
+  argv_text.insert(argv_text.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : argv_text) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  const pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    int null_in = open("/dev/null", O_RDONLY);
+    dup2(null_in, STDIN_FILENO);
+    dup2(out_pipe[1], STDOUT_FILENO);
+    dup2(err_pipe[1], STDERR_FILENO);
+    close(out_pipe[0]);
+    close(err_pipe[0]);
+    signal(SIGINT, SIG_DFL);
+    if (!working_directory.empty() && chdir(working_directory.c_str()) != 0) _exit(126);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(out_pipe[1]);
+  close(err_pipe[1]);
+
+  CliResult result;
+  std::string pending;  // the unfinished last line of standard error
+  pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
+  int open_pipes = 2;
+  while (open_pipes > 0) {
+    if (poll(fds, 2, -1) < 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char buffer[4096];
+      const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+      if (n <= 0) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open_pipes;
+        continue;
+      }
+      if (i == 0) {
+        result.out.append(buffer, static_cast<size_t>(n));
+        continue;
+      }
+      result.err.append(buffer, static_cast<size_t>(n));
+      pending.append(buffer, static_cast<size_t>(n));
+      for (size_t end; (end = pending.find('\n')) != std::string::npos;) {
+        const std::string line = pending.substr(0, end);
+        pending.erase(0, end + 1);
+        if (on_err_line) on_err_line(line, pid);
+      }
+    }
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  return result;
+}
+
+}  // namespace fotoloom::testing
