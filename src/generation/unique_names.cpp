@@ -28,8 +28,9 @@ std::string UniqueNamer::Claim(const std::string& stem) {
   // same bytes as upper-casing the whole name.
   const std::string upper_stem = UpperCase(stem);
   long long& n = next_free_[upper_stem];
-  while (taken_.count(Numbered(upper_stem, n, upper_extension_)) != 0) ++n;
-  taken_.insert(Numbered(upper_stem, n, upper_extension_));
+  std::string key = Numbered(upper_stem, n, upper_extension_);
+  while (taken_.count(key) != 0) key = Numbered(upper_stem, ++n, upper_extension_);
+  taken_.insert(std::move(key));
   return directory_ + Numbered(stem, n++, extension_);
 }
 
