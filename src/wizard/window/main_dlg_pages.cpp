@@ -18,8 +18,8 @@
 namespace fotoloom {
 namespace {
 
-constexpr int kColumnX = 196;      // left edge of a page's controls, inside its group box
-constexpr int kColumnWidth = 286;  // to the page's right margin
+constexpr int kColumnX = 192;      // left edge of a page's controls, inside its group box
+constexpr int kColumnWidth = 292;  // to the page's right margin
 constexpr int kHeadingX = 216;
 constexpr int kHeadingY = 24;
 constexpr int kEditHeight = 21;
