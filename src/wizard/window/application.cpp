@@ -35,11 +35,14 @@ bool FotoloomApplication::notify(QObject* receiver, QEvent* event) {
 
 int RunFotoloom(int argc, char** argv) {
   const bool screenshots = argc == 3 && std::strcmp(argv[1], "--screenshots") == 0;
-  // Pictures of the window need no display.
-  if (screenshots && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  const bool icon = argc == 3 && std::strcmp(argv[1], "--icon") == 0;
+  // Pictures need no display.
+  if ((screenshots || icon) && !std::getenv("QT_QPA_PLATFORM"))
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
   FotoloomApplication app(argc, argv);
   if (screenshots) return WriteScreenshots(argv[2], argv[0]) ? 0 : 1;
+  if (icon) return AppIconPixmap(128).save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
 
   WizardEnvironment environment = DefaultWizardEnvironment(argc, argv);
   // An unattended run must not stop at a box nobody answers.
