@@ -1,9 +1,9 @@
 #include "files/dir.h"
 
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 
+#include "files/descriptions.h"
 #include "files/file_errors.h"
 #include "files/file_utils.h"
 #include "platform/file_io.h"
@@ -109,31 +109,10 @@ void CDir::Load() {
 void CDir::ReadDescriptions(const std::string& path) {
   std::string text;
   if (!ReadWholeFile(path, &text)) RaiseFileOpenError(path);
-  const std::size_t nul = text.find('\0');
-  if (nul != std::string::npos) text.resize(nul);
-  if (entries_.empty()) return;
-
-  // One lookup per line instead of a scan of the entries: the first entry of each name.
-  std::unordered_map<std::string, std::size_t> first_of_name;
-  first_of_name.reserve(entries_.size());
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    first_of_name.emplace(UpperCase(ExtractFileName(entries_[i]->Path)), i);
-  }
-
-  const std::string_view all(text);
-  std::size_t pos = 0;
-  while (pos < all.size()) {
-    std::size_t end = all.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = all.size();
-    const std::string_view line = all.substr(pos, end - pos);
-    pos = end;
-    if (pos < all.size()) pos += (all[pos] == '\r' && pos + 1 < all.size() && all[pos + 1] == '\n') ? 2 : 1;
-
-    const std::size_t bar = line.find('|');
-    if (bar == std::string_view::npos) continue;
-    const auto hit = first_of_name.find(UpperCase(ExtractFileName(std::string(line.substr(0, bar)))));
-    if (hit != first_of_name.end()) entries_[hit->second]->Description = std::string(line.substr(bar + 1));
-  }
+  std::vector<CFile*> entries;
+  entries.reserve(entries_.size());
+  for (const auto& file : entries_) entries.push_back(file.get());
+  ApplyDescriptions(text, entries);
 }
 
 int CDir::IndexOfName(const std::string& name) const {

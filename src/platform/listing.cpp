@@ -1,13 +1,14 @@
 #include "platform/listing.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <memory>
 #include <string_view>
 
-#include "platform/paths.h"
 #include "platform/text.h"
 
 namespace fotoloom {
@@ -63,15 +64,25 @@ struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
 };
 
+// Reads names through its own descriptor, so that the caller's stays open for lookups.
+std::unique_ptr<DIR, DirCloser> OpenDirStream(int fd) {
+  const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return nullptr;
+  DIR* dir = fdopendir(copy);
+  if (dir == nullptr) close(copy);
+  return std::unique_ptr<DIR, DirCloser>(dir);
+}
+
 }  // namespace
 
 bool MatchesMask(const std::string& mask, const std::string& name) {
   return MatchUpper(UpperCase(mask), UpperCase(name));
 }
 
-DirectorySnapshot::DirectorySnapshot(const std::string& directory)
-    : directory_(WithTrailingSeparator(directory.empty() ? std::string(".") : directory)) {
-  std::unique_ptr<DIR, DirCloser> dir(opendir(directory_.c_str()));
+DirectorySnapshot::DirectorySnapshot(const std::string& directory) {
+  fd_ = open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) return;
+  const std::unique_ptr<DIR, DirCloser> dir = OpenDirStream(fd_);
   if (!dir) return;
   ok_ = true;
   while (const dirent* entry = readdir(dir.get())) {
@@ -84,9 +95,13 @@ DirectorySnapshot::DirectorySnapshot(const std::string& directory)
   });
 }
 
+DirectorySnapshot::~DirectorySnapshot() {
+  if (fd_ >= 0) close(fd_);
+}
+
 bool DirectorySnapshot::Stat(const Name& entry, FoundFile* found) const {
   struct stat st;
-  if (stat((directory_ + entry.name).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (fstatat(fd_, entry.name.c_str(), &st, 0) != 0 || S_ISDIR(st.st_mode)) return false;
   if (found != nullptr) {
     found->name = entry.name;
     found->upper_name = entry.upper;

@@ -28,6 +28,9 @@ bool MatchesMask(const std::string& mask, const std::string& name);
 class DirectorySnapshot {
  public:
   explicit DirectorySnapshot(const std::string& directory);
+  ~DirectorySnapshot();
+  DirectorySnapshot(const DirectorySnapshot&) = delete;
+  DirectorySnapshot& operator=(const DirectorySnapshot&) = delete;
 
   // False when the directory could not be opened.
   bool ok() const { return ok_; }
@@ -48,7 +51,7 @@ class DirectorySnapshot {
   };
   bool Stat(const Name& entry, FoundFile* found) const;
 
-  std::string directory_;  // with a trailing separator
+  int fd_ = -1;  // the directory, open for the snapshot's life: lookups skip the path walk
   std::vector<Name> names_;
   bool ok_ = false;
 };
