@@ -11,6 +11,7 @@
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 extern "C" {
@@ -129,6 +130,31 @@ inline void WriteBmp(const std::string& path, int width, int height) {
     out += row;
   }
   WriteBytes(path, out);
+}
+
+// Width and height from a JPEG file's header; {0, 0} when it is no readable JPEG.
+inline std::pair<int, int> ReadJpegSize(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return {0, 0};
+  jpeg_decompress_struct cinfo{};
+  detail::JpegErrorJump err{};
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = [](j_common_ptr c) {
+    std::longjmp(reinterpret_cast<detail::JpegErrorJump*>(c->err)->jump, 1);
+  };
+  if (setjmp(err.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    std::fclose(file);
+    return {0, 0};
+  }
+  jpeg_create_decompress(&cinfo);
+  jpeg_stdio_src(&cinfo, file);
+  jpeg_read_header(&cinfo, TRUE);
+  const std::pair<int, int> size{static_cast<int>(cinfo.image_width),
+                                 static_cast<int>(cinfo.image_height)};
+  jpeg_destroy_decompress(&cinfo);
+  std::fclose(file);
+  return size;
 }
 
 }  // namespace fotoloom::testing
