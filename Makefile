@@ -14,16 +14,18 @@ CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=Release
 endif
 
 DEBS := cmake g++ make pkg-config libjpeg62-turbo-dev libpng-dev zlib1g-dev \
-        qt6-base-dev libgtest-dev
+        qt6-base-dev libgtest-dev chromium
+# The browser test drives Chromium from Node.js; a machine that already has node keeps it.
+NODE_DEBS := $(shell command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || echo nodejs npm)
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test run demo clean
 
 all: build
 
 deps:
-	@missing=$$(for p in $(DEBS); do \
+	@missing=$$(for p in $(DEBS) $(NODE_DEBS); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
 	  done); \
 	if [ -n "$$missing" ]; then \
@@ -43,6 +45,9 @@ test: build
 
 run: build
 	$(BUILD)/bin/fotoloom $(DIR)
+
+demo: build
+	sh tools/demo.sh $(BUILD)
 
 clean:
 	rm -rf build build-asan
