@@ -1,0 +1,217 @@
+// Makes the sample album's catalog with fotoloom-cli in a scratch folder and walks it in
+// headless Chromium the way a visitor would: every thumbnail of every index page shows, the
+// first thumbnail leads to its image page, "Next" walks every image page to the last, each
+// image page's index link returns to the page that shows it, the last page's slide show
+// refreshes to the first, and nothing on any page points at a missing file.
+//
+// Usage: node catalog_in_browser.mjs PATH/TO/fotoloom-cli
+// Environment: CHROMIUM (default /usr/bin/chromium). Exit 0 when every check held, 1 when one
+// failed, 77 when no browser is installed (the test is skipped).
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
+
+import { chromium } from 'playwright-core';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const cli = path.resolve(process.argv[2] ?? path.join(here, '..', 'build', 'bin', 'fotoloom-cli'));
+const browserPath = process.env.CHROMIUM ?? '/usr/bin/chromium';
+const sampleAlbum = path.join(here, '..', 'examples', 'sample-album');
+
+// The navigation texts as the settings give them, and as a visitor reads them.
+const NEXT_TEXT = 'Next -&gt';
+const NEXT_SHOWN = 'Next ->';
+const PICTURES = fs.readdirSync(sampleAlbum).filter((n) => /\.(bmp|jpe?g|png)$/i.test(n)).length;
+
+const failures = [];
+let checks = 0;
+function check(ok, what) {
+  checks += 1;
+  if (!ok) failures.push(what);
+  return ok;
+}
+
+function withoutHash(url) {
+  const u = new URL(url);
+  u.hash = '';
+  return u.href;
+}
+
+function makeCatalog(scratch) {
+  const album = path.join(scratch, 'album');
+  fs.cpSync(sampleAlbum, album, { recursive: true });
+  const settings = path.join(scratch, 'Settings.ini');
+  // Four thumbnails a row, two rows a page: the twelve pictures need two index pages.
+  fs.writeFileSync(
+    settings,
+    [
+      '[Settings]',
+      'AlbumFileName=index.html',
+      'ThumbsPerRow=4',
+      'CreateMultipleFiles=1',
+      'ThumbRowsPerFile=2',
+      'UseDefaultsOnPage6=1',
+      'SlideShow=1',
+      'SlideShowDelay=600',
+      `Next=${NEXT_TEXT}`,
+      '',
+    ].join('\n'),
+  );
+  const run = spawnSync(cli, ['--no', '--quiet', '--settings', settings, album], {
+    encoding: 'utf8',
+  });
+  if (run.error) throw run.error;
+  if (run.status !== 0) {
+    throw new Error(`fotoloom-cli ended with ${run.status}: ${run.stderr}`);
+  }
+  return { album, firstPage: run.stdout.trim() };
+}
+
+// Every reference of the page that the browser would follow or load, as absolute URLs.
+async function references(page) {
+  return page.evaluate(() => {
+    const refs = [];
+    for (const a of document.querySelectorAll('a[href]')) refs.push(a.href);
+    for (const img of document.querySelectorAll('img[src]')) refs.push(img.src);
+    const body = document.body.getAttribute('background');
+    if (body) refs.push(new URL(body, document.baseURI).href);
+    for (const meta of document.querySelectorAll('meta[http-equiv]')) {
+      if (meta.httpEquiv.toLowerCase() !== 'refresh') continue;
+      const m = /url="?([^"]*)"?/i.exec(meta.content);
+      if (m) refs.push(new URL(m[1], document.baseURI).href);
+    }
+    return refs;
+  });
+}
+
+// A reference is broken when its file is missing, or when its "#name" names no anchor there.
+async function checkReferences(page) {
+  for (const ref of await references(page)) {
+    const url = new URL(ref);
+    const ok = url.protocol === 'file:' && fs.existsSync(fileURLToPath(withoutHash(ref)));
+    if (!check(ok, `${page.url()}: broken reference ${ref}`) || !url.hash) continue;
+    const name = decodeURIComponent(url.hash.slice(1));
+    const html = fs.readFileSync(fileURLToPath(withoutHash(ref)), 'utf8');
+    check(html.includes(`<a name="${name}">`), `${page.url()}: no anchor ${url.hash} in ${ref}`);
+  }
+}
+
+async function checkImagesShown(page) {
+  const images = await page.$$eval('img', (imgs) =>
+    imgs.map((img) => ({ src: img.src, shown: img.complete && img.naturalWidth > 0 })),
+  );
+  check(images.length > 0, `${page.url()}: no image at all`);
+  for (const img of images) check(img.shown, `${page.url()}: image not shown: ${img.src}`);
+  return images.length;
+}
+
+async function linkByText(page, text) {
+  const link = page.locator('a', { hasText: text });
+  return (await link.count()) > 0 ? link.first() : null;
+}
+
+async function follow(page, link) {
+  const before = page.url();
+  await Promise.all([page.waitForURL((u) => u.href !== before), link.click()]);
+  await page.waitForLoadState('load');
+}
+
+async function main() {
+  if (!fs.existsSync(browserPath)) {
+    console.log(`catalog_in_browser: skipped, no browser at ${browserPath}`);
+    return 77;
+  }
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'fotoloom-e2e-'));
+  const context = await chromium.launchPersistentContext(path.join(scratch, 'profile'), {
+    executablePath: browserPath,
+    headless: true,
+    args: [
+      '--headless',
+      '--no-sandbox',
+      '--disable-gpu',
+      '--no-first-run',
+      '--disable-background-networking',
+      '--disable-component-update',
+      '--disable-sync',
+    ],
+  });
+  try {
+    const { album, firstPage } = makeCatalog(scratch);
+    check(firstPage === path.join(album, 'index001.html'), `first page is ${firstPage}`);
+    const page = await context.newPage();
+    const failedLoads = [];
+    page.on('requestfailed', (r) => failedLoads.push(r.url()));
+
+    // The index pages, one after the other through their own "Next" links.
+    const indexPages = [];
+    let thumbnails = 0;
+    await page.goto(pathToFileURL(firstPage).href, { waitUntil: 'load' });
+    for (;;) {
+      indexPages.push(withoutHash(page.url()));
+      thumbnails += await checkImagesShown(page);
+      await checkReferences(page);
+      const next = await linkByText(page, NEXT_SHOWN);
+      if (!next || indexPages.length > 10) break;
+      await follow(page, next);
+    }
+    const onDisk = fs.readdirSync(album).filter((n) => /^index\d{3}\.html$/.test(n));
+    check(indexPages.length === onDisk.length && onDisk.length === 2,
+      `index pages walked ${indexPages.length}, on disk ${onDisk.length}`);
+    check(thumbnails === PICTURES, `thumbnails shown ${thumbnails}, pictures ${PICTURES}`);
+
+    // The first thumbnail leads to the first image page.
+    await page.goto(indexPages[0], { waitUntil: 'load' });
+    await follow(page, page.locator('table img').first());
+    const firstImagePage = withoutHash(page.url());
+    check(/\/fldata\/[^/]+\.html$/.test(firstImagePage), `first thumbnail led to ${firstImagePage}`);
+
+    // "Next" through every image page; each index link returns to the page showing the item.
+    const imagePages = [];
+    for (;;) {
+      const here = withoutHash(page.url());
+      imagePages.push(here);
+      await checkImagesShown(page);
+      await checkReferences(page);
+      const indexLink = page.locator('a[href*="#row"]');
+      if (check((await indexLink.count()) === 1, `${here}: no index link`)) {
+        await follow(page, indexLink);
+        const shown = await page.$$eval('a[href]', (as) => as.map((a) => a.href));
+        check(shown.some((href) => withoutHash(href) === here),
+          `${page.url()} does not show ${here}`);
+        await page.goto(here, { waitUntil: 'load' });
+      }
+      const next = await linkByText(page, NEXT_SHOWN);
+      if (!next || imagePages.length > PICTURES) break;
+      await follow(page, next);
+    }
+    check(imagePages.length === PICTURES, `image pages walked ${imagePages.length} of ${PICTURES}`);
+    check(new Set(imagePages).size === imagePages.length, 'an image page came twice');
+
+    // The last image page's slide show refreshes to the first one.
+    const refresh = await page.$eval('meta[http-equiv="REFRESH" i]', (m) => m.content).catch(() => '');
+    const target = /url="?([^"]*)"?/i.exec(refresh);
+    check(target && new URL(target[1], page.url()).href === firstImagePage,
+      `last page refreshes with "${refresh}", not to ${firstImagePage}`);
+
+    for (const url of failedLoads) check(false, `the browser could not load ${url}`);
+    return 0;
+  } finally {
+    await context.close();
+    fs.rmSync(scratch, { recursive: true, force: true });
+  }
+}
+
+main()
+  .then((code) => {
+    if (code === 77) process.exit(77);
+    for (const f of failures) console.log(`FAILED: ${f}`);
+    console.log(`${checks - failures.length} passed, ${failures.length} failed`);
+    process.exit(failures.length === 0 ? 0 : 1);
+  })
+  .catch((err) => {
+    for (const f of failures) console.log(`FAILED: ${f}`);
+    console.log(`catalog_in_browser: ${err.stack ?? err}`);
+    process.exit(1);
+  });

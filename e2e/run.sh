@@ -1,0 +1,23 @@
+#!/bin/sh
+# Runs the browser check of a generated catalog: installs the locked npm packages on first
+# use, then walks the catalog in headless Chromium.
+# Usage: e2e/run.sh PATH/TO/fotoloom-cli
+# Exit 77 (a skipped test for CTest) when node or the browser is missing.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+cli=${1:?usage: run.sh PATH/TO/fotoloom-cli}
+
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+  echo "catalog_in_browser: skipped, node and npm are not installed" >&2
+  exit 77
+fi
+if [ ! -x "${CHROMIUM:-/usr/bin/chromium}" ]; then
+  echo "catalog_in_browser: skipped, no browser at ${CHROMIUM:-/usr/bin/chromium}" >&2
+  exit 77
+fi
+
+cd "$here"
+if [ ! -d node_modules/playwright-core ]; then
+  npm ci --no-audit --no-fund --loglevel=error
+fi
+exec node catalog_in_browser.mjs "$cli"
