@@ -148,11 +148,54 @@ FOTOLOOM_AVX2 void FusedRow(const std::uint8_t* src, const TTapTable& taps, std:
 }
 
 // A pixel's sum over its taps is a serial chain, so a single row cannot be vectorised.
-// Eight source rows at a time can: their pixels are laid out column by column, each channel
-// as eight floats (one per row), and every tap becomes one vector step per channel, each lane
-// keeping its own pixel's order of additions.
-constexpr int kBlockRows = 8;
-constexpr int kColumnFloats = 3 * kBlockRows;
+// Sixteen source rows at a time can: the block's bytes are transposed so that each source
+// byte (column k, channel c) holds its sixteen rows side by side, and every tap becomes six
+// vector steps (three channels, two halves of eight rows), each lane keeping its own pixel's
+// order of additions. Six independent sums also hide the latency of the fused steps.
+constexpr int kBlockRows = 16;
+
+// Transposes a 16 x 16 byte matrix held as 16 rows: afterwards v[j] byte r is the former
+// v[r] byte j. Four rounds of the same interleave do it.
+FOTOLOOM_AVX2 inline void Transpose16x16(__m128i v[16]) {
+  for (int round = 0; round < 4; ++round) {
+    __m128i n[16];
+    for (int i = 0; i < 8; ++i) {
+      n[2 * i] = _mm_unpacklo_epi8(v[i], v[i + 8]);
+      n[2 * i + 1] = _mm_unpackhi_epi8(v[i], v[i + 8]);
+    }
+    for (int i = 0; i < 16; ++i) v[i] = n[i];
+  }
+}
+
+// block[b * 16 + r] = rows[r][b] for every byte b of a row of width pixels.
+FOTOLOOM_AVX2 void TransposeBlock(const std::uint8_t* const rows[kBlockRows], int width,
+                                  std::uint8_t* block) {
+  const int bytes = width * 3;
+  int b = 0;
+  for (; b + 16 <= bytes; b += 16) {
+    __m128i v[16];
+    for (int r = 0; r < kBlockRows; ++r) {
+      v[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[r] + b));
+    }
+    Transpose16x16(v);
+    for (int j = 0; j < 16; ++j) {
+      _mm_store_si128(reinterpret_cast<__m128i*>(block + static_cast<std::size_t>(b + j) * kBlockRows), v[j]);
+    }
+  }
+  for (; b < bytes; ++b) {
+    for (int r = 0; r < kBlockRows; ++r) block[static_cast<std::size_t>(b) * kBlockRows + r] = rows[r][b];
+  }
+}
+
+FOTOLOOM_AVX2 inline __m256 LoadEightBytes(const std::uint8_t* p) {
+  return _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
+}
+
+// Clamped to 0..255 first, the conversion (rounding halves to even) gives ClampToByte's bytes.
+FOTOLOOM_AVX2 inline void StoreBytes(__m256 sum, std::int32_t lanes[8]) {
+  const __m256 clamped = _mm256_min_ps(_mm256_max_ps(sum, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), _mm256_cvtps_epi32(clamped));
+}
 
 FOTOLOOM_AVX2 void VectorRows(const TBgrRowReader& reader, const TTapTable& taps,
                               TDibGraphic& work, int source_width) {
@@ -160,47 +203,46 @@ FOTOLOOM_AVX2 void VectorRows(const TBgrRowReader& reader, const TTapTable& taps
   const int positions = taps.Positions();
   const int blocks = height / kBlockRows;
   if (blocks > 0) {
-    AlignedFloats columns = AllocateFloats(static_cast<std::size_t>(source_width) * kColumnFloats);
+    const std::size_t block_bytes = static_cast<std::size_t>(source_width) * 3 * kBlockRows;
+    struct FreeBytes {
+      void operator()(std::uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<std::uint8_t, FreeBytes> storage(
+        static_cast<std::uint8_t*>(std::aligned_alloc(64, (block_bytes + 63) / 64 * 64)));
+    if (!storage) throw std::bad_alloc();
+    std::uint8_t* block = storage.get();
     std::array<std::vector<std::uint8_t>, kBlockRows> scratch;
-    alignas(32) std::int32_t lanes[kColumnFloats];
-    const __m256 zero = _mm256_setzero_ps();
-    const __m256 top = _mm256_set1_ps(255.0f);
-    for (int block = 0; block < blocks; ++block) {
-      const int y0 = block * kBlockRows;
-      float* cols = columns.get();
+    alignas(32) std::int32_t lanes[6][8];
+    for (int b = 0; b < blocks; ++b) {
+      const int y0 = b * kBlockRows;
+      const std::uint8_t* rows[kBlockRows];
+      std::uint8_t* out[kBlockRows];
       for (int r = 0; r < kBlockRows; ++r) {
-        const std::uint8_t* src = reader.Row(y0 + r, scratch[r]);
-        float* dst = cols + r;
-        for (int k = 0; k < source_width; ++k, src += 3, dst += kColumnFloats) {
-          dst[0] = src[0];
-          dst[kBlockRows] = src[1];
-          dst[2 * kBlockRows] = src[2];
-        }
+        rows[r] = reader.Row(y0 + r, scratch[r]);
+        out[r] = work.Row(y0 + r);
       }
-      std::array<std::uint8_t*, kBlockRows> out;
-      for (int r = 0; r < kBlockRows; ++r) out[r] = work.Row(y0 + r);
+      TransposeBlock(rows, source_width, block);
       for (int i = 0; i < positions; ++i) {
-        __m256 s0 = zero, s1 = zero, s2 = zero;
+        __m256 s[6];
+        for (__m256& v : s) v = _mm256_setzero_ps();
         for (std::int32_t t = taps.start[i]; t < taps.start[i + 1]; ++t) {
-          const float* p = cols + static_cast<std::size_t>(taps.index[t]) * kColumnFloats;
+          const std::uint8_t* p = block + static_cast<std::size_t>(taps.index[t]) * 3 * kBlockRows;
           const __m256 w = _mm256_set1_ps(taps.weight[t]);
-          s0 = _mm256_fmadd_ps(_mm256_load_ps(p), w, s0);
-          s1 = _mm256_fmadd_ps(_mm256_load_ps(p + kBlockRows), w, s1);
-          s2 = _mm256_fmadd_ps(_mm256_load_ps(p + 2 * kBlockRows), w, s2);
+          s[0] = _mm256_fmadd_ps(LoadEightBytes(p), w, s[0]);
+          s[1] = _mm256_fmadd_ps(LoadEightBytes(p + 8), w, s[1]);
+          s[2] = _mm256_fmadd_ps(LoadEightBytes(p + 16), w, s[2]);
+          s[3] = _mm256_fmadd_ps(LoadEightBytes(p + 24), w, s[3]);
+          s[4] = _mm256_fmadd_ps(LoadEightBytes(p + 32), w, s[4]);
+          s[5] = _mm256_fmadd_ps(LoadEightBytes(p + 40), w, s[5]);
         }
-        // Clamping before the conversion gives the same bytes as ClampToByte; the conversion
-        // rounds halves to even.
-        _mm256_store_si256(reinterpret_cast<__m256i*>(lanes),
-                           _mm256_cvtps_epi32(_mm256_min_ps(_mm256_max_ps(s0, zero), top)));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(lanes + kBlockRows),
-                           _mm256_cvtps_epi32(_mm256_min_ps(_mm256_max_ps(s1, zero), top)));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(lanes + 2 * kBlockRows),
-                           _mm256_cvtps_epi32(_mm256_min_ps(_mm256_max_ps(s2, zero), top)));
+        for (int v = 0; v < 6; ++v) StoreBytes(s[v], lanes[v]);
+        // lanes[2c + h][l] is channel c of row 8h + l.
         for (int r = 0; r < kBlockRows; ++r) {
-          std::uint8_t* o = out[r] + 3 * i;
-          o[0] = static_cast<std::uint8_t>(lanes[r]);
-          o[1] = static_cast<std::uint8_t>(lanes[kBlockRows + r]);
-          o[2] = static_cast<std::uint8_t>(lanes[2 * kBlockRows + r]);
+          std::uint8_t* o = out[r] + 3 * static_cast<std::size_t>(i);
+          const int h = r / 8, l = r % 8;
+          o[0] = static_cast<std::uint8_t>(lanes[h][l]);
+          o[1] = static_cast<std::uint8_t>(lanes[2 + h][l]);
+          o[2] = static_cast<std::uint8_t>(lanes[4 + h][l]);
         }
       }
     }

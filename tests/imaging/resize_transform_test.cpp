@@ -242,8 +242,8 @@ TEST(ResampleStepTest, EachStepIsOneFusedRounding) {
   taps.index = {0, 1};
   taps.weight = {1.0f, weight};
   TDibGraphic src;
-  src.NewImage(2, 9, ifColor16M, nullptr, 0, 0);
-  for (int y = 0; y < 9; ++y) {
+  src.NewImage(2, 17, ifColor16M, nullptr, 0, 0);
+  for (int y = 0; y < 17; ++y) {
     std::uint8_t* p = src.Row(y);
     std::fill(p, p + 3, 50);
     std::fill(p + 3, p + 6, b);
@@ -254,9 +254,11 @@ TEST(ResampleStepTest, EachStepIsOneFusedRounding) {
   std::fill(tall.Row(1), tall.Row(1) + 27, b);
   for (TLoopKind loops : {TLoopKind::kFastest, TLoopKind::kPortable}) {
     TDibGraphic work;
-    work.NewImage(1, 9, ifColor16M, nullptr, 0, 0);
+    work.NewImage(1, 17, ifColor16M, nullptr, 0, 0);  // one block of rows and one more
     ResampleRows(src, taps, work, loops);
-    for (int y = 0; y < 9; ++y) EXPECT_EQ(work.Row(y)[1], fused) << y;
+    for (int y = 0; y < 17; ++y) {
+      for (int ch = 0; ch < 3; ++ch) EXPECT_EQ(work.Row(y)[ch], fused) << y << "," << ch;
+    }
     TDibGraphic dest;
     dest.NewImage(9, 1, ifColor16M, nullptr, 0, 0);
     ResampleColumns(tall, taps, dest, loops);
