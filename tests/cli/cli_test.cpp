@@ -42,8 +42,9 @@ fs::path CopyOfSampleAlbum(const TempDir& dir, const std::string& name = "album"
 }
 
 // A settings file in the wizard's format; keys not given take the wizard's defaults.
-fs::path WriteSettings(const TempDir& dir, const std::string& keys) {
-  const fs::path path = dir.path() / "Settings.ini";
+fs::path WriteSettings(const TempDir& dir, const std::string& keys,
+                       const std::string& name = "Settings.ini") {
+  const fs::path path = dir.path() / name;
   std::ofstream(path, std::ios::binary) << "[Settings]\n" << keys;
   return path;
 }
@@ -133,7 +134,7 @@ TEST(CliTest, AnExistingCatalogIsOverwrittenOnlyWhenAnsweredYes) {
   EXPECT_TRUE(fs::exists(catalog));
 }
 
-TEST(CliTest, RefusedChecksAndRunsWithoutPicturesHaveTheirOwnExitCodes) {
+TEST(CliTest, ExitCodesTellRefusedChecksRunsWithoutPicturesAndErrorsApart) {
   TempDir dir;
   const fs::path settings = WriteSettings(dir, "");
 
@@ -158,11 +159,24 @@ TEST(CliTest, RefusedChecksAndRunsWithoutPicturesHaveTheirOwnExitCodes) {
       << nothing.err;
 
   // A bad page 6 (a background image that does not exist) stops the walk as well.
-  const fs::path bad = WriteSettings(dir, "UseDefaultsOnPage6=1\nBgImage=/no/such/image.jpg\n");
+  const fs::path bad = WriteSettings(dir, "UseDefaultsOnPage6=1\nBgImage=/no/such/image.jpg\n", "bad.ini");
   CliResult background = RunCli({"--settings", bad.string(), CopyOfSampleAlbum(dir).string()});
   EXPECT_EQ(background.exit_code, 2);
   EXPECT_NE(background.err.find("Selected image for background image does not exist !"),
             std::string::npos);
+
+  // A file where the data directory should be: the run cannot write its thumbnails, and the
+  // error that ends it is reported like the window's general error report.
+  const fs::path blocked = dir.path() / "blocked";
+  fs::create_directory(blocked);
+  WriteJpeg((blocked / "one.jpg").string(), 32, 32);
+  std::ofstream(blocked / "fldata") << "in the way";
+  CliResult error = RunCli({"--settings", settings.string(), blocked.string()});
+  EXPECT_EQ(error.exit_code, 3);
+  EXPECT_EQ(error.out, "");
+  EXPECT_NE(error.err.find("Fotoloom: Cannot create file " + (blocked / "fldata").string() + ".\n"),
+            std::string::npos)
+      << error.err;
 }
 
 TEST(CliTest, ArgumentsAreChecked) {
