@@ -1,7 +1,9 @@
 #include "generation/album_items.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 #include "files/dir.h"
@@ -32,6 +34,19 @@ CFile& Item(int i) {
   return State().list->Items(i);
 }
 
+// Names of the subdirectories of dir; none when it cannot be read.
+std::vector<std::string> SubdirectoryNames(const std::string& dir) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  std::filesystem::directory_iterator it(
+      dir, std::filesystem::directory_options::skip_permission_denied, ec);
+  for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+    std::error_code type_ec;
+    if (it->is_directory(type_ec)) names.push_back(it->path().filename().string());
+  }
+  return names;
+}
+
 // Gives every item a name in the data directory that neither an existing file (matching mask)
 // nor an earlier item holds. Items are named in list order, so the first of several images
 // with the same stem keeps the plain name.
@@ -48,6 +63,8 @@ void MakeUniqueNames(const std::string& mask, const std::string& extension,
     CDir existing(State().data_dir, mask, "");
     for (int k = 0; k < existing.Count(); ++k) namer.Take(existing.Items(k).Path);
   }
+  // A subdirectory holding a name would make that thumbnail or page impossible to write.
+  for (const std::string& name : SubdirectoryNames(State().data_dir)) namer.Take(name);
 
   for (int i = 0; i < count; ++i) {
     CFile& item = list.Items(i);

@@ -64,11 +64,12 @@ TEST_F(AlbumItemsTest, NamesAreUniqueAcrossMasksRunsAndLetterCase) {
   Touch(data_ + "Y.JPG");  // left by an earlier run, in other letter case
   Touch(data_ + "y.HTML");
   Touch(data_ + "a.png");  // other kinds take no names
+  fs::create_directory(data_ + "A.html");  // a folder cannot be written over: skipped
   ReadItems(root_, data_, 0);
   // "*.bmp" is listed first, so x.bmp keeps the plain names.
   EXPECT_EQ(Names(ItemSourcePath), (Strings{"x.bmp", "A.jpg", "a.jpg", "x.jpg", "y.png"}));
   EXPECT_EQ(Names(ItemThumbPath), (Strings{"x.jpg", "A.jpg", "a (1).jpg", "x (1).jpg", "y (1).jpg"}));
-  EXPECT_EQ(Names(ItemImagePage), (Strings{"x.html", "A.html", "a (1).html", "x (1).html", "y (1).html"}));
+  EXPECT_EQ(Names(ItemImagePage), (Strings{"x.html", "A (1).html", "a (2).html", "x (1).html", "y (1).html"}));
   EXPECT_EQ(ItemThumbPath(3), data_ + "x (1).jpg");
   EXPECT_EQ(ItemIndexPage(4), "not defined");
 
