@@ -16,6 +16,12 @@ namespace fotoloom {
 
 namespace {
 
+constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
+
+// Ancillary chunks that play no part in the pixels, each name followed by a NUL.
+constexpr png_byte kIgnoredChunks[] =
+    "cHRM\0eXIf\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0sCAL\0sPLT\0sTER\0tEXt\0tIME\0zTXt\0sBIT";
+
 PngWarningHandler& WarningHandler() {
   static PngWarningHandler handler;
   return handler;
@@ -126,6 +132,11 @@ void TPngGraphic::LoadFromStream(std::istream& stream) {
   // The profile check only warns about files that decode correctly anyway.
   png_set_option(png, PNG_SKIP_sRGB_CHECK_PROFILE, PNG_OPTION_ON);
 #endif
+  // A chunk may claim up to 2 GiB. Chunks the image does not use are skipped unread, and no
+  // chunk that is read needs more than a few megabytes.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kIgnoredChunks,
+                              static_cast<int>(sizeof kIgnoredChunks / 5));
+  png_set_chunk_malloc_max(png, kMaxChunkBytes);
   png_set_read_fn(png, &ctx, ReadFn);
   png_set_sig_bytes(png, 8);
   png_read_info(png, info);
@@ -134,17 +145,12 @@ void TPngGraphic::LoadFromStream(std::istream& stream) {
   int depth = 0, colorType = 0, interlace = 0;
   png_get_IHDR(png, info, &width, &height, &depth, &colorType, &interlace, nullptr, nullptr);
   const TImageFormat format = ChooseFormat(depth, colorType);
-  if (depth == 16) {
-    png_set_strip_16(png);
-    png_set_swap(png);
-  }
+  if (depth == 16) png_set_strip_16(png);
   if (format == ifColor16M) png_set_bgr(png);
 
-  if (png_get_valid(png, info, PNG_INFO_sRGB)) {
-    int intent = 0;
-    png_get_sRGB(png, info, &intent);
-    png_set_sRGB(png, info, intent);
-  } else if (depth > 2) {
+  // An sRGB file gets no gamma correction. Its rendering intent is already in effect: handing
+  // it back to libpng 1.6 would only raise a "duplicate sRGB information" warning.
+  if (!png_get_valid(png, info, PNG_INFO_sRGB) && depth > 2) {
     double gamma = 0;
     FileGamma = (png_get_gAMA(png, info, &gamma) && gamma != 0) ? gamma : 0.5;
     png_set_gamma(png, 2.2, FileGamma);
@@ -154,18 +160,17 @@ void TPngGraphic::LoadFromStream(std::istream& stream) {
   if (png_get_bKGD(png, info, &fileBackground) && !IgnoreFileBackground) {
     png_set_background(png, fileBackground, PNG_BACKGROUND_GAMMA_FILE, 1, 1.0);
   } else {
-    // Without expansion libpng takes the background in the output's terms: 8-bit RGB for
-    // colour, a level of the stored depth for gray, 16 bits for files stripped from 16.
+    // Without expansion libpng takes the background in the output's terms: 8-bit samples
+    // (also for files reduced from 16 bits), and for gray a level of the stored depth.
     png_color_16 background{};
     const int r = ColorRed(BackgroundColor), g = ColorGreen(BackgroundColor),
               b = ColorBlue(BackgroundColor);
-    const int scale = depth == 16 ? 257 : 1;
-    background.red = static_cast<png_uint_16>(r * scale);
-    background.green = static_cast<png_uint_16>(g * scale);
-    background.blue = static_cast<png_uint_16>(b * scale);
+    background.red = static_cast<png_uint_16>(r);
+    background.green = static_cast<png_uint_16>(g);
+    background.blue = static_cast<png_uint_16>(b);
     const int luma = (r * 299 + g * 587 + b * 114 + 500) / 1000;
     const int maxLevel = depth >= 8 ? 255 : (1 << depth) - 1;
-    background.gray = static_cast<png_uint_16>(((luma * maxLevel + 127) / 255) * scale);
+    background.gray = static_cast<png_uint_16>((luma * maxLevel + 127) / 255);
     png_set_background(png, &background, PNG_BACKGROUND_GAMMA_SCREEN, 0, 1.0);
   }
 
