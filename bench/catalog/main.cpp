@@ -1,0 +1,301 @@
+// Times the generation run.
+//
+//   bench_catalog [--small N] [--empty N] [--camera N] [--keep] [--dir FOLDER]
+//
+// small:  N photos of 64 x 48 (default 2000), image pages on; the run against the same
+//         thumbnails made on their own, and what is left per item.
+// empty:  N empty .jpg files (default 100000), image pages off and on; no thumbnail can be made and
+//         the alternative picture is missing, so nearly all of the time is the catalog's own:
+//         listing, naming, page writing (with pages on, mostly the kernel creating one file
+//         per item). Run at N/4 and N: a per-item ratio near 1 shows the cost stays linear.
+// camera: N photos of 4000 x 3000 (default 20) made here; the whole run against a plain
+//         full-size libjpeg decode of the same files, and the share that is not thumbnails.
+//
+// Everything runs on one thread. Figures are processor time (user + system) of this process,
+// each the best of three runs.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <ctime>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+#include "generation/album.h"
+#include "generation/album_settings.h"
+#include "generation/client_ui.h"
+#include "imaging/thumbnails.h"
+
+namespace fs = std::filesystem;
+using fotoloom::Album;
+
+namespace {
+
+std::string Numbered(const char* prefix, long number, const char* suffix) {
+  char name[64];
+  std::snprintf(name, sizeof name, "%s%ld%s", prefix, number, suffix);
+  return name;
+}
+
+// Processor time of this process (user and system), so that other programs sharing the
+// machine do not count; the work is single-threaded, so this is one core's time.
+double CpuNow() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+double Seconds(const std::function<void()>& work) {
+  const double start = CpuNow();
+  work();
+  return CpuNow() - start;
+}
+
+double Best(int runs, const std::function<void()>& prepare, const std::function<void()>& work) {
+  double best = 1e300;
+  for (int r = 0; r < runs; ++r) {
+    prepare();
+    best = std::min(best, Seconds(work));
+  }
+  return best;
+}
+
+// A photo-like picture: smooth light plus fine texture, so that it compresses like a real
+// photo rather than like a flat gradient.
+void WritePhoto(const std::string& path, int width, int height, unsigned seed) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) throw std::runtime_error("cannot create " + path);
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr err{};
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_compress(&cinfo);
+  jpeg_stdio_dest(&cinfo, file);
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, 90, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * 3);
+  std::uint32_t state = seed * 2654435761u + 1;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      state = state * 1664525u + 1013904223u;
+      const int noise = static_cast<int>((state >> 24) & 31) - 16;
+      const int base_r = (x * 200) / width + 30, base_g = (y * 180) / height + 40;
+      const int base_b = ((x + y) * 120) / (width + height) + 60;
+      row[x * 3 + 0] = static_cast<JSAMPLE>(std::clamp(base_r + noise, 0, 255));
+      row[x * 3 + 1] = static_cast<JSAMPLE>(std::clamp(base_g + noise / 2, 0, 255));
+      row[x * 3 + 2] = static_cast<JSAMPLE>(std::clamp(base_b - noise, 0, 255));
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::fclose(file);
+}
+
+// The plain full-size decode: every scanline to RGB, nothing else.
+void DecodeFully(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) throw std::runtime_error("cannot open " + path);
+  jpeg_decompress_struct cinfo{};
+  jpeg_error_mgr err{};
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_decompress(&cinfo);
+  jpeg_stdio_src(&cinfo, file);
+  jpeg_read_header(&cinfo, TRUE);
+  cinfo.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&cinfo);
+  std::vector<JSAMPLE> row(static_cast<std::size_t>(cinfo.output_width) * 3);
+  JSAMPROW rows[1] = {row.data()};
+  while (cinfo.output_scanline < cinfo.output_height) jpeg_read_scanlines(&cinfo, rows, 1);
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  std::fclose(file);
+}
+
+void ConfigureRun(const fs::path& album, bool image_pages) {
+  fotoloom::ResetAlbumSettings();
+  fotoloom::ResetClientUI();
+  Album().AlbumDirectory = album.string();
+  Album().ThumbDirectory = "fldata";
+  Album().EraseExistingFiles = false;
+  Album().EmptyThumbnail = "";
+  Album().GenerateHTMLImages = image_pages;
+  Album().ThumbsPerRow = 6;
+  Album().ThumbRowsPerFile = 10;
+  Album().SortOrder = 1;
+}
+
+void RunCatalog(const fs::path& album) {
+  fotoloom::generate();
+  if (!fotoloom::GetMessages().empty())
+    throw std::runtime_error("run reported: " + fotoloom::GetMessages());
+  if (::chdir("/") != 0) throw std::runtime_error("cannot leave the album");
+  (void)album;
+}
+
+// Everything the runs wrote: the data folder and the index pages.
+void RemoveOutput(const fs::path& album) {
+  fs::remove_all(album / "fldata");
+  for (const auto& entry : fs::directory_iterator(album))
+    if (entry.path().extension() == ".html") fs::remove(entry.path());
+}
+
+std::vector<std::string> Files(const fs::path& album) {
+  std::vector<std::string> files;
+  for (const auto& entry : fs::directory_iterator(album))
+    if (entry.is_regular_file() && entry.path().extension() == ".jpg")
+      files.push_back(entry.path().string());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+double ThumbnailsAlone(const std::vector<std::string>& files, const fs::path& scratch) {
+  fs::create_directories(scratch);
+  const double seconds = Seconds([&] {
+    for (std::size_t i = 0; i < files.size(); ++i)
+      fotoloom::CreateThumbnail(files[i], (scratch / Numbered("t", static_cast<long>(i), ".jpg")).string(),
+                                100, 100);
+  });
+  fs::remove_all(scratch);
+  return seconds;
+}
+
+void BenchSmall(const fs::path& root, int n) {
+  const fs::path album = root / "small";
+  fs::create_directories(album);
+  for (int i = 0; i < n; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "img%05d.jpg", i);
+    WritePhoto((album / name).string(), 64, 48, static_cast<unsigned>(i));
+  }
+  const std::vector<std::string> files = Files(album);
+  double thumbs = 1e300;
+  for (int r = 0; r < 3; ++r) thumbs = std::min(thumbs, ThumbnailsAlone(files, root / "scratch"));
+  const double run = Best(3, [&] { RemoveOutput(album); ConfigureRun(album, true); },
+                          [&] { RunCatalog(album); });
+  std::printf("small photos: %d of 64 x 48, image pages on\n", n);
+  std::printf("  whole run             %8.3f s  (%7.1f us per item)\n", run, run / n * 1e6);
+  std::printf("  thumbnails alone      %8.3f s  (%7.1f us per item)\n", thumbs, thumbs / n * 1e6);
+  std::printf("  outside thumbnails    %8.3f s  (%7.1f us per item)\n", run - thumbs,
+              (run - thumbs) / n * 1e6);
+  fs::remove_all(album);
+}
+
+double EmptyRun(const fs::path& root, int n, bool image_pages) {
+  const fs::path album = root / Numbered("empty", n, "");
+  fs::create_directories(album);
+  for (int i = 0; i < n; ++i) {
+    std::FILE* f = std::fopen((album / Numbered("e", 1000000 + i, ".jpg")).c_str(), "wb");
+    if (f == nullptr) throw std::runtime_error("cannot create empty files");
+    std::fclose(f);
+  }
+  const double run = Best(3, [&] { RemoveOutput(album); ConfigureRun(album, image_pages); },
+                          [&] { RunCatalog(album); });
+  fs::remove_all(album);
+  return run;
+}
+
+void BenchEmpty(const fs::path& root, int n) {
+  const int quarter = std::max(1, n / 4);
+  std::printf("empty items (no thumbnail can be made, no alternative picture)\n");
+  for (bool pages : {false, true}) {
+    const double small = EmptyRun(root, quarter, pages);
+    const double large = EmptyRun(root, n, pages);
+    std::printf("  image pages %-3s %7d items %8.3f s (%6.1f us per item), %7d items %8.3f s "
+                "(%6.1f us per item); per-item ratio %.2f\n",
+                pages ? "on" : "off", quarter, small, small / quarter * 1e6, n, large,
+                large / n * 1e6, (large / n) / (small / quarter));
+  }
+}
+
+void BenchCamera(const fs::path& root, int n) {
+  const fs::path album = root / "camera";
+  fs::create_directories(album);
+  for (int i = 0; i < n; ++i)
+    WritePhoto((album / Numbered("DSC", 1000 + i, ".jpg")).string(), 4000, 3000,
+               static_cast<unsigned>(i));
+  const std::vector<std::string> files = Files(album);
+  const double decode = Best(3, [] {}, [&] {
+    for (const std::string& f : files) DecodeFully(f);
+  });
+  double thumbs = 1e300;
+  for (int r = 0; r < 3; ++r) thumbs = std::min(thumbs, ThumbnailsAlone(files, root / "scratch"));
+  const double run = Best(3, [&] { RemoveOutput(album); ConfigureRun(album, true); },
+                          [&] { RunCatalog(album); });
+  std::printf("camera photos: %d of 4000 x 3000, image pages on\n", n);
+  std::printf("  full-size decode      %8.3f s  (%7.1f ms per photo)\n", decode, decode / n * 1e3);
+  std::printf("  thumbnails alone      %8.3f s  (%7.1f ms per photo)\n", thumbs, thumbs / n * 1e3);
+  std::printf("  whole run             %8.3f s  (%7.1f ms per photo)\n", run, run / n * 1e3);
+  std::printf("  run / decode          %8.2f  (goal: at most 1.50)\n", run / decode);
+  std::printf("  outside thumbnails    %8.2f %% of the run (goal: under 5 %%)\n",
+              100.0 * (run - thumbs) / run);
+  fs::remove_all(album);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int small = 2000, empty = 100000, camera = 20;
+  bool keep = false;
+  std::string dir;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "%s needs a value\n", arg.c_str());
+        std::exit(2);
+      }
+      return argv[++i];
+    };
+    if (arg == "--small") small = std::atoi(value().c_str());
+    else if (arg == "--empty") empty = std::atoi(value().c_str());
+    else if (arg == "--camera") camera = std::atoi(value().c_str());
+    else if (arg == "--dir") dir = value();
+    else if (arg == "--keep") keep = true;
+    else {
+      std::fprintf(stderr,
+                   "usage: bench_catalog [--small N] [--empty N] [--camera N] [--keep] "
+                   "[--dir FOLDER]\n");
+      return 2;
+    }
+  }
+  fs::path root;
+  if (dir.empty()) {
+    char pattern[] = "/tmp/fotoloom-bench-catalog-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) {
+      std::perror("mkdtemp");
+      return 1;
+    }
+    root = pattern;
+  } else {
+    root = dir;
+    fs::create_directories(root);
+  }
+  try {
+    if (small > 0) BenchSmall(root, small);
+    if (empty > 0) BenchEmpty(root, empty);
+    if (camera > 0) BenchCamera(root, camera);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "bench_catalog: %s\n", e.what());
+    if (!keep) fs::remove_all(root);
+    return 1;
+  }
+  if (!keep) fs::remove_all(root);
+  return 0;
+}
