@@ -64,7 +64,11 @@ int PixelsPerMeterToDpi(double pixelsPerMeter);
 // Largest accepted width or height, and largest pixel buffer. Bigger images are refused
 // rather than allowed to exhaust memory.
 constexpr int kMaxImageDimension = 65535;
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+constexpr std::size_t kMaxImageBytes = std::size_t{64} << 20;  // fuzzers run in 2 GB
+#else
 constexpr std::size_t kMaxImageBytes = std::size_t{1} << 30;
+#endif
 
 // Nearest palette colour with a small direct-mapped cache. Holds a reference to the palette,
 // which must outlive it. Ties between equally near entries go to the lowest index.

@@ -1,0 +1,23 @@
+// JPEG files through libjpeg: decode, turn upright by the EXIF tag, and encode small results
+// again.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+
+#include "imaging/exif_orientation.h"
+#include "imaging/jpeg_graphic.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  try {
+    fotoloom::TJpegGraphic jpeg;
+    jpeg.LoadFromMemory(data, size);
+    fotoloom::ApplyExifOrientation(jpeg, jpeg.ExifOrientation());
+    if (jpeg.ImageSize() <= 64 * 1024) {
+      jpeg.SetProgressive(size % 2 == 0);
+      std::ostringstream out;
+      jpeg.SaveToStream(out);
+    }
+  } catch (const fotoloom::Error&) {
+  }
+  return 0;
+}

@@ -1,0 +1,27 @@
+// PNG files through libpng: decode, then convert the result to true colour.
+#include <cstddef>
+#include <cstdint>
+
+#include "imaging/format_transform.h"
+#include "imaging/png_graphic.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const bool quiet = [] {
+    fotoloom::SetPngWarningHandler([](const std::string&) {});
+    return true;
+  }();
+  (void)quiet;
+  try {
+    fotoloom::TPngGraphic png;
+    // The last byte picks the background settings, so both compositing paths are explored.
+    if (size > 0) {
+      png.IgnoreFileBackground = (data[size - 1] & 1) != 0;
+      png.BackgroundColor = fotoloom::MakeColor(data[size - 1], 255 - data[size - 1], 128);
+    }
+    png.LoadFromMemory(data, size);
+    fotoloom::TImageFormatTransform toTrueColor;
+    toTrueColor.Apply(png);
+  } catch (const fotoloom::Error&) {
+  }
+  return 0;
+}
