@@ -41,7 +41,7 @@ std::string ExpandFileName(const std::string& path) {
   if (full.empty() || full.front() != kPathSeparator) {
     std::string cwd = GetCurrentDir();
     if (cwd.empty()) cwd = "/";
-    full = cwd + full;
+    full.insert(0, cwd);
   }
   const bool trailing = full.back() == kPathSeparator;
 
@@ -60,7 +60,10 @@ std::string ExpandFileName(const std::string& path) {
   }
 
   std::string result;
-  for (const std::string& part : parts) result += kPathSeparator + part;
+  for (const std::string& part : parts) {
+    result += kPathSeparator;
+    result += part;
+  }
   if (result.empty() || trailing) result += kPathSeparator;
   return result;
 }
