@@ -16,51 +16,6 @@
 namespace fotoloom {
 namespace {
 
-// Gives any image's rows as blue, green, red bytes: true colour straight from the pixel
-// buffer, 8-bit palette formats through a table, the packed formats pixel by pixel.
-class TBgrRowReader {
- public:
-  explicit TBgrRowReader(const TDibGraphic& image) : image_(image) {
-    if (image.Format() == ifGray256 || image.Format() == ifColor256) {
-      table_.emplace();
-      table_->fill({0, 0, 0});  // an index past the palette's end reads as black
-      const TPalette& palette = image.Palette();
-      for (std::size_t n = 0; n < palette.size() && n < 256; ++n) {
-        (*table_)[n] = {palette[n].blue, palette[n].green, palette[n].red};
-      }
-    }
-  }
-
-  // Row y, 3 bytes per pixel; points into the image or into scratch.
-  const std::uint8_t* Row(int y, std::vector<std::uint8_t>& scratch) const {
-    if (image_.Format() == ifColor16M) return image_.Row(y);
-    const int width = image_.Width();
-    scratch.resize(static_cast<std::size_t>(width) * 3);
-    std::uint8_t* out = scratch.data();
-    if (table_) {
-      const std::uint8_t* in = image_.Row(y);
-      for (int x = 0; x < width; ++x, out += 3) {
-        const auto& bgr = (*table_)[in[x]];
-        out[0] = bgr[0];
-        out[1] = bgr[1];
-        out[2] = bgr[2];
-      }
-    } else {
-      for (int x = 0; x < width; ++x, out += 3) {
-        const TColor c = image_.GetColor(x, y);
-        out[0] = static_cast<std::uint8_t>(ColorBlue(c));
-        out[1] = static_cast<std::uint8_t>(ColorGreen(c));
-        out[2] = static_cast<std::uint8_t>(ColorRed(c));
-      }
-    }
-    return scratch.data();
-  }
-
- private:
-  const TDibGraphic& image_;
-  std::optional<std::array<std::array<std::uint8_t, 3>, 256>> table_;
-};
-
 // Writes one finished destination row given as blue, green, red bytes.
 void StoreRow(TDibGraphic& dest, int y, const std::uint8_t* bgr) {
   const int width = dest.Width();
@@ -88,10 +43,9 @@ void PortableRow(const std::uint8_t* src, const TTapTable& taps, std::uint8_t* o
   }
 }
 
-void PortableRows(const TBgrRowReader& reader, int first_row, int end_row, const TTapTable& taps,
-                  TDibGraphic& work) {
+void PortableRows(const TOrientedSource& source, const TTapTable& taps, TDibGraphic& work) {
   std::vector<std::uint8_t> scratch;
-  for (int y = first_row; y < end_row; ++y) PortableRow(reader.Row(y, scratch), taps, work.Row(y));
+  for (int y = 0; y < work.Height(); ++y) PortableRow(source.Row(y, scratch), taps, work.Row(y));
 }
 
 void PortableColumns(const TDibGraphic& work, const TTapTable& taps, TDibGraphic& dest) {
@@ -152,40 +106,8 @@ FOTOLOOM_AVX2 void FusedRow(const std::uint8_t* src, const TTapTable& taps, std:
 // byte (column k, channel c) holds its sixteen rows side by side, and every tap becomes six
 // vector steps (three channels, two halves of eight rows), each lane keeping its own pixel's
 // order of additions. Six independent sums also hide the latency of the fused steps.
-constexpr int kBlockRows = 16;
-
-// Transposes a 16 x 16 byte matrix held as 16 rows: afterwards v[j] byte r is the former
-// v[r] byte j. Four rounds of the same interleave do it.
-FOTOLOOM_AVX2 inline void Transpose16x16(__m128i v[16]) {
-  for (int round = 0; round < 4; ++round) {
-    __m128i n[16];
-    for (int i = 0; i < 8; ++i) {
-      n[2 * i] = _mm_unpacklo_epi8(v[i], v[i + 8]);
-      n[2 * i + 1] = _mm_unpackhi_epi8(v[i], v[i + 8]);
-    }
-    for (int i = 0; i < 16; ++i) v[i] = n[i];
-  }
-}
-
-// block[b * 16 + r] = rows[r][b] for every byte b of a row of width pixels.
-FOTOLOOM_AVX2 void TransposeBlock(const std::uint8_t* const rows[kBlockRows], int width,
-                                  std::uint8_t* block) {
-  const int bytes = width * 3;
-  int b = 0;
-  for (; b + 16 <= bytes; b += 16) {
-    __m128i v[16];
-    for (int r = 0; r < kBlockRows; ++r) {
-      v[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[r] + b));
-    }
-    Transpose16x16(v);
-    for (int j = 0; j < 16; ++j) {
-      _mm_store_si128(reinterpret_cast<__m128i*>(block + static_cast<std::size_t>(b + j) * kBlockRows), v[j]);
-    }
-  }
-  for (; b < bytes; ++b) {
-    for (int r = 0; r < kBlockRows; ++r) block[static_cast<std::size_t>(b) * kBlockRows + r] = rows[r][b];
-  }
-}
+constexpr int kBlockRows = TOrientedSource::kBlockRows;
+static_assert(kBlockRows == 16, "two halves of eight lanes per channel");
 
 FOTOLOOM_AVX2 inline __m256 LoadEightBytes(const std::uint8_t* p) {
   return _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
@@ -197,8 +119,9 @@ FOTOLOOM_AVX2 inline void StoreBytes(__m256 sum, std::int32_t lanes[8]) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), _mm256_cvtps_epi32(clamped));
 }
 
-FOTOLOOM_AVX2 void VectorRows(const TBgrRowReader& reader, const TTapTable& taps,
-                              TDibGraphic& work, int source_width) {
+FOTOLOOM_AVX2 void VectorRows(const TOrientedSource& source, const TTapTable& taps,
+                              TDibGraphic& work) {
+  const int source_width = source.Width();
   const int height = work.Height();
   const int positions = taps.Positions();
   const int blocks = height / kBlockRows;
@@ -211,17 +134,13 @@ FOTOLOOM_AVX2 void VectorRows(const TBgrRowReader& reader, const TTapTable& taps
         static_cast<std::uint8_t*>(std::aligned_alloc(64, (block_bytes + 63) / 64 * 64)));
     if (!storage) throw std::bad_alloc();
     std::uint8_t* block = storage.get();
-    std::array<std::vector<std::uint8_t>, kBlockRows> scratch;
+    std::vector<std::uint8_t> scratch[kBlockRows];
     alignas(32) std::int32_t lanes[6][8];
     for (int b = 0; b < blocks; ++b) {
       const int y0 = b * kBlockRows;
-      const std::uint8_t* rows[kBlockRows];
       std::uint8_t* out[kBlockRows];
-      for (int r = 0; r < kBlockRows; ++r) {
-        rows[r] = reader.Row(y0 + r, scratch[r]);
-        out[r] = work.Row(y0 + r);
-      }
-      TransposeBlock(rows, source_width, block);
+      for (int r = 0; r < kBlockRows; ++r) out[r] = work.Row(y0 + r);
+      source.LoadBlock(y0, block, scratch);
       for (int i = 0; i < positions; ++i) {
         __m256 s[6];
         for (__m256& v : s) v = _mm256_setzero_ps();
@@ -248,7 +167,7 @@ FOTOLOOM_AVX2 void VectorRows(const TBgrRowReader& reader, const TTapTable& taps
     }
   }
   std::vector<std::uint8_t> scratch;
-  for (int y = blocks * kBlockRows; y < height; ++y) FusedRow(reader.Row(y, scratch), taps, work.Row(y));
+  for (int y = blocks * kBlockRows; y < height; ++y) FusedRow(source.Row(y, scratch), taps, work.Row(y));
 }
 
 FOTOLOOM_AVX2 void VectorColumns(const TDibGraphic& work, const TTapTable& taps,
@@ -314,16 +233,15 @@ bool VectorLoopsAvailable() {
 #endif
 }
 
-void ResampleRows(const TDibGraphic& source, const TTapTable& taps, TDibGraphic& work,
+void ResampleRows(const TOrientedSource& source, const TTapTable& taps, TDibGraphic& work,
                   TLoopKind loops) {
-  const TBgrRowReader reader(source);
 #ifdef FOTOLOOM_X86_VECTOR_LOOPS
   if (loops == TLoopKind::kFastest && VectorLoopsAvailable()) {
-    VectorRows(reader, taps, work, source.Width());
+    VectorRows(source, taps, work);
     return;
   }
 #endif
-  PortableRows(reader, 0, work.Height(), taps, work);
+  PortableRows(source, taps, work);
 }
 
 void ResampleColumns(const TDibGraphic& work, const TTapTable& taps, TDibGraphic& dest,

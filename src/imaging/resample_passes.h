@@ -11,6 +11,7 @@
 
 #include "imaging/contributors.h"
 #include "imaging/dib_graphic.h"
+#include "imaging/oriented_source.h"
 
 namespace fotoloom {
 
@@ -41,10 +42,11 @@ enum class TLoopKind {
   kPortable,  // plain loops
 };
 
-// Horizontal pass: work (taps.Positions() x source height, ifColor16M) from the source, any
-// format; palette pixels are read as their palette colour. REQUIRES: every tap index lies
-// inside the source width; work already has its size and format.
-void ResampleRows(const TDibGraphic& source, const TTapTable& taps, TDibGraphic& work,
+// Horizontal pass: work (taps.Positions() x upright source height, ifColor16M) from the
+// upright rows of the source, any format; palette pixels are read as their palette colour.
+// REQUIRES: every tap index lies inside the upright source width; work already has its size
+// and format.
+void ResampleRows(const TOrientedSource& source, const TTapTable& taps, TDibGraphic& work,
                   TLoopKind loops = TLoopKind::kFastest);
 
 // Vertical pass: dest (work width x taps.Positions()) from work (ifColor16M). A palette

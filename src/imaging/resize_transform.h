@@ -25,6 +25,11 @@ class TResizeTransform : public TImageTransform {
   bool ForceFormat = false;   // true: the destination gets TargetFormat
   TImageFormat TargetFormat = ifColor16M;
   TResizeFilter FilterKind = rfTriangle;
+  // EXIF orientation (2..8) of the source: the source is read as if it had been turned
+  // upright first (width and height, resolution and pixels). For 8- and 24-bit sources the
+  // result is that of ApplyExifOrientation followed by this transform, bit for bit, without
+  // the turned copy. 1 and every other value read the source as stored.
+  int SourceOrientation = 1;
 
   // Re-creates destination as Width x Height in the chosen format with the source's palette
   // (when the format is the source's) and resolution, then fills it. Raises EPixwellError
@@ -40,6 +45,7 @@ class TResizeTransform : public TImageTransform {
  private:
   void RunResampler(const TDibGraphic& source, TDibGraphic& destination);
   void Stretch(const TDibGraphic& source, TDibGraphic& destination) const;
+  bool SourceTransposed() const { return SourceOrientation >= 5 && SourceOrientation <= 8; }
 };
 
 }  // namespace fotoloom

@@ -8,8 +8,8 @@
 #include <limits>
 #include <memory>
 #include <sstream>
+#include <utility>
 
-#include "imaging/exif_orientation.h"
 #include "imaging/format_transform.h"
 #include "imaging/jpeg_graphic.h"
 #include "imaging/picture_loader.h"
@@ -61,13 +61,17 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
 bool MakeThumbnail(const std::string& source_path, const std::string& target_path,
                    std::int32_t box_width, std::int32_t box_height) {
   std::unique_ptr<TDibGraphic> source = LoadPicture(source_path);
-  // The loaded graphic is used as the source image itself: copying a photo would double
-  // the memory a thumbnail needs.
+  // The loaded graphic is used as the source image itself, and a photo stored sideways is
+  // read upright by the resampler rather than turned first: a copy of the photo would
+  // double the memory a thumbnail needs.
+  int orientation = 1;
   if (const auto* jpeg = dynamic_cast<const TJpegGraphic*>(source.get())) {
-    ApplyExifOrientation(*source, jpeg->ExifOrientation());
+    orientation = jpeg->ExifOrientation();
   }
+  const bool turned = orientation >= 5 && orientation <= 8;
   std::int32_t width = source->Empty() ? 0 : source->Width();
   std::int32_t height = source->Empty() ? 0 : source->Height();
+  if (turned) std::swap(width, height);
   FitInBox(width, height, box_width, box_height);
   // An empty thumbnail would be refused by the JPEG writer anyway; refusing it here
   // leaves no empty file behind.
@@ -79,6 +83,7 @@ bool MakeThumbnail(const std::string& source_path, const std::string& target_pat
   resize.Height = height;
   resize.Resample = true;
   resize.FilterKind = rfLanczos3;
+  resize.SourceOrientation = orientation;
   resize.ApplyOnDest(*source, output);
   source.reset();
 

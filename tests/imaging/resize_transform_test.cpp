@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "imaging/contributors.h"
+#include "imaging/exif_orientation.h"
 #include "imaging/resample_passes.h"
 
 namespace fotoloom {
@@ -195,7 +196,7 @@ TEST(ResampleStepTest, ClampAndRoundHalvesToEven) {
   for (TLoopKind loops : {TLoopKind::kFastest, TLoopKind::kPortable}) {
     TDibGraphic work, dest;
     work.NewImage(8, 16, ifColor16M, nullptr, 0, 0);
-    ResampleRows(ones, taps, work, loops);
+    ResampleRows(TOrientedSource(ones, 1), taps, work, loops);
     dest.NewImage(8, 8, ifColor16M, nullptr, 0, 0);
     ResampleColumns(ones, taps, dest, loops);  // destination row n from source row n
     for (int n = 0; n < 8; ++n) {
@@ -255,7 +256,7 @@ TEST(ResampleStepTest, EachStepIsOneFusedRounding) {
   for (TLoopKind loops : {TLoopKind::kFastest, TLoopKind::kPortable}) {
     TDibGraphic work;
     work.NewImage(1, 17, ifColor16M, nullptr, 0, 0);  // one block of rows and one more
-    ResampleRows(src, taps, work, loops);
+    ResampleRows(TOrientedSource(src, 1), taps, work, loops);
     for (int y = 0; y < 17; ++y) {
       for (int ch = 0; ch < 3; ++ch) EXPECT_EQ(work.Row(y)[ch], fused) << y << "," << ch;
     }
@@ -295,7 +296,7 @@ TEST(ResizeTransformTest, VectorLoopsMatchPlainReference) {
     TDibGraphic work, plain;
     work.NewImage(c.dw, c.sh, ifColor16M, nullptr, 0, 0);
     plain.NewImage(c.dw, c.dh, ifColor16M, nullptr, 0, 0);
-    ResampleRows(src, MakeTapTable(BuildContributors(c.dw, c.sw, ResampleScale(c.dw, c.sw), kernel)),
+    ResampleRows(TOrientedSource(src, 1), MakeTapTable(BuildContributors(c.dw, c.sw, ResampleScale(c.dw, c.sw), kernel)),
                  work, TLoopKind::kPortable);
     ResampleColumns(work, MakeTapTable(BuildContributors(c.dh, c.sh, ResampleScale(c.dh, c.sh), kernel)),
                     plain, TLoopKind::kPortable);
@@ -426,6 +427,46 @@ TEST(ResizeTransformTest, SizeErrorsAndDestinationSettings) {
   EXPECT_EQ(reported.front(), 0);
   EXPECT_EQ(reported.back(), 100);
   for (std::size_t n = 1; n < reported.size(); ++n) EXPECT_NE(reported[n], reported[n - 1]);
+}
+
+// A photo stored sideways is read upright without a turned copy: the result must be the
+// turned copy's, bit for bit, in both loop kinds, resolution included.
+TEST(ResizeTransformTest, SourceOrientationEqualsTurningFirst) {
+  for (TImageFormat format : {ifColor16M, ifGray256}) {
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+      auto stored = MakeImage(61, 37, format, 20 + orientation);
+      stored->SetXDpi(300);
+      stored->SetYDpi(72);
+      TDibGraphic turned;
+      turned.Assign(stored.get());
+      ApplyExifOrientation(turned, orientation);
+      const bool sideways = orientation >= 5;
+      const int dw = sideways ? 20 : 33, dh = sideways ? 33 : 20;
+
+      TDibGraphic expected, direct;
+      Resize(turned, dw, dh, rfLanczos3, expected);
+      TResizeTransform t;
+      Configure(t, dw, dh, rfLanczos3);
+      t.SourceOrientation = orientation;
+      t.ApplyOnDest(*stored, direct);
+      const std::string what = FormatDisplayName(format) + " " + std::to_string(orientation);
+      ExpectSamePixels(direct, expected, what);
+      EXPECT_EQ(direct.XDpi(), sideways ? 72 : 300) << what;
+      EXPECT_EQ(direct.YDpi(), sideways ? 300 : 72) << what;
+
+      const TOrientedSource upright(*stored, orientation);
+      ASSERT_EQ(upright.Width(), turned.Width());
+      ASSERT_EQ(upright.Height(), turned.Height());
+      const TTapTable taps = MakeTapTable(
+          BuildContributors(dw, upright.Width(), ResampleScale(dw, upright.Width()), FilterKernel(rfLanczos3)));
+      TDibGraphic work_portable, work_turned;
+      work_portable.NewImage(dw, upright.Height(), ifColor16M, nullptr, 0, 0);
+      work_turned.NewImage(dw, upright.Height(), ifColor16M, nullptr, 0, 0);
+      ResampleRows(upright, taps, work_portable, TLoopKind::kPortable);
+      ResampleRows(TOrientedSource(turned, 1), taps, work_turned, TLoopKind::kPortable);
+      ExpectSamePixels(work_portable, work_turned, what + " portable");
+    }
+  }
 }
 
 TEST(ResizeTransformTest, StretchWithoutResamplingTakesNearestPixels) {
