@@ -1,10 +1,12 @@
 #include "generation/album.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <exception>
 #include <memory>
 #include <string>
@@ -15,6 +17,9 @@
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
 #include "generation/index_page.h"
+#include "platform/file_io.h"
+#include "platform/file_time.h"
+#include "platform/permissions.h"
 
 namespace fotoloom {
 
@@ -50,6 +55,36 @@ void RequireUsableDataDirectory(const std::string& dir) {
   while (shown.size() > 1 && shown.back() == kPathSeparator) shown.pop_back();
   RaiseFileCreateError(shown);
 }
+
+// A background file the user picked from inside the data directory would be deleted by the
+// cleaning just before the copy step needs it, and may be the only copy there is. It is held
+// in memory across the cleaning and put back, with its time and permissions, when it went.
+class KeptBackground {
+ public:
+  KeptBackground(const std::string& path, const std::string& data_dir) : path_(path) {
+    if (path.empty() || !FileExists(path)) return;
+    const std::string folder = ResolvedPath(ExtractFilePath(ExpandFileName(path)));
+    if (folder.empty() || folder != ResolvedPath(data_dir)) return;
+    struct stat st {};
+    kept_ = ::stat(path.c_str(), &st) == 0 && ReadWholeFile(path, &bytes_);
+    mtime_ = st.st_mtime;
+    permissions_ = st.st_mode & 07777;
+  }
+
+  void Restore() const {
+    if (!kept_ || FileExists(path_)) return;
+    WriteWholeFile(path_, bytes_);
+    SetFileModificationTime(path_, mtime_);
+    SetPermissions(path_, permissions_);
+  }
+
+ private:
+  std::string path_;
+  std::string bytes_;
+  bool kept_ = false;
+  std::time_t mtime_ = 0;
+  std::uint32_t permissions_ = 0;
+};
 
 // Index pages hold ThumbsPerRow * ThumbRowsPerFile items each; with the supplied ranges the
 // product reaches 25 000 000, so it is kept wide.
@@ -172,8 +207,12 @@ void generate() {
   RequireUsableDataDirectory(album.ThumbDirectory);
   if (album.EraseExistingFiles) {
     ShowStatus("Cleaning thumbnail directory (this may take a while)...");
+    const KeptBackground image(album.BgImage, album.ThumbDirectory);
+    const KeptBackground sound(album.BgSound, album.ThumbDirectory);
     const bool cleaned = LiesStrictlyBelow(album.ThumbDirectory, album.AlbumDirectory) &&
                          CleanDirectory(album.ThumbDirectory);
+    image.Restore();
+    sound.Restore();
     if (!cleaned) AddMessage(kNotCleaned);
     ShowStatus("Done.");
   }

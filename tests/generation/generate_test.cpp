@@ -246,6 +246,22 @@ TEST_F(GenerateTest, CopiesABackgroundFromInsideTheDataDirectoryUnderANewName) {
             std::string::npos);
 }
 
+TEST_F(GenerateTest, CleaningKeepsABackgroundChosenFromTheDataDirectory) {
+  Photos(1);
+  fs::create_directory(data());
+  File("bg.gif", "only copy", data());
+  File("stale.jpg", "old thumbnail", data());
+  Album().BgImage = (data() / "bg.gif").string();
+  Album().EraseExistingFiles = true;
+  generate();
+  EXPECT_EQ(GetMessages(), "");
+  EXPECT_EQ(Listing(data()), (std::set<std::string>{"bg.gif", "bg (1).gif", "p00.jpg"}));
+  EXPECT_EQ(Read(data() / "bg.gif"), "only copy");
+  EXPECT_EQ(fs::last_write_time(data() / "bg.gif"),
+            fs::last_write_time(data() / "bg (1).gif"));
+  EXPECT_EQ(BrokenLinks(AllPages()), std::vector<std::string>{});
+}
+
 TEST_F(GenerateTest, CancelWhileNamingWritesNoPage) {
   Photos(13);
   Album().ThumbsPerRow = 6;
