@@ -1,6 +1,7 @@
 // bench_thumbnails [WORK_DIR]
 // Makes 10 JPEG photos of 4000 x 3000 (quality 90) and 5 PNGs of 1920 x 1080 from a
-// synthetic scene, then measures per image, on one core:
+// synthetic scene, plus 3 JPEGs whose EXIF tag says they are stored sideways, then
+// measures per image, on one core:
 //   decode     plain full-size libjpeg (or libpng) decode into one reused buffer: the floor
 //   thumbnail  CreateThumbnail into a 100 x 100 box
 // and prints the medians, their ratio and the peak resident memory of each phase (each
@@ -37,6 +38,7 @@ namespace fs = std::filesystem;
 
 constexpr int kJpegWidth = 4000, kJpegHeight = 3000, kJpegCount = 10, kJpegQuality = 90;
 constexpr int kPngWidth = 1920, kPngHeight = 1080, kPngCount = 5;
+constexpr int kSidewaysCount = 3;  // further photos tagged "rotate 90 clockwise" (portrait)
 constexpr int kRounds = 2;  // every image is measured this many times per phase
 
 struct JpegErrorJump {
@@ -200,7 +202,7 @@ int main(int argc, char** argv) {
   }
   PinToOneCore();
 
-  std::vector<std::string> jpegs, pngs;
+  std::vector<std::string> jpegs, pngs, sideways;
   try {
     std::printf("making %d JPEGs of %d x %d and %d PNGs of %d x %d in %s\n", kJpegCount, kJpegWidth,
                 kJpegHeight, kPngCount, kPngWidth, kPngHeight, dir.c_str());
@@ -208,6 +210,12 @@ int main(int argc, char** argv) {
     for (int n = 0; n < kJpegCount; ++n) {
       jpegs.push_back((dir / ("photo" + std::to_string(n) + ".jpg")).string());
       if (!fs::exists(jpegs.back())) bench::WriteSceneJpeg(jpegs.back(), kJpegWidth, kJpegHeight, kJpegQuality, n);
+    }
+    for (int n = 0; n < kSidewaysCount; ++n) {
+      sideways.push_back((dir / ("portrait" + std::to_string(n) + ".jpg")).string());
+      if (!fs::exists(sideways.back())) {
+        bench::WriteSceneJpeg(sideways.back(), kJpegWidth, kJpegHeight, kJpegQuality, 50 + n, 6);
+      }
     }
     for (int n = 0; n < kPngCount; ++n) {
       pngs.push_back((dir / ("screen" + std::to_string(n) + ".png")).string());
@@ -231,6 +239,7 @@ int main(int argc, char** argv) {
     return true;
   });
   const PhaseResult jpeg_thumb = RunPhase(jpegs, retain, thumbnail);
+  const PhaseResult sideways_thumb = RunPhase(sideways, retain, thumbnail);
   const PhaseResult png_decode = RunPhase(pngs, no_setup, [&](const std::string& path) {
     DecodePng(path, pixels);
     return true;
@@ -238,8 +247,12 @@ int main(int argc, char** argv) {
   const PhaseResult png_thumb = RunPhase(pngs, retain, thumbnail);
 
   Report("JPEG", kJpegWidth, kJpegHeight, jpeg_decode, jpeg_thumb);
+  std::printf("JPEG %d x %d stored sideways (EXIF orientation 6)\n", kJpegWidth, kJpegHeight);
+  std::printf("  median thumbnail  %8.1f ms   peak memory %7.1f MiB (%.2f x decoded size)\n",
+              sideways_thumb.median_ms, sideways_thumb.peak_kib / 1024.0,
+              sideways_thumb.peak_kib * 1024.0 / (3.0 * kJpegWidth * kJpegHeight));
   Report("PNG", kPngWidth, kPngHeight, png_decode, png_thumb);
 
   if (remove_dir) fs::remove_all(dir);
-  return jpeg_decode.ok && jpeg_thumb.ok && png_decode.ok && png_thumb.ok ? 0 : 1;
+  return jpeg_decode.ok && jpeg_thumb.ok && sideways_thumb.ok && png_decode.ok && png_thumb.ok ? 0 : 1;
 }

@@ -82,7 +82,8 @@ struct JpegErrorJump {
 
 }  // namespace
 
-void WriteSceneJpeg(const std::string& path, int width, int height, int quality, unsigned seed) {
+void WriteSceneJpeg(const std::string& path, int width, int height, int quality, unsigned seed,
+                    int orientation) {
   File f = OpenForWriting(path);
   Scene scene(width, height, seed);
   std::vector<std::uint8_t> row(static_cast<std::size_t>(width) * 3);
@@ -103,6 +104,13 @@ void WriteSceneJpeg(const std::string& path, int width, int height, int quality,
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
   jpeg_start_compress(&cinfo, TRUE);
+  if (orientation != 1) {
+    // A little-endian TIFF header and one IFD holding only the orientation tag (0x0112).
+    const JOCTET exif[] = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 0x2a, 0, 8, 0, 0, 0,
+                           1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0,
+                           static_cast<JOCTET>(orientation), 0, 0, 0, 0, 0, 0, 0};
+    jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif, sizeof exif);
+  }
   for (int y = 0; y < height; ++y) {
     scene.Row(y, row.data());
     JSAMPROW rows[1] = {row.data()};
