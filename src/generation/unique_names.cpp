@@ -27,7 +27,12 @@ std::string UniqueNamer::Claim(const std::string& stem) {
   // The pieces joined below meet at ASCII characters, so upper-casing them apart gives the
   // same bytes as upper-casing the whole name.
   const std::string upper_stem = UpperCase(stem);
+  // Most names are free: one hash operation, and no number search state for them.
+  if (taken_.insert(upper_stem + upper_extension_).second) {
+    return directory_ + stem + extension_;
+  }
   long long& n = next_free_[upper_stem];
+  if (n == 0) n = 1;
   std::string key = Numbered(upper_stem, n, upper_extension_);
   while (taken_.count(key) != 0) key = Numbered(upper_stem, ++n, upper_extension_);
   taken_.insert(std::move(key));

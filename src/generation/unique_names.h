@@ -31,7 +31,7 @@ class UniqueNamer {
   std::string extension_;
   std::string upper_extension_;
   std::unordered_set<std::string> taken_;  // upper-cased file names
-  // Upper-cased stem -> lowest number not yet known to be taken (0 is the plain name).
+  // Upper-cased stem -> lowest number >= 1 not yet known to be taken (absent: none known).
   // Valid because names are only ever added, never released.
   std::unordered_map<std::string, long long> next_free_;
 };
