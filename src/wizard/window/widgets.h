@@ -24,9 +24,10 @@ class NumberSpin : public QSpinBox {
  public:
   NumberSpin(int minimum, int maximum, QWidget* parent);
 
- protected:
   QValidator::State validate(QString& input, int& pos) const override;
   void fixup(QString& input) const override;
+
+ protected:
   int valueFromText(const QString& text) const override;
 
  private:
