@@ -1,12 +1,10 @@
 #include "imaging/resample_passes.h"
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdlib>
 #include <memory>
 #include <new>
-#include <optional>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
