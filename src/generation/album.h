@@ -19,8 +19,10 @@ namespace fotoloom {
 // not contain supported image files !", "Thumbnail directory was not completely cleaned up.".
 //
 // The data directory is cleaned only when it lies strictly below the album directory once
-// links are resolved; otherwise the cleaning is skipped with the last warning above. Nothing
-// outside the data directory is deleted or overwritten, except the index pages.
+// links are resolved; otherwise the cleaning is skipped with the last warning above. A
+// background file that lies in the data directory survives the cleaning (and is then copied
+// under a numbered name like any other). Nothing outside the data directory is deleted or
+// overwritten, except the index pages.
 //
 // Raises FileCreateError when the data directory is missing or unwritable after the attempt
 // to create it (nothing has been written then), and passes on the errors of copying, listing

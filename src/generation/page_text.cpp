@@ -16,6 +16,9 @@ std::string HtmlEscape(std::string_view text) {
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
+      // A line break in a file name would otherwise split a page line.
+      case '\r': out += "&#13;"; break;
+      case '\n': out += "&#10;"; break;
       default: out += c;
     }
   }

@@ -13,7 +13,8 @@ namespace fotoloom {
 using PageLines = std::vector<std::string>;
 
 // The text of a file name (or a path) made safe to stand in HTML text or inside a
-// double-quoted attribute: "&" "<" ">" and the quotation mark become &amp; &lt; &gt; &quot;.
+// double-quoted attribute: "&" "<" ">" and the quotation mark become &amp; &lt; &gt; &quot;,
+// CR and LF become &#13; and &#10; so that every page line stays one line.
 // Texts the user typed (title, header, footer, navigation texts, descriptions) are HTML by
 // intent and never pass through here.
 std::string HtmlEscape(std::string_view text);

@@ -318,6 +318,7 @@ TEST_F(CatalogPagesTest, NamesPeopleReallyHaveStillLink) {
   File("._IMG_0001.jpg", std::string("\x00\x05\x16\x07\x00\x02\x00\x00Mac OS X        ", 24));
   File("empty.png", "");
   Image("<b>bold<i>.jpg");
+  Image("line\nbreak.jpg");
   for (bool pages : {true, false}) {
     SCOPED_TRACE(pages ? "with image pages" : "without image pages");
     Album().AlbumDirectory = album_.string();
@@ -331,13 +332,22 @@ TEST_F(CatalogPagesTest, NamesPeopleReallyHaveStillLink) {
     EXPECT_EQ(GetMessages(), "");
     std::vector<fs::path> pages_written = {album_ / Album().AlbumFileName};
     for (const fs::path& page : HtmlFilesIn(Album().ThumbDirectory)) pages_written.push_back(page);
-    EXPECT_EQ(pages_written.size(), pages ? 10u : 1u);
+    EXPECT_EQ(pages_written.size(), pages ? 11u : 1u);
     EXPECT_EQ(BrokenLinks(pages_written), std::vector<std::string>{});
 
     // The companion file and the empty PNG got the spare picture's thumbnail instead.
     const std::string spare = Read(fs::path(Album().ThumbDirectory) / "._IMG_0001.jpg");
     EXPECT_FALSE(spare.empty());
     EXPECT_EQ(Read(fs::path(Album().ThumbDirectory) / "empty.jpg"), spare);
+
+    // Every line of every page ends in CR LF, and no name splits one.
+    for (const fs::path& page : pages_written) {
+      const std::string text = Read(page);
+      for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+        ASSERT_TRUE(at > 0 && text[at - 1] == '\r') << page << " has a bare line feed at " << at;
+      for (std::size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at + 1))
+        ASSERT_TRUE(at + 1 < text.size() && text[at + 1] == '\n') << page << " has a bare CR";
+    }
 
     // A name that looks like markup is shown as text.
     const std::string index = Read(album_ / Album().AlbumFileName);
