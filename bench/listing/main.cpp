@@ -27,7 +27,9 @@ double CpuNow() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 struct Timer {
   std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
   double cpu = CpuNow();
-  double Wall() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count(); }
+  double Wall() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
+  }
   double Cpu() const { return CpuNow() - cpu; }
 };
 
@@ -56,7 +58,8 @@ int main(int argc, char** argv) {
       return 1;
     }
     close(fd);
-    lines.push_back(fotoloom::UpperCase(name) + "|Description of picture " + std::to_string(i) + "\r\n");
+    lines.push_back(fotoloom::UpperCase(name) + "|Description of picture " + std::to_string(i) +
+                    "\r\n");
   }
   std::string descriptions;
   for (auto line = lines.rbegin(); line != lines.rend(); ++line) descriptions += *line;
@@ -86,8 +89,8 @@ int main(int argc, char** argv) {
     for (const fotoloom::CFile* file : entries) matched += file->Description.empty() ? 0 : 1;
   }
   std::printf("%-36s %8s %8s\n", "", "wall s", "cpu s");
-  std::printf("%-36s %8.3f %8.3f\n", ("listing (" + std::to_string(listed) + " entries)").c_str(), listing_wall,
-              listing_cpu);
+  std::printf("%-36s %8.3f %8.3f\n", ("listing (" + std::to_string(listed) + " entries)").c_str(),
+              listing_wall, listing_cpu);
   std::printf("%-36s %8.3f %8.3f  (%d matched)\n",
               ("description matching (" + std::to_string(count) + " lines)").c_str(), matching_wall,
               matching_cpu, matched);
@@ -97,14 +100,17 @@ int main(int argc, char** argv) {
   const int sample = std::min(described.Count(), 20);
   if (sample > 0) {
     const Timer timer;
-    for (int i = 0; i < sample; ++i) described.IndexOfName(described.Items(described.Count() - 1 - i).Path);
-    std::printf("  (a scan of the entries per line would take about %.0f s)\n", timer.Cpu() / sample * count);
+    for (int i = 0; i < sample; ++i)
+      described.IndexOfName(described.Items(described.Count() - 1 - i).Path);
+    std::printf("  (a scan of the entries per line would take about %.0f s)\n",
+                timer.Cpu() / sample * count);
   }
 
   for (int code = 1; code <= 6; ++code) {
     const Timer timer;
     described.Sort(code);
-    std::printf("%-36s %8.3f %8.3f\n", ("sort code " + std::to_string(code)).c_str(), timer.Wall(), timer.Cpu());
+    std::printf("%-36s %8.3f %8.3f\n", ("sort code " + std::to_string(code)).c_str(), timer.Wall(),
+                timer.Cpu());
   }
 
   std::error_code ignored;

@@ -25,7 +25,8 @@ void ApplyDescriptions(std::string_view text, const std::vector<CFile*>& entries
     if (end == std::string_view::npos) end = text.size();
     const std::string_view line = text.substr(pos, end - pos);
     pos = end;
-    if (pos < text.size()) pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
+    if (pos < text.size())
+      pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
 
     const std::size_t bar = line.find('|');
     if (bar == std::string_view::npos) continue;

@@ -100,9 +100,8 @@ void CDir::Load() {
   }
 
   if (description_file_.empty()) return;
-  const std::string description_path = description_file_.front() == kPathSeparator
-                                           ? description_file_
-                                           : base + description_file_;
+  const std::string description_path =
+      description_file_.front() == kPathSeparator ? description_file_ : base + description_file_;
   if (FileExists(description_path)) ReadDescriptions(description_path);
 }
 
@@ -137,12 +136,18 @@ void CDir::Sort(int code) {
     const CFile& x = *entries_[a];
     const CFile& y = *entries_[b];
     switch (code) {
-      case kSortNameAscending: return Compare(names[a], names[b]);
-      case kSortNameDescending: return Compare(names[b], names[a]);
-      case kSortSizeAscending: return Compare(x.Size, y.Size);
-      case kSortSizeDescending: return Compare(y.Size, x.Size);
-      case kSortTimeAscending: return Compare(x.Time, y.Time);
-      default: return Compare(y.Time, x.Time);
+      case kSortNameAscending:
+        return Compare(names[a], names[b]);
+      case kSortNameDescending:
+        return Compare(names[b], names[a]);
+      case kSortSizeAscending:
+        return Compare(x.Size, y.Size);
+      case kSortSizeDescending:
+        return Compare(y.Size, x.Size);
+      case kSortTimeAscending:
+        return Compare(x.Time, y.Time);
+      default:
+        return Compare(y.Time, x.Time);
     }
   };
 

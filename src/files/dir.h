@@ -27,11 +27,11 @@ class CFile {
 // Sort codes accepted by CDir::Sort; any other code leaves the order unchanged.
 enum SortCode : int {
   kSortNone = 0,
-  kSortNameAscending = 1,   // upper-cased Path, byte-wise unsigned, a proper prefix first
+  kSortNameAscending = 1,  // upper-cased Path, byte-wise unsigned, a proper prefix first
   kSortNameDescending = 2,
   kSortSizeAscending = 3,
   kSortSizeDescending = 4,
-  kSortTimeAscending = 5,   // oldest first (signed packed times)
+  kSortTimeAscending = 5,  // oldest first (signed packed times)
   kSortTimeDescending = 6,
 };
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <string_view>
 
 #include "files/dir.h"
 #include "files/file_errors.h"
@@ -70,15 +71,9 @@ bool WriteBlock(int fd, const char* data, std::size_t size) {
 
 bool IsSuggestedNameChar(char32_t c) {
   if ((c >= U'0' && c <= U'9') || (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z')) return true;
-  switch (c) {
-    case U' ': case U'!': case U'#': case U'$': case U'%': case U'&': case U'\'':
-    case U'(': case U')': case U'-': case U'.': case U'@': case U'^': case U'_':
-    case U'`': case U'{': case U'}': case U'~':
-    case U'\u00C4': case U'\u00C5': case U'\u00D6': case U'\u00E4': case U'\u00E5': case U'\u00F6':
-      return true;
-    default:
-      return false;
-  }
+  static constexpr std::u32string_view kAllowed =
+      U" !#$%&'()-.@^_`{}~\u00C4\u00C5\u00D6\u00E4\u00E5\u00F6";
+  return c != 0 && kAllowed.find(c) != std::u32string_view::npos;
 }
 
 bool IsSuggestedName(const std::string& name) {
@@ -137,11 +132,13 @@ void CopyFileKeepingDate(const std::string& source, const std::string& destinati
   // read-only destination is not to be overwritten; both count as "cannot create".
   struct stat destination_stat;
   if (stat(full_destination.c_str(), &destination_stat) == 0 &&
-      ((destination_stat.st_dev == source_stat.st_dev && destination_stat.st_ino == source_stat.st_ino) ||
+      ((destination_stat.st_dev == source_stat.st_dev &&
+        destination_stat.st_ino == source_stat.st_ino) ||
        (destination_stat.st_mode & S_IWUSR) == 0)) {
     RaiseFileCreateError(full_destination);
   }
-  FileDescriptor out(open(full_destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  FileDescriptor out(
+      open(full_destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
   if (out.get() < 0) RaiseFileCreateError(full_destination);
 
   const auto buffer = std::make_unique<char[]>(kCopyBlock);

@@ -40,9 +40,9 @@ bool CleanDirectory(const std::string& directory);
 
 // Copies source to destination, keeping the modification time (2-second resolution) and
 // the permission bits. Raises FileOpenError(source) when the source cannot be opened or is
-// not a regular file (nothing is created), FileCreateError(full destination path) when the destination cannot
-// be created (among others: it is read-only, or it is the source itself), FileWriteError
-// (full destination path) when not every byte could be written.
+// not a regular file (nothing is created), FileCreateError(full destination path) when the
+// destination cannot be created (among others: it is read-only, or it is the source itself),
+// FileWriteError (full destination path) when not every byte could be written.
 void CopyFileKeepingDate(const std::string& source, const std::string& destination);
 
 // Size of the file at path; when no such file exists and the path's last component holds

@@ -14,12 +14,11 @@ constexpr int kFirstYear = 1980;
 constexpr int kLastYear = 2107;
 
 PackedTime Pack(int year, int month, int day, int hour, int minute, int second) {
-  const std::uint32_t packed = (static_cast<std::uint32_t>(year - kFirstYear) << 25) |
-                               (static_cast<std::uint32_t>(month) << 21) |
-                               (static_cast<std::uint32_t>(day) << 16) |
-                               (static_cast<std::uint32_t>(hour) << 11) |
-                               (static_cast<std::uint32_t>(minute) << 5) |
-                               static_cast<std::uint32_t>(second / 2);
+  const std::uint32_t packed =
+      (static_cast<std::uint32_t>(year - kFirstYear) << 25) |
+      (static_cast<std::uint32_t>(month) << 21) | (static_cast<std::uint32_t>(day) << 16) |
+      (static_cast<std::uint32_t>(hour) << 11) | (static_cast<std::uint32_t>(minute) << 5) |
+      static_cast<std::uint32_t>(second / 2);
   return static_cast<PackedTime>(packed);
 }
 

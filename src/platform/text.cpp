@@ -99,7 +99,8 @@ std::size_t CharCount(std::string_view text) {
 
 std::string LeftChars(std::string_view text, std::size_t count) {
   std::size_t pos = 0;
-  for (std::size_t n = 0; n < count && pos < text.size(); ++n) pos += DecodeUtf8At(text, pos).length;
+  for (std::size_t n = 0; n < count && pos < text.size(); ++n)
+    pos += DecodeUtf8At(text, pos).length;
   return std::string(text.substr(0, pos));
 }
 

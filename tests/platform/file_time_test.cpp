@@ -2,9 +2,6 @@
 #include "platform/file_time.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-
-#include "scratch_dir.h"
 
 namespace fotoloom {
 namespace {
@@ -46,21 +43,6 @@ TEST(PackedTime, ShortDateUsesTheLocaleFormat) {
   // The tests run in C.UTF-8, whose "%x" is mm/dd/yy.
   EXPECT_EQ(FormatShortDate(PackFileTime(Utc(2004, 7, 15, 23, 59, 58))), "07/15/04");
   EXPECT_EQ(FormatShortDate(PackFileTime(Utc(1980, 1, 1, 0, 0, 0))), "01/01/80");
-}
-
-TEST(PackedTime, FileTimesReadAndSet) {
-  testing::ScratchDir dir;
-  const std::string file = dir.Write("a.jpg", "x");
-  const std::time_t when = Utc(2010, 3, 4, 5, 6, 7);
-  ASSERT_TRUE(SetFileModificationTime(file, when));
-  struct stat st;
-  ASSERT_EQ(stat(file.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mtime, when);
-  PackedTime packed = 0;
-  ASSERT_TRUE(GetPackedFileTime(file, &packed));
-  EXPECT_EQ(packed, PackFileTime(when));
-  EXPECT_FALSE(GetPackedFileTime(dir / "missing", &packed));
-  EXPECT_FALSE(SetFileModificationTime(dir / "missing", when));
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
-// A fresh temporary directory per test, removed with everything in it afterwards, plus
-// small helpers to lay out files in it.
+// A fresh temporary directory per test, removed with everything in it afterwards.
 #pragma once
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,41 +13,43 @@ namespace fotoloom::testing {
 class ScratchDir {
  public:
   ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "fotoloom-test-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-    path_ += '/';
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "fotoloom-test-XXXXXX").string();
+    path_ = std::string(mkdtemp(pattern.data())) + "/";
   }
   ~ScratchDir() {
     std::error_code ignored;
-    // Read-only entries would survive a plain removal for a non-root user.
-    for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
-      std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                   std::filesystem::perm_options::add, ignored);
-    }
     std::filesystem::remove_all(path_, ignored);
   }
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
 
-  // Absolute path with a trailing "/".
+  // Absolute, with a trailing "/".
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + name; }
 
   std::string Write(const std::string& name, const std::string& content = "") const {
-    const std::string full = path_ + name;
-    std::ofstream(full, std::ios::binary) << content;
-    return full;
+    std::ofstream(path_ + name, std::ios::binary) << content;
+    return path_ + name;
   }
   std::string MakeDir(const std::string& name) const {
-    const std::string full = path_ + name;
-    std::filesystem::create_directories(full);
-    return full;
+    std::filesystem::create_directories(path_ + name);
+    return path_ + name;
   }
 
  private:
   std::string path_;
 };
 
-inline bool RunningAsRoot() { return geteuid() == 0; }
+// Runs action and expects it to raise an E whose message is exactly message.
+template <typename E, typename F>
+void ExpectError(F action, const std::string& message) {
+  try {
+    action();
+    ADD_FAILURE() << "no error, expected: " << message;
+  } catch (const E& e) {
+    EXPECT_EQ(std::string(e.what()), message);
+  }
+}
 
 }  // namespace fotoloom::testing
