@@ -121,8 +121,11 @@ void TPngGraphic::LoadFromStream(std::istream& stream) {
   if (guard.info == nullptr) throw EPNGError("png_create_info_struct failed");
   png_structp png = guard.png;
   png_infop info = guard.info;
+  // Everything with a destructor lives outside the jump's reach: a longjmp back to setjmp
+  // skips the destructors of objects made after it.
   std::vector<png_bytep> rowPointers;
   std::vector<png_byte> packed;
+  TPalette palette;
 
   if (setjmp(png_jmpbuf(png))) {
     if (ctx.pending) std::rethrow_exception(ctx.pending);
@@ -190,7 +193,6 @@ void TPngGraphic::LoadFromStream(std::istream& stream) {
   }
   png_read_update_info(png, info);
 
-  TPalette palette;
   if (colorType == PNG_COLOR_TYPE_PALETTE) {
     png_colorp entries = nullptr;
     int count = 0;
