@@ -1,9 +1,11 @@
-// Runs the built fotoloom-cli as a child process with its standard streams on pipes, the way
-// a script or a terminal-less CI run starts it (standard input is /dev/null).
+// Runs the built fotoloom-cli as a child process: with its standard streams on pipes, the way
+// a script or a terminal-less CI run starts it (standard input is /dev/null), or on a
+// pseudo-terminal, the way a user starts it.
 #pragma once
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,6 +87,47 @@ inline CliResult RunCli(const std::vector<std::string>& args,
       }
     }
   }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  return result;
+}
+
+// Runs the program on a pseudo-terminal, as a user at a terminal would: standard input,
+// output and error are all the terminal. answer is typed once the program prompts "[y/N] ".
+// The output is everything the terminal showed.
+inline CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::string& answer) {
+  std::vector<std::string> argv_text{CliPath()};
+  argv_text.insert(argv_text.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : argv_text) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  int master = -1;
+  winsize size{};
+  size.ws_col = 100;
+  size.ws_row = 24;
+  const pid_t pid = forkpty(&master, nullptr, nullptr, &size);
+  if (pid < 0) throw std::runtime_error("forkpty failed");
+  if (pid == 0) {
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  CliResult result;
+  bool answered = false;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = read(master, buffer, sizeof buffer);
+    if (n <= 0) break;  // EIO once the program has ended and closed the terminal
+    result.out.append(buffer, static_cast<size_t>(n));
+    if (!answered && result.out.find("[y/N] ") != std::string::npos) {
+      answered = true;
+      const std::string typed = answer + "\n";
+      if (write(master, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) break;
+    }
+  }
+  close(master);
   int status = 0;
   waitpid(pid, &status, 0);
   if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);

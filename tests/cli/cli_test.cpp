@@ -134,6 +134,26 @@ TEST(CliTest, AnExistingCatalogIsOverwrittenOnlyWhenAnsweredYes) {
   EXPECT_TRUE(fs::exists(catalog));
 }
 
+TEST(CliTest, OnATerminalTheQuestionIsAskedAndTheProgressIsABar) {
+  TempDir dir;
+  const fs::path album = CopyOfSampleAlbum(dir);
+  const fs::path settings = WriteSettings(dir, "AlbumFileName=album.html\nCreateMultipleFiles=0\n");
+  const fs::path catalog = album / "album.html";
+  std::ofstream(catalog) << "my own page";
+
+  CliResult no = RunCliOnTerminal({"--settings", settings.string(), album.string()}, "n");
+  EXPECT_EQ(no.exit_code, 2) << no.out;
+  EXPECT_NE(no.out.find("Do you want to overwrite existing file ?"), std::string::npos) << no.out;
+  EXPECT_EQ(ReadWholeFile(catalog), "my own page");
+
+  CliResult yes = RunCliOnTerminal({"--settings", settings.string(), album.string()}, "yes");
+  EXPECT_EQ(yes.exit_code, 0) << yes.out;
+  EXPECT_EQ(CountOf(ReadWholeFile(catalog), "<img src="), 12);
+  // The bar is redrawn in place, ends full, and the path follows on a line of its own.
+  EXPECT_NE(yes.out.find("\r[########################] Done.\x1b[K"), std::string::npos) << yes.out;
+  EXPECT_NE(yes.out.find("\n" + catalog.string() + "\r\n"), std::string::npos) << yes.out;
+}
+
 TEST(CliTest, ExitCodesTellRefusedChecksRunsWithoutPicturesAndErrorsApart) {
   TempDir dir;
   const fs::path settings = WriteSettings(dir, "");
