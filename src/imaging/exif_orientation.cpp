@@ -1,6 +1,8 @@
 #include "imaging/exif_orientation.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "imaging/format_transform.h"
 
@@ -98,17 +100,25 @@ void ApplyExifOrientation(TDibGraphic& image, int orientation) {
   // Row pointers of the source, so each pixel is one lookup and no bounds arithmetic.
   std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(h));
   for (int y = 0; y < h; ++y) rows[static_cast<std::size_t>(y)] = image.Row(y);
-  for (int dy = 0; dy < dh; ++dy) {
-    std::uint8_t* out = result.Row(dy);
-    int sx = ax + cx * dy, sy = ay + cy * dy;
-    for (int dx = 0; dx < dw; ++dx, sx += bx, sy += by, out += bpp) {
-      const std::uint8_t* in = rows[static_cast<std::size_t>(sy)] + static_cast<std::size_t>(sx) * bpp;
-      if (bpp == 3) {
-        out[0] = in[0];
-        out[1] = in[1];
-        out[2] = in[2];
-      } else {
-        out[0] = in[0];
+  // Square tiles keep both the rows read and the rows written in the cache when a turn
+  // makes the two run across each other.
+  const int tile = transposed ? 64 : dw;
+  for (int ty = 0; ty < dh; ty += tile) {
+    const int yEnd = std::min(dh, ty + tile);
+    for (int tx = 0; tx < dw; tx += tile) {
+      const int xEnd = std::min(dw, tx + tile);
+      for (int dy = ty; dy < yEnd; ++dy) {
+        std::uint8_t* out = result.Row(dy) + static_cast<std::size_t>(tx) * bpp;
+        int sx = ax + bx * tx + cx * dy, sy = ay + by * tx + cy * dy;
+        for (int dx = tx; dx < xEnd; ++dx, sx += bx, sy += by, out += bpp) {
+          const std::uint8_t* in =
+              rows[static_cast<std::size_t>(sy)] + static_cast<std::size_t>(sx) * bpp;
+          out[0] = in[0];
+          if (bpp == 3) {
+            out[1] = in[1];
+            out[2] = in[2];
+          }
+        }
       }
     }
   }
