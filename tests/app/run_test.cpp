@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "generation/album_settings.h"
+#include "platform/error.h"
 #include "test_images.h"
 #include "window_fixture.h"
 
@@ -158,6 +159,23 @@ TEST_F(WindowRunTest, EscapeAndTheTitleBarCloseWithoutSaving) {
   EXPECT_TRUE(window_->close());
   EXPECT_TRUE(window_->isHidden());
   EXPECT_EQ(ReadText(settings_), stored);
+}
+
+TEST_F(WindowRunTest, AnErrorEndingTheRunIsReportedAndLeavesAUsableWindow) {
+  WriteSettings("AlbumDirectory=" + album_dir_ + "\nExitAfterGenerating=1\n");
+  generate_ = [] { throw Error("Cannot create file /album/_cat.html"); };
+  Show();
+  std::vector<std::string> reports;
+  window_->SetErrorReport([&](const std::string& text) { reports.push_back(text); });
+  GoTo(7);
+  Click("btnFinish");
+  EXPECT_EQ(reports, std::vector<std::string>{"Cannot create file /album/_cat.html."});
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_FALSE(window_->wizard().running());
+  EXPECT_TRUE(window_->isVisible());  // the sequence ended before its close
+  ExpectFinishedRow();
+  Click("btnClose");
+  EXPECT_TRUE(window_->isHidden());
 }
 
 TEST_F(WindowRunTest, CloseDuringARunWaitsForTheRunToEnd) {

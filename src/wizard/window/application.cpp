@@ -26,7 +26,7 @@ bool FotoloomApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& error) {
-    QtShowErrorReport(activeWindow(), error.what());
+    QtShowErrorReport(activeWindow(), ErrorReportText(error.what()));
   } catch (...) {
     QtShowErrorReport(activeWindow(), "Unknown error");
   }

@@ -66,7 +66,11 @@ TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
     move(screen->availableGeometry().center() - rect().center());
 }
 
-TMainDlg::~TMainDlg() = default;
+TMainDlg::~TMainDlg() {
+  // Widgets outlive the wizard while the window is taken apart; a focus change then must not
+  // reach a handler.
+  if (auto* name = findChild<QLineEdit*>("editAlbumFileName")) name->removeEventFilter(this);
+}
 
 void TMainDlg::BindModel() {
   WizardModel& m = wizard_->model();
@@ -190,7 +194,12 @@ void TMainDlg::Dispatch(const std::function<void()>& handler) {
     // The operation ends here; the window stays usable, and closing it stays possible.
     while (busy_depth_ > 0) SetBusyCursor(false);
     SyncFromModel();
-    QtShowErrorReport(this, error.what());
+    const std::string text = ErrorReportText(error.what());
+    if (error_report_) {
+      error_report_(text);
+    } else {
+      QtShowErrorReport(this, text);
+    }
   }
   --dispatch_depth_;
   SyncFromModel();
@@ -224,8 +233,15 @@ void TMainDlg::closeEvent(QCloseEvent* event) {
 }
 
 bool TMainDlg::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusOut && watched->objectName() == "editAlbumFileName")
-    Dispatch([this] { wizard_->editAlbumFileNameExit(); });
+  if (event->type() == QEvent::FocusOut && watched->objectName() == "editAlbumFileName") {
+    // The focus also leaves when showing the model hides the field's page; the name is then
+    // normalised right after the showing, not inside it.
+    if (syncing_) {
+      QTimer::singleShot(0, this, [this] { Dispatch([this] { wizard_->editAlbumFileNameExit(); }); });
+    } else {
+      Dispatch([this] { wizard_->editAlbumFileNameExit(); });
+    }
+  }
   return QWidget::eventFilter(watched, event);
 }
 

@@ -48,6 +48,12 @@ class TMainDlg : public QWidget, public WizardUi {
   // and a close the wizard asked for carried out once nothing runs any more.
   void Dispatch(const std::function<void()>& handler);
 
+  // Where the general error report goes: the final text of the "Fotoloom" box. Qt's box by
+  // default; tests record it instead.
+  void SetErrorReport(std::function<void(const std::string& text)> report) {
+    error_report_ = std::move(report);
+  }
+
   // WizardUi.
   void ShowWarning(const std::string& text) override;
   bool AskQuestion(const std::string& text) override;
@@ -82,6 +88,7 @@ class TMainDlg : public QWidget, public WizardUi {
   QGroupBox* AddPage(int page, const QString& heading, const QString& intro);
 
   WizardUi* shell_;
+  std::function<void(const std::string&)> error_report_;
   Binder binder_;
   std::unique_ptr<Wizard> wizard_;
   TAdvSetDlg* advanced_dlg_ = nullptr;

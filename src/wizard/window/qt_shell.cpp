@@ -101,8 +101,8 @@ bool QtAskQuestion(QWidget* parent, const std::string& text) {
   return box.clickedButton() == yes;
 }
 
-void QtShowErrorReport(QWidget* parent, const std::string& message) {
-  QMessageBox box(QMessageBox::Critical, "Fotoloom", MessageText(ErrorReportText(message)),
+void QtShowErrorReport(QWidget* parent, const std::string& text) {
+  QMessageBox box(QMessageBox::Critical, "Fotoloom", MessageText(text),
                   QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
   Centre(box);

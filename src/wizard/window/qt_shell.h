@@ -19,8 +19,9 @@ struct FilePickerRequest;
 void QtShowWarning(QWidget* parent, const std::string& text);
 // "Confirm" box: question icon, "&Yes" (Enter) and "&No" (Esc); true only for "&Yes".
 bool QtAskQuestion(QWidget* parent, const std::string& text);
-// The general error report: a box titled "Fotoloom" with an error icon and ErrorReportText.
-void QtShowErrorReport(QWidget* parent, const std::string& message);
+// The general error report: a box titled "Fotoloom" with an error icon and text (the
+// ErrorReportText of the error's message).
+void QtShowErrorReport(QWidget* parent, const std::string& text);
 // A libpng warning: a box without owner titled "PNG Error", warning icon, "OK".
 void QtShowPngWarning(const std::string& message);
 // The about window: product name and version.
