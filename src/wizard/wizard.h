@@ -118,13 +118,17 @@ class Wizard {
   // bar and label, pumped through the front end) and clears the cancel flag.
   void TransferToAlbum();
   // The run sequence of "&Finish": generation, messages, browser, saving, closing, and the
-  // button row of the finished state.
+  // button row of the finished state. An error from the run or the save propagates after the
+  // window has been put in the finished state (buttons, page-7 boxes, cursor). A call made
+  // while a run is going on (from a pumped event) does nothing.
   void RunGeneration();
 
   // --- handlers ----------------------------------------------------------------------------
   void btnNextClick() { StepPage(+1); }
   void btnBackClick() { StepPage(-1); }
   void btnBeginClick();
+  // Walks to page 7 if needed, then RunGeneration(); nothing while the button is disabled or a
+  // run is going on.
   void btnFinishClick();
   void btnCancelClick();  // during a run: asks the run to stop
   void btnCloseClick();   // saves when chosen, then closes
