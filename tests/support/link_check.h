@@ -9,9 +9,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,17 +49,35 @@ inline bool UrlDecode(const std::string& url, std::string& decoded) {
   return true;
 }
 
-// Every reference the page makes, in document order, as written (still escaped).
+// Every reference the page makes, as written (still escaped): the values of href, src and
+// background attributes in document order, then the targets of refresh meta elements.
 inline std::vector<std::string> PageReferences(const std::string& html) {
   std::vector<std::string> refs;
-  static const std::regex attribute(R"re(\b(?:href|src|background)\s*=\s*"([^"]*)")re",
-                                    std::regex::icase);
-  for (std::sregex_iterator it(html.begin(), html.end(), attribute), end; it != end; ++it)
-    refs.push_back((*it)[1].str());
-  static const std::regex refresh(R"re(http-equiv="REFRESH"\s+content=[^;>]*;url="([^"]*)")re",
-                                  std::regex::icase);
-  for (std::sregex_iterator it(html.begin(), html.end(), refresh), end; it != end; ++it)
-    refs.push_back((*it)[1].str());
+  auto is_word = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-'; };
+  for (std::size_t at = 0; at < html.size(); ++at) {
+    for (const char* name : {"href", "src", "background"}) {
+      const std::size_t len = std::strlen(name);
+      if (html.compare(at, len, name) != 0 || (at > 0 && is_word(html[at - 1]))) continue;
+      std::size_t k = at + len;
+      while (k < html.size() && html[k] == ' ') ++k;
+      if (k >= html.size() || html[k] != '=') continue;
+      ++k;
+      while (k < html.size() && html[k] == ' ') ++k;
+      if (k >= html.size() || html[k] != '"') continue;
+      const std::size_t close = html.find('"', k + 1);
+      if (close == std::string::npos) continue;
+      refs.push_back(html.substr(k + 1, close - k - 1));
+    }
+  }
+  const std::string refresh = "http-equiv=\"REFRESH\"";
+  for (std::size_t at = html.find(refresh); at != std::string::npos;
+       at = html.find(refresh, at + 1)) {
+    const std::size_t end = html.find('>', at);
+    const std::size_t url = html.find(";url=\"", at);
+    if (url == std::string::npos || url > end) continue;
+    const std::size_t close = html.find('"', url + 6);
+    if (close != std::string::npos) refs.push_back(html.substr(url + 6, close - url - 6));
+  }
   return refs;
 }
 
