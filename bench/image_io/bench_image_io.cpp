@@ -5,10 +5,10 @@
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -57,7 +57,8 @@ void FillPhoto(TDibGraphic& image) {
       const int noise = static_cast<int>((seed >> 16) & 15) - 8;
       p[0] = static_cast<std::uint8_t>(std::clamp(x * 255 / kWidth + noise, 0, 255));
       p[1] = static_cast<std::uint8_t>(std::clamp(y * 255 / kHeight + noise, 0, 255));
-      p[2] = static_cast<std::uint8_t>(std::clamp((x + y) * 255 / (kWidth + kHeight) - noise, 0, 255));
+      p[2] =
+          static_cast<std::uint8_t>(std::clamp((x + y) * 255 / (kWidth + kHeight) - noise, 0, 255));
     }
   }
 }
@@ -107,10 +108,14 @@ int main(int argc, char** argv) {
     FillPhoto(photo);
     photo.SetQuality(90);
     std::ostringstream out;
-    const double ms = Time(1, [&] { out.str(""); photo.SaveToStream(out); });
+    const double ms = Time(1, [&] {
+      out.str("");
+      photo.SaveToStream(out);
+    });
     const std::string s = out.str();
     jpegBytes.assign(s.begin(), s.end());
-    std::printf("JPEG encode, quality 90 baseline     %8.1f ms  (%zu bytes)\n", ms, jpegBytes.size());
+    std::printf("JPEG encode, quality 90 baseline     %8.1f ms  (%zu bytes)\n", ms,
+                jpegBytes.size());
     photo.SetProgressive(true);
     std::ostringstream prog;
     photo.SaveToStream(prog);
@@ -128,8 +133,8 @@ int main(int argc, char** argv) {
   std::printf("JPEG decode, progressive             %8.1f ms   peak %7.1f MiB\n", ms, PeakMiB());
   for (int orientation : {3, 6}) {
     ms = Time(runs, [&] { ApplyExifOrientation(jpeg, orientation); });
-    std::printf("EXIF orientation %d (true colour)     %8.1f ms   peak %7.1f MiB\n", orientation, ms,
-                PeakMiB());
+    std::printf("EXIF orientation %d (true colour)     %8.1f ms   peak %7.1f MiB\n", orientation,
+                ms, PeakMiB());
   }
   jpeg.Clear();
 

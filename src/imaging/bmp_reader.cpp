@@ -83,8 +83,8 @@ TPixelBuffer AllocatePixels(std::size_t size) {
 // Run-length data (RLE8 or RLE4) drawn onto a 24-bit bottom-up buffer. Pixels the data skips
 // take colour 0 of the table. Any run that leaves the image or uses a colour outside the
 // table makes the file invalid.
-void DecodeRle(const Bytes& file, std::size_t offset, bool rle4, const TPalette& table,
-               int width, int height, std::uint8_t* out, std::size_t stride) {
+void DecodeRle(const Bytes& file, std::size_t offset, bool rle4, const TPalette& table, int width,
+               int height, std::uint8_t* out, std::size_t stride) {
   const TPaletteEntry background = table.empty() ? TPaletteEntry{} : table[0];
   if (background != TPaletteEntry{}) {
     for (int y = 0; y < height; ++y) {
@@ -127,7 +127,8 @@ void DecodeRle(const Bytes& file, std::size_t offset, bool rle4, const TPalette&
       if (y > height || (y == height && x > 0)) Invalid();
     } else {  // absolute run of `value` pixels, padded to a 16-bit boundary
       const int n = value;
-      const std::size_t bytes = rle4 ? (static_cast<std::size_t>(n) + 1) / 2 : static_cast<std::size_t>(n);
+      const std::size_t bytes =
+          rle4 ? (static_cast<std::size_t>(n) + 1) / 2 : static_cast<std::size_t>(n);
       const std::uint8_t* p = file.at(pos, bytes);
       for (int i = 0; i < n; ++i, ++x) {
         put(x, y, rle4 ? ((i & 1) ? (p[i / 2] & 15) : (p[i / 2] >> 4)) : p[i]);
@@ -184,14 +185,21 @@ TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size) {
 
   if (compression > kBiBitfields) throw EPixwellError("Unsupported compression");
   switch (bits) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: throw EPixwellError("Unsupported bit count");
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+      break;
+    default:
+      throw EPixwellError("Unsupported bit count");
   }
   const bool rle = compression == kBiRle8 || compression == kBiRle4;
-  if (compression == kBiRle8 ? bits != 8
-      : compression == kBiRle4 ? bits != 4
+  if (compression == kBiRle8        ? bits != 8
+      : compression == kBiRle4      ? bits != 4
       : compression == kBiBitfields ? (bits != 16 && bits != 32)
-      : compression != kBiRgb) {
+                                    : compression != kBiRgb) {
     throw EPixwellError("Unsupported compression");
   }
   if (rle && topDown) Invalid();
@@ -207,7 +215,8 @@ TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size) {
       file.at(tableOffset, static_cast<std::size_t>(count) * paletteEntrySize);
       count = full;
     }
-    const std::uint8_t* t = file.at(tableOffset, static_cast<std::size_t>(count) * paletteEntrySize);
+    const std::uint8_t* t =
+        file.at(tableOffset, static_cast<std::size_t>(count) * paletteEntrySize);
     for (std::uint32_t i = 0; i < count; ++i, t += paletteEntrySize) {
       bmp.colorTable.push_back({t[2], t[1], t[0]});
     }
@@ -246,7 +255,7 @@ TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size) {
       // A pixel naming a colour past the table's end makes the file invalid.
       if (limit < (1u << bits)) {
         for (int x = 0; x < width; ++x) {
-          const int index = bits == 8 ? src[x]
+          const int index = bits == 8   ? src[x]
                             : bits == 4 ? ((x & 1) ? (src[x >> 1] & 15) : (src[x >> 1] >> 4))
                                         : ((src[x >> 3] >> (7 - (x & 7))) & 1);
           if (static_cast<std::size_t>(index) >= limit) Invalid();
@@ -266,9 +275,13 @@ TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size) {
 
   if (!haveMasks) {
     if (bits == 16) {
-      masks[0] = 0x7C00; masks[1] = 0x03E0; masks[2] = 0x001F;
+      masks[0] = 0x7C00;
+      masks[1] = 0x03E0;
+      masks[2] = 0x001F;
     } else {
-      masks[0] = 0x00FF0000; masks[1] = 0x0000FF00; masks[2] = 0x000000FF;
+      masks[0] = 0x00FF0000;
+      masks[1] = 0x0000FF00;
+      masks[2] = 0x000000FF;
     }
   }
   const Channel red(masks[0]), green(masks[1]), blue(masks[2]);

@@ -1,9 +1,9 @@
 #include "imaging/dib_graphic.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <algorithm>
 #include <utility>
 
 namespace fotoloom {
@@ -14,10 +14,9 @@ constexpr double kInchesPerMetre = 39.370078740157480317;
 
 // The 16 VGA colours; the 256-colour table starts with them too.
 constexpr TPaletteEntry kVga[16] = {
-    {0, 0, 0},       {0, 0, 170},    {0, 170, 0},    {0, 170, 170},
-    {170, 0, 0},     {170, 0, 170},  {170, 85, 0},   {170, 170, 170},
-    {85, 85, 85},    {85, 85, 255},  {85, 255, 85},  {85, 255, 255},
-    {255, 85, 85},   {255, 85, 255}, {255, 255, 85}, {255, 255, 255},
+    {0, 0, 0},     {0, 0, 170},     {0, 170, 0},    {0, 170, 170},   {170, 0, 0},   {170, 0, 170},
+    {170, 85, 0},  {170, 170, 170}, {85, 85, 85},   {85, 85, 255},   {85, 255, 85}, {85, 255, 255},
+    {255, 85, 85}, {255, 85, 255},  {255, 255, 85}, {255, 255, 255},
 };
 
 // Fixed 256-colour table: VGA colours, a 16-step gray ramp, hue wheels of 24 hues in nine
@@ -29,9 +28,9 @@ TPalette Color256Palette() {
     p.push_back({v, v, v});
   }
   // Value/saturation pairs from bright and vivid to dark and pale.
-  static constexpr double kSteps[9][2] = {{1.0, 1.0},   {1.0, 0.55}, {1.0, 0.28},
-                                          {0.72, 1.0},  {0.72, 0.55}, {0.72, 0.28},
-                                          {0.44, 1.0},  {0.44, 0.55}, {0.44, 0.28}};
+  static constexpr double kSteps[9][2] = {{1.0, 1.0},  {1.0, 0.55},  {1.0, 0.28},
+                                          {0.72, 1.0}, {0.72, 0.55}, {0.72, 0.28},
+                                          {0.44, 1.0}, {0.44, 0.55}, {0.44, 0.28}};
   for (const auto& step : kSteps) {
     for (int h = 0; h < 24; ++h) {
       double hue = h / 4.0;  // 0..6 sectors
@@ -41,12 +40,36 @@ TPalette Color256Palette() {
       double pv = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
       double r = v, g = t, b = pv;
       switch (sector) {
-        case 0: r = v; g = t; b = pv; break;
-        case 1: r = q; g = v; b = pv; break;
-        case 2: r = pv; g = v; b = t; break;
-        case 3: r = pv; g = q; b = v; break;
-        case 4: r = t; g = pv; b = v; break;
-        default: r = v; g = pv; b = q; break;
+        case 0:
+          r = v;
+          g = t;
+          b = pv;
+          break;
+        case 1:
+          r = q;
+          g = v;
+          b = pv;
+          break;
+        case 2:
+          r = pv;
+          g = v;
+          b = t;
+          break;
+        case 3:
+          r = pv;
+          g = q;
+          b = v;
+          break;
+        case 4:
+          r = t;
+          g = pv;
+          b = v;
+          break;
+        default:
+          r = v;
+          g = pv;
+          b = q;
+          break;
       }
       p.push_back({static_cast<std::uint8_t>(std::lround(r * 255)),
                    static_cast<std::uint8_t>(std::lround(g * 255)),
@@ -61,24 +84,36 @@ TPalette Color256Palette() {
 
 int BitsPerPixel(TImageFormat format) {
   switch (format) {
-    case ifBlackWhite: return 1;
-    case ifGray16: return 4;
-    case ifGray256: return 8;
-    case ifColor16: return 4;
-    case ifColor256: return 8;
-    case ifColor16M: return 24;
+    case ifBlackWhite:
+      return 1;
+    case ifGray16:
+      return 4;
+    case ifGray256:
+      return 8;
+    case ifColor16:
+      return 4;
+    case ifColor256:
+      return 8;
+    case ifColor16M:
+      return 24;
   }
   throw EPixwellError("Internal error: Invalid image format");
 }
 
 std::string FormatDisplayName(TImageFormat format) {
   switch (format) {
-    case ifBlackWhite: return "Black and white";
-    case ifGray16: return "16 shades of gray";
-    case ifGray256: return "256 shades of gray";
-    case ifColor16: return "16 color";
-    case ifColor256: return "256 color";
-    case ifColor16M: return "True color";
+    case ifBlackWhite:
+      return "Black and white";
+    case ifGray16:
+      return "16 shades of gray";
+    case ifGray256:
+      return "256 shades of gray";
+    case ifColor16:
+      return "16 color";
+    case ifColor256:
+      return "256 color";
+    case ifColor16M:
+      return "True color";
   }
   throw EPixwellError("Internal error: Invalid image format");
 }
@@ -87,7 +122,8 @@ bool HasPalette(TImageFormat format) { return format <= ifColor256; }
 
 TPalette DefaultPalette(TImageFormat format) {
   switch (format) {
-    case ifBlackWhite: return {{0, 0, 0}, {255, 255, 255}};
+    case ifBlackWhite:
+      return {{0, 0, 0}, {255, 255, 255}};
     case ifGray16: {
       TPalette p;
       for (int i = 0; i < 16; ++i) {
@@ -104,9 +140,12 @@ TPalette DefaultPalette(TImageFormat format) {
       }
       return p;
     }
-    case ifColor16: return TPalette(kVga, kVga + 16);
-    case ifColor256: return Color256Palette();
-    default: return {};
+    case ifColor16:
+      return TPalette(kVga, kVga + 16);
+    case ifColor256:
+      return Color256Palette();
+    default:
+      return {};
   }
 }
 
@@ -122,7 +161,9 @@ int RoundToInt(double v) {
 
 int DpiToPixelsPerMeter(double dpi) { return RoundToInt(dpi * kInchesPerMetre); }
 
-int PixelsPerMeterToDpi(double pixelsPerMeter) { return RoundToInt(pixelsPerMeter / kInchesPerMetre); }
+int PixelsPerMeterToDpi(double pixelsPerMeter) {
+  return RoundToInt(pixelsPerMeter / kInchesPerMetre);
+}
 
 TPixelBuffer TPixelBuffer::Allocate(std::size_t size) {
   TPixelBuffer b;
@@ -204,9 +245,8 @@ void TDibGraphic::NewImage(int width, int height, TImageFormat format, const TPa
   if (HasPalette(format)) {
     const std::size_t maxEntries = std::size_t{1} << bits;
     if (palette != nullptr && !palette->empty()) {
-      palette_.assign(palette->begin(),
-                      palette->begin() + static_cast<std::ptrdiff_t>(
-                                             std::min(palette->size(), maxEntries)));
+      palette_.assign(palette->begin(), palette->begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                               palette->size(), maxEntries)));
     } else {
       palette_ = DefaultPalette(format);
     }
@@ -228,12 +268,16 @@ void TDibGraphic::NewImage(int width, int height, TImageFormat format, const TPa
 int TDibGraphic::GetIndex(int x, int y) const {
   const std::uint8_t* row = Row(y);
   switch (format_) {
-    case ifBlackWhite: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case ifBlackWhite:
+      return (row[x >> 3] >> (7 - (x & 7))) & 1;
     case ifGray16:
-    case ifColor16: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+    case ifColor16:
+      return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
     case ifGray256:
-    case ifColor256: return row[x];
-    default: throw EPixwellError("The image does not have a palette");
+    case ifColor256:
+      return row[x];
+    default:
+      throw EPixwellError("The image does not have a palette");
   }
 }
 
@@ -257,8 +301,11 @@ void TDibGraphic::SetIndex(int x, int y, int index) {
       return;
     }
     case ifGray256:
-    case ifColor256: row[x] = static_cast<std::uint8_t>(index); return;
-    default: throw EPixwellError("The image does not have a palette");
+    case ifColor256:
+      row[x] = static_cast<std::uint8_t>(index);
+      return;
+    default:
+      throw EPixwellError("The image does not have a palette");
   }
 }
 
@@ -287,8 +334,8 @@ void TDibGraphic::Assign(const TDibGraphic* source) {
     Clear();
     return;
   }
-  NewImage(source->width_, source->height_, source->format_, &source->palette_,
-           source->XDpi(), source->YDpi());
+  NewImage(source->width_, source->height_, source->format_, &source->palette_, source->XDpi(),
+           source->YDpi());
   // The resolution is copied exactly, not through a dpi round trip.
   xPelsPerMeter_ = source->xPelsPerMeter_;
   yPelsPerMeter_ = source->yPelsPerMeter_;
@@ -319,19 +366,28 @@ void TDibGraphic::AssignBitmap(const TBitmap& bitmap, TPixelBuffer* adopt) {
   if (bitmap.compression != 0) throw EPixwellError("Unsupported compression");
   TImageFormat format;
   switch (bitmap.bitsPerPixel) {
-    case 1: format = ifBlackWhite; break;
-    case 4: format = ifColor16; break;
-    case 8: format = ifColor256; break;
-    case 24: format = ifColor16M; break;
-    default: throw EPixwellError("Unsupported bit count");
+    case 1:
+      format = ifBlackWhite;
+      break;
+    case 4:
+      format = ifColor16;
+      break;
+    case 8:
+      format = ifColor256;
+      break;
+    case 24:
+      format = ifColor16M;
+      break;
+    default:
+      throw EPixwellError("Unsupported bit count");
   }
   const TPalette* palette = nullptr;
   TPalette used;
   if (bitmap.usedColors >= 1 && bitmap.usedColors <= 256 && format != ifColor16M) {
     used.assign(bitmap.colorTable.begin(),
                 bitmap.colorTable.begin() +
-                    std::min<std::ptrdiff_t>(bitmap.usedColors,
-                                             static_cast<std::ptrdiff_t>(bitmap.colorTable.size())));
+                    std::min<std::ptrdiff_t>(
+                        bitmap.usedColors, static_cast<std::ptrdiff_t>(bitmap.colorTable.size())));
     palette = &used;
   }
   auto dpi = [](std::int32_t ppm) {
@@ -344,7 +400,8 @@ void TDibGraphic::AssignBitmap(const TBitmap& bitmap, TPixelBuffer* adopt) {
 
   const std::size_t stride =
       ((static_cast<std::size_t>(bitmap.width > 0 ? bitmap.width : 0) * bitmap.bitsPerPixel + 31) /
-       32) * 4;
+       32) *
+      4;
   const std::size_t need = stride * static_cast<std::size_t>(bitmap.height > 0 ? bitmap.height : 0);
   if (bitmap.bits.size() < need) throw EInvalidGraphic("Invalid bitmap");
 

@@ -119,10 +119,10 @@ class TPixelBuffer {
 // in the stored layout (bottom-up, rows padded to 4 bytes). Assign turns it into an image.
 struct TBitmap {
   int width = 0;
-  int height = 0;           // positive: rows are bottom-up
-  int bitsPerPixel = 0;     // bits per plane x planes
+  int height = 0;                 // positive: rows are bottom-up
+  int bitsPerPixel = 0;           // bits per plane x planes
   std::uint32_t compression = 0;  // 0: none
-  int usedColors = 0;       // entries of colorTable that count
+  int usedColors = 0;             // entries of colorTable that count
   TPalette colorTable;
   std::int32_t xPelsPerMeter = 0;
   std::int32_t yPelsPerMeter = 0;
@@ -175,7 +175,9 @@ class TDibGraphic {
   void Clear();
 
   // Start of image row y (0 = top). REQUIRES: 0 <= y < Height().
-  std::uint8_t* Row(int y) { return bits_.data() + static_cast<std::size_t>(height_ - 1 - y) * rowBytes_; }
+  std::uint8_t* Row(int y) {
+    return bits_.data() + static_cast<std::size_t>(height_ - 1 - y) * rowBytes_;
+  }
   const std::uint8_t* Row(int y) const {
     return bits_.data() + static_cast<std::size_t>(height_ - 1 - y) * rowBytes_;
   }

@@ -89,13 +89,48 @@ void ApplyExifOrientation(TDibGraphic& image, int orientation) {
   // Source position of destination (dx, dy) is sx = ax + bx*dx + cx*dy, sy = ay + by*dx + cy*dy.
   int ax = 0, bx = 1, cx = 0, ay = 0, by = 0, cy = 1;
   switch (orientation) {
-    case 2: ax = w - 1; bx = -1; break;                                // mirror
-    case 3: ax = w - 1; bx = -1; ay = h - 1; cy = -1; break;           // rotate 180
-    case 4: ay = h - 1; cy = -1; break;                                // flip
-    case 5: bx = 0; cx = 1; by = 1; cy = 0; break;                     // transpose
-    case 6: bx = 0; cx = 1; ay = h - 1; by = -1; cy = 0; break;        // rotate 90 clockwise
-    case 7: ax = w - 1; bx = 0; cx = -1; ay = h - 1; by = -1; cy = 0; break;  // transverse
-    case 8: ax = w - 1; bx = 0; cx = -1; by = 1; cy = 0; break;        // rotate 90 anticlockwise
+    case 2:
+      ax = w - 1;
+      bx = -1;
+      break;  // mirror
+    case 3:
+      ax = w - 1;
+      bx = -1;
+      ay = h - 1;
+      cy = -1;
+      break;  // rotate 180
+    case 4:
+      ay = h - 1;
+      cy = -1;
+      break;  // flip
+    case 5:
+      bx = 0;
+      cx = 1;
+      by = 1;
+      cy = 0;
+      break;  // transpose
+    case 6:
+      bx = 0;
+      cx = 1;
+      ay = h - 1;
+      by = -1;
+      cy = 0;
+      break;  // rotate 90 clockwise
+    case 7:
+      ax = w - 1;
+      bx = 0;
+      cx = -1;
+      ay = h - 1;
+      by = -1;
+      cy = 0;
+      break;  // transverse
+    case 8:
+      ax = w - 1;
+      bx = 0;
+      cx = -1;
+      by = 1;
+      cy = 0;
+      break;  // rotate 90 anticlockwise
   }
   // Row pointers of the source, so each pixel is one lookup and no bounds arithmetic.
   std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(h));

@@ -1,18 +1,18 @@
 #include "imaging/jpeg_graphic.h"
 
 // libjpeg's header needs size_t and FILE declared first.
-#include <cstdio>
-#include <csetjmp>
-#include <cmath>
-#include <cstring>
+#include <jerror.h>
+#include <jpeglib.h>
+
 #include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <fstream>
 #include <memory>
 #include <vector>
-
-#include <jpeglib.h>
-#include <jerror.h>
 
 #include "imaging/byte_stream.h"
 #include "imaging/exif_orientation.h"

@@ -64,7 +64,8 @@ std::unique_ptr<TDibGraphic> LoadPicture(const std::string& fileName) {
       png->LoadFromFile(fileName);
       return png;
     }
-    case Reader::kBitmap: break;
+    case Reader::kBitmap:
+      break;
   }
   auto image = std::make_unique<TDibGraphic>();
   LoadBitmapFile(fileName, *image);

@@ -1,14 +1,14 @@
 #include "imaging/png_graphic.h"
 
-#include <csetjmp>
+#include <png.h>
+
 #include <cmath>
+#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <fstream>
 #include <vector>
-
-#include <png.h>
 
 #include "imaging/byte_stream.h"
 
@@ -88,7 +88,8 @@ TImageFormat ChooseFormat(int depth, int colorType) {
         return ifColor16M;
       }
       break;
-    default: throw EPNGError("Invalid bit depth");
+    default:
+      throw EPNGError("Invalid bit depth");
   }
   throw EPNGError("Invalid color type for bit depth");
 }

@@ -27,8 +27,8 @@ class TPngGraphic : public TDibGraphic {
   void LoadFromMemory(const std::uint8_t* data, std::size_t size);
   void LoadFromFile(const std::string& fileName);
 
-  double FileGamma = 0.5;          // set by reading: the file's gAMA, else 0.5
-  TColor BackgroundColor = 0;      // behind transparent pixels when the file has no bKGD
+  double FileGamma = 0.5;      // set by reading: the file's gAMA, else 0.5
+  TColor BackgroundColor = 0;  // behind transparent pixels when the file has no bKGD
   bool IgnoreFileBackground = false;
 };
 

@@ -122,12 +122,12 @@ TEST(BmpReaderTest, FormatsAndResolutionFollowTheFile) {
     const char* file;
     TImageFormat format;
     std::size_t paletteSize;
-  } cases[] = {{"pal1.bmp", ifBlackWhite, 2},   {"pal4.bmp", ifColor16, 12},
-               {"pal4gs.bmp", ifColor16, 12},   {"pal8.bmp", ifColor256, 252},
-               {"pal8gs.bmp", ifColor256, 252}, {"pal8-0.bmp", ifColor256, 256},
+  } cases[] = {{"pal1.bmp", ifBlackWhite, 2},    {"pal4.bmp", ifColor16, 12},
+               {"pal4gs.bmp", ifColor16, 12},    {"pal8.bmp", ifColor256, 252},
+               {"pal8gs.bmp", ifColor256, 252},  {"pal8-0.bmp", ifColor256, 256},
                {"pal8os2.bmp", ifColor256, 256}, {"rgb16.bmp", ifColor16M, 0},
-               {"rgb24pal.bmp", ifColor16M, 0}, {"rgb32.bmp", ifColor16M, 0},
-               {"pal4rle.bmp", ifColor16M, 0},  {"pal8rle.bmp", ifColor16M, 0}};
+               {"rgb24pal.bmp", ifColor16M, 0},  {"rgb32.bmp", ifColor16M, 0},
+               {"pal4rle.bmp", ifColor16M, 0},   {"pal8rle.bmp", ifColor16M, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     TDibGraphic image;
@@ -237,11 +237,11 @@ TEST(BmpReaderTest, RunLengthDataIsDrawnAndBounded) {
   rle.height = 3;
   rle.table = {{9, 9, 9}, {255, 0, 0}, {0, 255, 0}};
   rle.usedColors = 3;
-  rle.pixels = {3, 1,           // bottom row: three red
-                0, 0,           // end of line
-                0, 2, 1, 1,     // delta: one right, one up, to the top row
+  rle.pixels = {3, 1,              // bottom row: three red
+                0, 0,              // end of line
+                0, 2, 1, 1,        // delta: one right, one up, to the top row
                 0, 3, 2, 1, 2, 0,  // absolute: green, red, green (padded)
-                0, 1};          // end of bitmap
+                0, 1};             // end of bitmap
   auto image = Decode(rle.Build());
   ASSERT_EQ(image->Format(), ifColor16M);
   EXPECT_EQ(image->GetColor(0, 2), MakeColor(255, 0, 0));

@@ -35,7 +35,7 @@ TEST(DibGraphicTest, RowsAreBottomUpAndPaddedToFourBytes) {
     int width;
     int rowBytes;
   } cases[] = {{ifBlackWhite, 33, 8}, {ifBlackWhite, 32, 4}, {ifGray16, 9, 8},
-               {ifColor16, 8, 4},     {ifGray256, 5, 8},    {ifColor256, 4, 4},
+               {ifColor16, 8, 4},     {ifGray256, 5, 8},     {ifColor256, 4, 4},
                {ifColor16M, 1, 4},    {ifColor16M, 4, 12}};
   for (const Case& c : cases) {
     image.NewImage(c.width, 2, c.format, nullptr, 0, 0);
@@ -194,9 +194,12 @@ TEST(DibGraphicTest, DimensionsChangeOnlyThroughNewImageAndAreBounded) {
   struct Size {
     int w, h;
     TImageFormat f;
-  } refused[] = {{kMaxImageDimension + 1, 1, ifBlackWhite}, {1, kMaxImageDimension + 1, ifBlackWhite},
+  } refused[] = {{kMaxImageDimension + 1, 1, ifBlackWhite},
+                 {1, kMaxImageDimension + 1, ifBlackWhite},
                  {20000, 20000, ifColor16M},  // 1.2 GB of pixels
-                 {0, 5, ifColor16M}, {5, 0, ifColor16M}, {5, -2, ifColor16M}};
+                 {0, 5, ifColor16M},
+                 {5, 0, ifColor16M},
+                 {5, -2, ifColor16M}};
   for (const Size& s : refused) {
     image.NewImage(2, 2, ifGray256, nullptr, 0, 0);
     EXPECT_EQ(MessageOf([&] { image.NewImage(s.w, s.h, s.f, nullptr, 0, 0); }),
@@ -228,7 +231,7 @@ TEST(DibGraphicTest, AssignCopiesEverythingOrEmpties) {
   EXPECT_NE(copy.Bits(), source.Bits());
   EXPECT_EQ(std::memcmp(copy.Bits(), source.Bits(), source.ImageSize()), 0);
   source.SetIndex(0, 1, 2);
-  EXPECT_EQ(copy.GetIndex(0, 1), 0);  // an independent copy
+  EXPECT_EQ(copy.GetIndex(0, 1), 0);                   // an independent copy
   EXPECT_EQ(copy.GetColor(2, 1), MakeColor(3, 3, 3));  // its converter and lookup are its own
 
   TDibGraphic empty;

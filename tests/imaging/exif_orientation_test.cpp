@@ -63,11 +63,11 @@ TEST(ExifOrientationTest, ReadsTheTagInBothByteOrders) {
     for (std::uint32_t v = 1; v <= 8; ++v) {
       EXPECT_EQ(Parse(App1(big, 3, v, 2)), static_cast<int>(v)) << big << v;
     }
-    EXPECT_EQ(Parse(App1(big, 4, 6, 2)), 6);   // written as LONG by some cameras
-    EXPECT_EQ(Parse(App1(big, 3, 0, 2)), 1);   // out of range values mean upright
+    EXPECT_EQ(Parse(App1(big, 4, 6, 2)), 6);  // written as LONG by some cameras
+    EXPECT_EQ(Parse(App1(big, 3, 0, 2)), 1);  // out of range values mean upright
     EXPECT_EQ(Parse(App1(big, 3, 9, 2)), 1);
-    EXPECT_EQ(Parse(App1(big, 2, 6, 2)), 1);   // ASCII is not an orientation
-    EXPECT_EQ(Parse(App1(big, 3, 6, 1)), 1);   // the entry count stops before the tag
+    EXPECT_EQ(Parse(App1(big, 2, 6, 2)), 1);  // ASCII is not an orientation
+    EXPECT_EQ(Parse(App1(big, 3, 6, 1)), 1);  // the entry count stops before the tag
   }
   std::vector<std::uint8_t> notExif = App1(false, 3, 6, 2);
   notExif[0] = 'X';

@@ -40,7 +40,8 @@ std::vector<std::string> ReadList(const std::string& path) {
   return lines;
 }
 
-std::vector<std::string> FilesUnder(const std::string& dir, const std::vector<std::string>& suffixes) {
+std::vector<std::string> FilesUnder(const std::string& dir,
+                                    const std::vector<std::string>& suffixes) {
   std::vector<std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(dir)) {
     if (!entry.is_regular_file()) continue;
@@ -90,7 +91,8 @@ struct Chunk {
 };
 
 std::uint32_t Be32(const std::uint8_t* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+         p[3];
 }
 
 void PutBe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
@@ -141,8 +143,8 @@ std::vector<Chunk> WithoutColourSpace(const std::vector<std::uint8_t>& png) {
 }  // namespace
 
 std::vector<std::uint8_t> WithChunkAfterHeader(const std::vector<std::uint8_t>& png,
-                                                const std::string& type,
-                                                const std::vector<std::uint8_t>& data) {
+                                               const std::string& type,
+                                               const std::vector<std::uint8_t>& data) {
   std::vector<Chunk> chunks = Split(png);
   chunks.insert(chunks.begin() + 1, Chunk{type, data});
   return Join(chunks);
@@ -154,7 +156,8 @@ std::vector<std::uint8_t> WithSrgbOnly(const std::vector<std::uint8_t>& png) {
   return Join(chunks);
 }
 
-std::vector<std::uint8_t> WithGamma(const std::vector<std::uint8_t>& png, std::uint32_t gamma100000) {
+std::vector<std::uint8_t> WithGamma(const std::vector<std::uint8_t>& png,
+                                    std::uint32_t gamma100000) {
   std::vector<Chunk> chunks = WithoutColourSpace(png);
   if (gamma100000 > 0) {
     std::vector<std::uint8_t> value;

@@ -17,7 +17,8 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& data);
 // Non-empty, non-comment lines of a list file.
 std::vector<std::string> ReadList(const std::string& path);
 // Files below dir (relative to dir) whose names end with one of the suffixes, sorted.
-std::vector<std::string> FilesUnder(const std::string& dir, const std::vector<std::string>& suffixes);
+std::vector<std::string> FilesUnder(const std::string& dir,
+                                    const std::vector<std::string>& suffixes);
 // A fresh empty directory for one test, removed by the caller's TearDown if wanted.
 std::string MakeTempDir();
 
@@ -38,11 +39,12 @@ RefImage DecodeWithSimplifiedApi(const std::vector<std::uint8_t>& png, int chann
 // decoder applies a gamma to it.
 std::vector<std::uint8_t> WithSrgbOnly(const std::vector<std::uint8_t>& png);
 // The PNG with colour-space chunks removed and, when gamma100000 > 0, one gAMA inserted.
-std::vector<std::uint8_t> WithGamma(const std::vector<std::uint8_t>& png, std::uint32_t gamma100000);
+std::vector<std::uint8_t> WithGamma(const std::vector<std::uint8_t>& png,
+                                    std::uint32_t gamma100000);
 // Adds a chunk right after IHDR.
 std::vector<std::uint8_t> WithChunkAfterHeader(const std::vector<std::uint8_t>& png,
-                                                const std::string& type,
-                                                const std::vector<std::uint8_t>& data);
+                                               const std::string& type,
+                                               const std::vector<std::uint8_t>& data);
 
 // Red, green, blue of an image pixel, whatever its format.
 inline void PixelRgb(const TDibGraphic& image, int x, int y, int rgb[3]) {

@@ -227,10 +227,10 @@ TEST(JpegGraphicTest, EncoderSettingsReachTheFile) {
     EXPECT_EQ(bytes[dqt + 4] >> 4, 0);  // 8-bit tables
     return static_cast<int>(bytes[dqt + 5]);
   };
-  EXPECT_EQ(firstQuantiser(85), 5);    // scale 200 - 170 = 30
+  EXPECT_EQ(firstQuantiser(85), 5);  // scale 200 - 170 = 30
   EXPECT_EQ(firstQuantiser(50), 16);
-  EXPECT_EQ(firstQuantiser(10), 80);   // scale 5000 / 10 = 500
-  EXPECT_EQ(firstQuantiser(1), 255);   // 800, forced into a baseline table
+  EXPECT_EQ(firstQuantiser(10), 80);  // scale 5000 / 10 = 500
+  EXPECT_EQ(firstQuantiser(1), 255);  // 800, forced into a baseline table
   image.SetQuality(0);
   EXPECT_EQ(image.Quality(), 1);
   image.SetQuality(80);

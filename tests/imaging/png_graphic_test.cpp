@@ -66,14 +66,12 @@ TEST_F(PngGraphicTest, FormatFollowsDepthAndColourType) {
   struct Case {
     const char* file;
     TImageFormat format;
-  } cases[] = {{"basn0g01.png", ifBlackWhite}, {"basn0g02.png", ifGray16},
-               {"basn0g04.png", ifGray16},     {"basn0g08.png", ifGray256},
-               {"basn0g16.png", ifGray256},    {"basn2c08.png", ifColor16M},
-               {"basn2c16.png", ifColor16M},   {"basn3p01.png", ifBlackWhite},
-               {"basn3p02.png", ifColor16},    {"basn3p04.png", ifColor16},
-               {"basn3p08.png", ifColor256},   {"basn4a08.png", ifGray256},
-               {"basn4a16.png", ifGray256},    {"basn6a08.png", ifColor16M},
-               {"basn6a16.png", ifColor16M}};
+  } cases[] = {
+      {"basn0g01.png", ifBlackWhite}, {"basn0g02.png", ifGray16},     {"basn0g04.png", ifGray16},
+      {"basn0g08.png", ifGray256},    {"basn0g16.png", ifGray256},    {"basn2c08.png", ifColor16M},
+      {"basn2c16.png", ifColor16M},   {"basn3p01.png", ifBlackWhite}, {"basn3p02.png", ifColor16},
+      {"basn3p04.png", ifColor16},    {"basn3p08.png", ifColor256},   {"basn4a08.png", ifGray256},
+      {"basn4a16.png", ifGray256},    {"basn6a08.png", ifColor16M},   {"basn6a16.png", ifColor16M}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     auto png = LoadSuite(c.file);
@@ -201,8 +199,8 @@ TEST_F(PngGraphicTest, GammaIsCorrectedForATwoPointTwoDisplay) {
   // Depths 1 and 2 are never corrected, whatever the file says.
   const std::vector<std::uint8_t> twoBit = ReadBytes(kSuite + "/basn0g02.png");
   auto low = Load(testing::WithGamma(twoBit, 250000));
-  EXPECT_EQ(testing::MaxDifference(*low, testing::DecodeWithSimplifiedApi(
-                                             testing::WithSrgbOnly(twoBit), 1)),
+  EXPECT_EQ(testing::MaxDifference(
+                *low, testing::DecodeWithSimplifiedApi(testing::WithSrgbOnly(twoBit), 1)),
             0);
 }
 
@@ -266,7 +264,8 @@ TEST_F(PngGraphicTest, ResolutionComesFromPhysInMetres) {
   EXPECT_EQ(none->YDpi(), kScreenDpi);
   // 11811 pixels per metre are 299.9994 dpi, stored back as 11811.
   const std::vector<std::uint8_t> phys = {0, 0, 0x2E, 0x23, 0, 0, 0x0E, 0xC4, 1};
-  auto custom = Load(testing::WithChunkAfterHeader(ReadBytes(kSuite + "/basn2c08.png"), "pHYs", phys));
+  auto custom =
+      Load(testing::WithChunkAfterHeader(ReadBytes(kSuite + "/basn2c08.png"), "pHYs", phys));
   EXPECT_EQ(custom->XDpi(), 300);
   EXPECT_EQ(custom->YDpi(), 96);
 }
