@@ -86,52 +86,17 @@ void ApplyExifOrientation(TDibGraphic& image, int orientation) {
     result.SetPixelsPerMeter(image.XPixelsPerMeter(), image.YPixelsPerMeter());
   }
 
-  // Source position of destination (dx, dy) is sx = ax + bx*dx + cx*dy, sy = ay + by*dx + cy*dy.
-  int ax = 0, bx = 1, cx = 0, ay = 0, by = 0, cy = 1;
-  switch (orientation) {
-    case 2:
-      ax = w - 1;
-      bx = -1;
-      break;  // mirror
-    case 3:
-      ax = w - 1;
-      bx = -1;
-      ay = h - 1;
-      cy = -1;
-      break;  // rotate 180
-    case 4:
-      ay = h - 1;
-      cy = -1;
-      break;  // flip
-    case 5:
-      bx = 0;
-      cx = 1;
-      by = 1;
-      cy = 0;
-      break;  // transpose
-    case 6:
-      bx = 0;
-      cx = 1;
-      ay = h - 1;
-      by = -1;
-      cy = 0;
-      break;  // rotate 90 clockwise
-    case 7:
-      ax = w - 1;
-      bx = 0;
-      cx = -1;
-      ay = h - 1;
-      by = -1;
-      cy = 0;
-      break;  // transverse
-    case 8:
-      ax = w - 1;
-      bx = 0;
-      cx = -1;
-      by = 1;
-      cy = 0;
-      break;  // rotate 90 anticlockwise
-  }
+  // Source position of destination pixel (dx, dy): sx = ax + bx dx + cx dy and
+  // sy = ay + by dx + cy dy, starting from the far edge wherever a step is negative.
+  // Rows: mirror, rotate 180, flip, transpose, rotate 90 clockwise, transverse, rotate 90
+  // anticlockwise.
+  static constexpr int kSteps[9][4] = {{1, 0, 0, 1},   {1, 0, 0, 1},   {-1, 0, 0, 1},
+                                       {-1, 0, 0, -1}, {1, 0, 0, -1},  {0, 1, 1, 0},
+                                       {0, 1, -1, 0},  {0, -1, -1, 0}, {0, -1, 1, 0}};
+  const int bx = kSteps[orientation][0], cx = kSteps[orientation][1];
+  const int by = kSteps[orientation][2], cy = kSteps[orientation][3];
+  const int ax = (bx < 0 || cx < 0) ? w - 1 : 0;
+  const int ay = (by < 0 || cy < 0) ? h - 1 : 0;
   // Row pointers of the source, so each pixel is one lookup and no bounds arithmetic.
   std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(h));
   for (int y = 0; y < h; ++y) rows[static_cast<std::size_t>(y)] = image.Row(y);
