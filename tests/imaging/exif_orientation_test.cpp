@@ -10,47 +10,29 @@
 namespace fotoloom {
 namespace {
 
-// An APP1 payload with one IFD entry for the orientation tag.
+// An APP1 payload whose first IFD holds a Make entry and then the orientation.
 std::vector<std::uint8_t> App1(bool bigEndian, std::uint16_t type, std::uint32_t value,
-                               std::uint16_t entries = 1) {
+                               std::uint16_t entries = 2) {
   std::vector<std::uint8_t> out = {'E', 'x', 'i', 'f', 0, 0};
-  auto u16 = [&](std::uint32_t v) {
-    if (bigEndian) {
-      out.push_back(static_cast<std::uint8_t>(v >> 8));
-      out.push_back(static_cast<std::uint8_t>(v));
-    } else {
-      out.push_back(static_cast<std::uint8_t>(v));
-      out.push_back(static_cast<std::uint8_t>(v >> 8));
-    }
-  };
-  auto u32 = [&](std::uint32_t v) {
-    if (bigEndian) {
-      u16(v >> 16);
-      u16(v & 0xFFFF);
-    } else {
-      u16(v & 0xFFFF);
-      u16(v >> 16);
+  auto put = [&](std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+      const int shift = 8 * (bigEndian ? bytes - 1 - i : i);
+      out.push_back(static_cast<std::uint8_t>(v >> shift));
     }
   };
   out.push_back(bigEndian ? 'M' : 'I');
   out.push_back(bigEndian ? 'M' : 'I');
-  u16(42);
-  u32(8);
-  u16(entries);
-  u16(0x010F);  // Make, before the orientation as in real files
-  u16(2);
-  u32(4);
-  u32(0);
-  u16(0x0112);
-  u16(type);
-  u32(1);
+  put(42, 2);
+  put(8, 4);
+  put(entries, 2);
+  put(0x010F, 2), put(2, 2), put(4, 4), put(0, 4);  // Make
+  put(0x0112, 2), put(type, 2), put(1, 4);
   if (type == 3) {
-    u16(value);
-    u16(0);
+    put(value, 2), put(0, 2);
   } else {
-    u32(value);
+    put(value, 4);
   }
-  u32(0);  // no next IFD
+  put(0, 4);  // no next IFD
   return out;
 }
 
@@ -61,25 +43,25 @@ int Parse(const std::vector<std::uint8_t>& payload) {
 TEST(ExifOrientationTest, ReadsTheTagInBothByteOrders) {
   for (bool big : {false, true}) {
     for (std::uint32_t v = 1; v <= 8; ++v) {
-      EXPECT_EQ(Parse(App1(big, 3, v, 2)), static_cast<int>(v)) << big << v;
+      EXPECT_EQ(Parse(App1(big, 3, v)), static_cast<int>(v)) << big << v;
     }
-    EXPECT_EQ(Parse(App1(big, 4, 6, 2)), 6);  // written as LONG by some cameras
-    EXPECT_EQ(Parse(App1(big, 3, 0, 2)), 1);  // out of range values mean upright
-    EXPECT_EQ(Parse(App1(big, 3, 9, 2)), 1);
-    EXPECT_EQ(Parse(App1(big, 2, 6, 2)), 1);  // ASCII is not an orientation
+    EXPECT_EQ(Parse(App1(big, 4, 6)), 6);  // written as LONG by some cameras
+    EXPECT_EQ(Parse(App1(big, 3, 0)), 1);  // out of range values mean upright
+    EXPECT_EQ(Parse(App1(big, 3, 9)), 1);
+    EXPECT_EQ(Parse(App1(big, 2, 6)), 1);     // ASCII is not an orientation
     EXPECT_EQ(Parse(App1(big, 3, 6, 1)), 1);  // the entry count stops before the tag
   }
-  std::vector<std::uint8_t> notExif = App1(false, 3, 6, 2);
+  std::vector<std::uint8_t> notExif = App1(false, 3, 6);
   notExif[0] = 'X';
   EXPECT_EQ(Parse(notExif), 1);
-  std::vector<std::uint8_t> badOrder = App1(false, 3, 6, 2);
+  std::vector<std::uint8_t> badOrder = App1(false, 3, 6);
   badOrder[6] = 'M';  // "MI"
   EXPECT_EQ(Parse(badOrder), 1);
   EXPECT_EQ(ExifOrientationFromApp1(nullptr, 0), 1);
 }
 
 TEST(ExifOrientationTest, MalformedPayloadsAreIgnoredWithinTheirBounds) {
-  const std::vector<std::uint8_t> good = App1(true, 3, 8, 2);
+  const std::vector<std::uint8_t> good = App1(true, 3, 8);
   // Every truncation: the tag is found only when its bytes are all present. Copies of exact
   // size let the sanitizer build catch any read past the end.
   for (std::size_t n = 0; n < good.size(); ++n) {
