@@ -24,12 +24,6 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& data) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
-}
-
 std::vector<std::string> ReadList(const std::string& path) {
   std::ifstream in(path);
   std::vector<std::string> lines;
@@ -141,14 +135,6 @@ std::vector<Chunk> WithoutColourSpace(const std::vector<std::uint8_t>& png) {
 }
 
 }  // namespace
-
-std::vector<std::uint8_t> WithChunkAfterHeader(const std::vector<std::uint8_t>& png,
-                                               const std::string& type,
-                                               const std::vector<std::uint8_t>& data) {
-  std::vector<Chunk> chunks = Split(png);
-  chunks.insert(chunks.begin() + 1, Chunk{type, data});
-  return Join(chunks);
-}
 
 std::vector<std::uint8_t> WithSrgbOnly(const std::vector<std::uint8_t>& png) {
   std::vector<Chunk> chunks = WithoutColourSpace(png);

@@ -13,7 +13,6 @@ namespace fotoloom::testing {
 
 std::string TestData(const std::string& relative);  // FOTOLOOM_TESTDATA_DIR + "/" + relative
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& data);
 // Non-empty, non-comment lines of a list file.
 std::vector<std::string> ReadList(const std::string& path);
 // Files below dir (relative to dir) whose names end with one of the suffixes, sorted.
@@ -41,10 +40,6 @@ std::vector<std::uint8_t> WithSrgbOnly(const std::vector<std::uint8_t>& png);
 // The PNG with colour-space chunks removed and, when gamma100000 > 0, one gAMA inserted.
 std::vector<std::uint8_t> WithGamma(const std::vector<std::uint8_t>& png,
                                     std::uint32_t gamma100000);
-// Adds a chunk right after IHDR.
-std::vector<std::uint8_t> WithChunkAfterHeader(const std::vector<std::uint8_t>& png,
-                                               const std::string& type,
-                                               const std::vector<std::uint8_t>& data);
 
 // Red, green, blue of an image pixel, whatever its format.
 inline void PixelRgb(const TDibGraphic& image, int x, int y, int rgb[3]) {
