@@ -40,7 +40,7 @@ std::string ExpandFileName(const std::string& path) {
   std::string full = path;
   if (full.empty() || full.front() != kPathSeparator) {
     std::string cwd = GetCurrentDir();
-    if (cwd.empty()) cwd = "/";
+    if (cwd.empty()) cwd.push_back(kPathSeparator);
     full.insert(0, cwd);
   }
   const bool trailing = full.back() == kPathSeparator;
