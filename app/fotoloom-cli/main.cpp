@@ -12,6 +12,7 @@
 
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
+#include "imaging/buffer_reuse.h"
 #include "options.h"
 #include "platform/error.h"
 #include "platform/paths.h"
@@ -97,6 +98,8 @@ int Run(const Options& options, const char* argv0) {
 
 int main(int argc, char** argv) {
   using namespace fotoloom::cli;
+  // A run decodes one photo after another; keep their memory warm between thumbnails.
+  fotoloom::RetainFreedImageMemory();
   const std::string program = ProgramName(argc > 0 ? argv[0] : nullptr);
   ParseResult parsed = ParseArguments(std::vector<std::string>(argv + (argc > 0), argv + argc));
   if (!parsed.error.empty()) {
