@@ -231,6 +231,11 @@ void TDibGraphic::Clear() {
 
 void TDibGraphic::NewImage(int width, int height, TImageFormat format, const TPalette* palette,
                            int xdpi, int ydpi) {
+  Create(width, height, format, palette, xdpi, ydpi, nullptr);
+}
+
+void TDibGraphic::Create(int width, int height, TImageFormat format, const TPalette* palette,
+                         int xdpi, int ydpi, TPixelBuffer* adopt) {
   Clear();
   const int bits = BitsPerPixel(format);
   if (width < 1 || height < 1 || width > kMaxImageDimension || height > kMaxImageDimension) {
@@ -239,7 +244,8 @@ void TDibGraphic::NewImage(int width, int height, TImageFormat format, const TPa
   const std::size_t rowBytes = ((static_cast<std::size_t>(width) * bits + 31) / 32) * 4;
   const std::size_t size = rowBytes * static_cast<std::size_t>(height);
   if (size > kMaxImageBytes) throw EPixwellError("CreateDibSection failed");
-  TPixelBuffer buffer = TPixelBuffer::Allocate(size);
+  TPixelBuffer buffer = (adopt != nullptr && adopt->size() >= size) ? std::move(*adopt)
+                                                                    : TPixelBuffer::Allocate(size);
   if (!buffer) throw EPixwellError("CreateDibSection failed");
 
   if (HasPalette(format)) {
@@ -405,15 +411,11 @@ void TDibGraphic::AssignBitmap(const TBitmap& bitmap, TPixelBuffer* adopt) {
   const std::size_t need = stride * static_cast<std::size_t>(bitmap.height > 0 ? bitmap.height : 0);
   if (bitmap.bits.size() < need) throw EInvalidGraphic("Invalid bitmap");
 
-  if (adopt != nullptr && *adopt) {
-    // The bitmap's rows already have our layout: take them over instead of copying. The
-    // buffer NewImage made is untouched zeroed memory, so dropping it costs nothing.
-    NewImage(bitmap.width, bitmap.height, format, palette, xdpi, ydpi);
-    bits_ = std::move(*adopt);
-  } else {
-    NewImage(bitmap.width, bitmap.height, format, palette, xdpi, ydpi);
-    std::memcpy(bits_.data(), bitmap.bits.data(), ImageSize());
-  }
+  // The bitmap's rows already have the image's layout: when it is handed over they are
+  // taken as they are instead of copied.
+  const std::uint8_t* rows = bitmap.bits.data();
+  Create(bitmap.width, bitmap.height, format, palette, xdpi, ydpi, adopt);
+  if (bits_.data() != rows) std::memcpy(bits_.data(), rows, ImageSize());
 }
 
 }  // namespace fotoloom

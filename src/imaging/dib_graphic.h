@@ -210,6 +210,9 @@ class TDibGraphic {
 
  private:
   void AssignBitmap(const TBitmap& bitmap, TPixelBuffer* adopt);
+  // NewImage, taking over adopt's memory instead of allocating when it is big enough.
+  void Create(int width, int height, TImageFormat format, const TPalette* palette, int xdpi,
+              int ydpi, TPixelBuffer* adopt);
 
   int width_ = 0;
   int height_ = 0;
