@@ -43,8 +43,11 @@ TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
   setObjectName("TMainDlg");
   setWindowTitle(kWindowCaption);
   setWindowIcon(AppIcon());
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  // The program's main window (so it has its own taskbar entry), fixed in size, with a title
+  // bar, a system menu and the close button, but nothing to maximise.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   QFont font("Sans Serif");
   font.setPointSize(8);
   setFont(font);
