@@ -201,7 +201,7 @@ void TMainDlg::Dispatch(const std::function<void()>& handler) {
     if (error_report_) {
       error_report_(text);
     } else {
-      QtShowErrorReport(this, text);
+      QtShowErrorReport(DialogParent(), text);
     }
   }
   --dispatch_depth_;
@@ -253,30 +253,36 @@ void TMainDlg::OpenHelpContext(int context) {
   OpenHelp(help_file, HelpTopicOfContext(context));
 }
 
+// Boxes and pickers belong to the window the user is in: the advanced dialog while it is
+// shown, the wizard otherwise.
+QWidget* TMainDlg::DialogParent() {
+  QWidget* modal = QApplication::activeModalWidget();
+  return modal ? modal : this;
+}
+
 void TMainDlg::ShowWarning(const std::string& text) {
   if (shell_) return shell_->ShowWarning(text);
-  QtShowWarning(this, text);
+  QtShowWarning(DialogParent(), text);
 }
 
 bool TMainDlg::AskQuestion(const std::string& text) {
   if (shell_) return shell_->AskQuestion(text);
-  return QtAskQuestion(this, text);
+  return QtAskQuestion(DialogParent(), text);
 }
 
 std::optional<std::int32_t> TMainDlg::PickColor(std::int32_t initial) {
   if (shell_) return shell_->PickColor(initial);
-  return QtPickColor(this, initial);
+  return QtPickColor(DialogParent(), initial);
 }
 
 std::optional<std::string> TMainDlg::PickFolder(const std::string& title) {
   if (shell_) return shell_->PickFolder(title);
-  return QtPickFolder(this, title);
+  return QtPickFolder(DialogParent(), title);
 }
 
 std::optional<std::string> TMainDlg::PickFile(const FilePickerRequest& request) {
   if (shell_) return shell_->PickFile(request);
-  return QtPickFile(QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this,
-                    request);
+  return QtPickFile(DialogParent(), request);
 }
 
 void TMainDlg::ShowAdvancedDialog(AdvancedDialog& /*dialog*/) {
@@ -288,7 +294,7 @@ void TMainDlg::ShowAdvancedDialog(AdvancedDialog& /*dialog*/) {
 
 void TMainDlg::ShowAbout() {
   if (shell_) return shell_->ShowAbout();
-  QtShowAbout(QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this);
+  QtShowAbout(DialogParent());
 }
 
 void TMainDlg::OpenDocument(const std::string& document, const std::string& working_directory) {

@@ -84,6 +84,7 @@ class TMainDlg : public QWidget, public WizardUi {
   void BindModel();
   void ConnectHandlers();
   void CommitPendingEdit();
+  QWidget* DialogParent();
   QPushButton* AddButton(const char* name, QWidget* parent);
   QGroupBox* AddPage(int page, const QString& heading, const QString& intro);
 
