@@ -47,8 +47,10 @@ bool Save(QWidget& widget, const QString& path) {
 }  // namespace
 
 bool WriteScreenshots(const std::string& directory, const std::string& executable) {
-  const QString out = QString::fromStdString(directory);
+  // A run makes the album folder current, so the output folder is fixed before it.
+  const QString out = QDir(QString::fromStdString(directory)).absolutePath();
   if (!QDir().mkpath(out)) return false;
+  const QString start_directory = QDir::currentPath();
 
   // A scratch place that reads well in the pictures: an image folder and a program folder
   // holding the alternative thumbnail image, with a settings file naming the folder.
@@ -86,6 +88,16 @@ bool WriteScreenshots(const std::string& directory, const std::string& executabl
       if (window.wizard().CurrentPage() != page) ok = false;
       ok = Save(window, QString("%1/page%2.png").arg(out).arg(page)) && ok;
     }
+    // Page 7 once a catalog of a few pictures is made: the run's last status and the buttons
+    // of the finished state.
+    for (int i = 1; i <= 3; ++i) {
+      QImage picture(120, 80, QImage::Format_RGB32);
+      picture.fill(QColor::fromHsv(i * 90, 120, 220));
+      picture.save(album + QString("picture%1.jpg").arg(i), "JPEG");
+    }
+    window.Dispatch([&window] { window.wizard().btnFinishClick(); });
+    ok = Save(window, out + "/page7-finished.png") && ok;
+
     TAdvSetDlg& advanced = window.advancedDialog();
     advanced.SyncFromModel();
     advanced.show();
@@ -93,6 +105,7 @@ bool WriteScreenshots(const std::string& directory, const std::string& executabl
     advanced.hide();
     ok = ok && shell.ok;
   }
+  QDir::setCurrent(start_directory);
   QDir(root).removeRecursively();
   return ok;
 }

@@ -6,7 +6,8 @@
 
 namespace fotoloom {
 
-// Writes page1.png ... page7.png and advanced-settings.png into directory (created when
+// Writes page1.png ... page7.png, page7-finished.png (after a run on three pictures) and
+// advanced-settings.png into directory (created when
 // missing). The wizard runs on a scratch settings file and a scratch image folder, so the
 // user's own settings are neither shown nor touched. executable is argv[0]. True when every
 // picture was written.
