@@ -105,9 +105,9 @@ TEST_F(PagesTest, UseDefaultValuesReloadsAndLocksItsPage) {
 
   GoTo(5);
   EXPECT_EQ(Edit("editAlbumFont")->text(), "Courier");
-  for (const char* name : {"btnSelectHeaderColor", "btnSelectTextColor", "editAlbumFont",
-                           "cmbHeaderSize", "seditFontSize", "btnSelectLinkColor",
-                           "btnSelectVLinkColor"})
+  for (const char* name :
+       {"btnSelectHeaderColor", "btnSelectTextColor", "editAlbumFont", "cmbHeaderSize",
+        "seditFontSize", "btnSelectLinkColor", "btnSelectVLinkColor"})
     EXPECT_FALSE(Find<QWidget>(name)->isEnabled()) << name;
   Click(Check("chkboxUseDefaultsOnPage5"));
   EXPECT_TRUE(Edit("editAlbumFont")->isEnabled());
@@ -129,8 +129,8 @@ TEST_F(PagesTest, UseDefaultValuesReloadsAndLocksItsPage) {
   ASSERT_EQ(window_->wizard().CurrentPage(), 3);
   EXPECT_TRUE(Find<QWidget>("seditThumbsPerRow")->isEnabled());
   Click(Check("chkboxUseDefaultsOnPage3"));
-  for (const char* name : {"seditThumbsPerRow", "chkboxCreateMultipleFiles",
-                           "seditThumbGeometryW", "seditThumbGeometryH", "seditThumbRowsPerFile"})
+  for (const char* name : {"seditThumbsPerRow", "chkboxCreateMultipleFiles", "seditThumbGeometryW",
+                           "seditThumbGeometryH", "seditThumbRowsPerFile"})
     EXPECT_FALSE(Find<QWidget>(name)->isEnabled()) << name;
 }
 
@@ -180,10 +180,12 @@ TEST_F(PagesTest, CatalogFileNameIsNormalisedWhenTheFocusLeaves) {
   Show();
   QLineEdit* name = Edit("editAlbumFileName");
   QLineEdit* directory = Edit("editAlbumDirectory");
-  const std::pair<const char*, const char*> cases[] = {
-      {"photos", "photos.html"},          {"/web/Photos.htm", "Photos.html"},
-      {"Album.HTML", "Album.HTML"},       {"sub/index.html", "sub/index.html"},
-      {"photos.jpg.txt", "photos.jpg.html"}, {"", ".html"}};
+  const std::pair<const char*, const char*> cases[] = {{"photos", "photos.html"},
+                                                       {"/web/Photos.htm", "Photos.html"},
+                                                       {"Album.HTML", "Album.HTML"},
+                                                       {"sub/index.html", "sub/index.html"},
+                                                       {"photos.jpg.txt", "photos.jpg.html"},
+                                                       {"", ".html"}};
   for (const auto& [typed, shown] : cases) {
     SCOPED_TRACE(typed);
     name->setFocus(Qt::MouseFocusReason);

@@ -29,9 +29,7 @@ class WindowRunTest : public WindowTest {
       WriteJpeg(album_dir_ + "photo " + std::to_string(100 + i) + ".jpg", 40, 30);
   }
   bool Exists(const std::string& path) { return std::filesystem::exists(path); }
-  std::string Status() {
-    return Find<QLabel>("lblProgressInfo")->text().toStdString();
-  }
+  std::string Status() { return Find<QLabel>("lblProgressInfo")->text().toStdString(); }
   void ExpectFinishedRow() {
     EXPECT_EQ(SlotCaption(kLeftSlot), "< &Begin");
     EXPECT_TRUE(SlotEnabled(kLeftSlot));
@@ -114,8 +112,8 @@ TEST_F(WindowRunTest, RunWarningsAreShownOnceAndEndInCancelled) {
   Show();
   GoTo(7);
   Click("btnFinish");
-  EXPECT_EQ(ui_.Warnings(),
-            std::vector<std::string>{"Selected directory does not contain supported image files !\r"});
+  EXPECT_EQ(ui_.Warnings(), std::vector<std::string>{
+                                "Selected directory does not contain supported image files !\r"});
   EXPECT_EQ(Status(), "Cancelled.");
   ExpectFinishedRow();
 }
@@ -185,8 +183,8 @@ TEST_F(WindowRunTest, CloseDuringARunWaitsForTheRunToEnd) {
   GoTo(7);
   bool refused_while_running = false;
   QTimer::singleShot(0, window_.get(), [&] {
-    refused_while_running = window_->wizard().running() && !window_->close() &&
-                            window_->isVisible();
+    refused_while_running =
+        window_->wizard().running() && !window_->close() && window_->isVisible();
   });
   Click("btnFinish");
   EXPECT_TRUE(refused_while_running);

@@ -89,8 +89,8 @@ void TAdvSetDlg::Build() {
   dir_text->setWordWrap(true);
   grid->addWidget(dir_text, 0, 0, 1, 2);
   grid->addWidget(Named(new QLineEdit, "editThumbDirectory"), 1, 0, 1, 2);
-  grid->addWidget(Named(new QCheckBox("Clean up this directory"), "chkboxEraseExistingFiles"), 2,
-                  0, 1, 2);
+  grid->addWidget(Named(new QCheckBox("Clean up this directory"), "chkboxEraseExistingFiles"), 2, 0,
+                  1, 2);
   auto* empty_text =
       Named(new QLabel("Alternative image source, if original file is not openable:"),
             "stxtEmptyThumbnail");
@@ -105,9 +105,8 @@ void TAdvSetDlg::Build() {
   auto* nav = Named(new QGroupBox("Navigation Texts", this), "grpboxNavText");
   nav->setGeometry(8, 190, 332, 106);
   grid = NewGrid(nav);
-  const char* labels[][2] = {{"stextPrevious", "Previous:"},
-                             {"stextNext", "Next:"},
-                             {"stextIndex", "Index:"}};
+  const char* labels[][2] = {
+      {"stextPrevious", "Previous:"}, {"stextNext", "Next:"}, {"stextIndex", "Index:"}};
   const char* edits[] = {"editPrevious", "editNext", "editIndex"};
   for (int i = 0; i < 3; ++i) {
     grid->addWidget(Named(new QLabel(labels[i][1]), labels[i][0]), i, 0);
@@ -118,8 +117,8 @@ void TAdvSetDlg::Build() {
   auto* slide = Named(new QGroupBox("Slide Show Settings", this), "grpSlideShow");
   slide->setGeometry(8, 302, 332, 80);
   grid = NewGrid(slide);
-  grid->addWidget(Named(new QCheckBox("Create automated Web slide show"), "chkboxSlideShow"), 0,
-                  0, 1, 2);
+  grid->addWidget(Named(new QCheckBox("Create automated Web slide show"), "chkboxSlideShow"), 0, 0,
+                  1, 2);
   grid->addWidget(Named(new QLabel("Delay between slides (seconds):"), "stextSlideDelay"), 1, 0);
   auto* delay = Named(new NumberSpin(1, 10000, slide), "seditSlideDelay");
   delay->setMinimumWidth(72);

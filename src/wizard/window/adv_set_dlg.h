@@ -14,8 +14,8 @@ class TAdvSetDlg : public QDialog {
  public:
   // dispatch runs one handler and shows both windows again (TMainDlg::Dispatch); help opens
   // the help at a context number.
-  TAdvSetDlg(AdvancedDialog& dialog, Binder::Dispatcher dispatch,
-             std::function<void(int)> help, QWidget* parent);
+  TAdvSetDlg(AdvancedDialog& dialog, Binder::Dispatcher dispatch, std::function<void(int)> help,
+             QWidget* parent);
 
   void SyncFromModel();
 

@@ -52,8 +52,7 @@ void Binder::BindEdit(TextEdit& edit, QLineEdit* widget) {
     const QString text = Q(edit.text());
     // The length limit binds what the user types; a longer text a program step put there is
     // shown whole, as the edit's value holds it.
-    const int limit = edit.max_length() > 0 ? std::max<int>(edit.max_length(), text.size())
-                                            : 32767;
+    const int limit = edit.max_length() > 0 ? std::max<int>(edit.max_length(), text.size()) : 32767;
     const QSignalBlocker block(widget);
     if (widget->maxLength() != limit) widget->setMaxLength(limit);
     if (widget->text() != text) widget->setText(text);
@@ -72,9 +71,8 @@ void Binder::BindNumber(NumberField& field, NumberSpin* widget) {
     if (widget->value() != field.value() || widget->text() != QString::number(field.value()))
       widget->setValue(field.value());
   });
-  QObject::connect(widget, &QSpinBox::valueChanged, widget, [this, &field](int value) {
-    Edit([&field, value] { field.SetValue(value); });
-  });
+  QObject::connect(widget, &QSpinBox::valueChanged, widget,
+                   [this, &field](int value) { Edit([&field, value] { field.SetValue(value); }); });
 }
 
 void Binder::BindCheck(CheckBox& box, QCheckBox* widget) {

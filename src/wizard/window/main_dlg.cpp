@@ -25,7 +25,7 @@ namespace {
 // Pairs the widget named like a model member with that member.
 #define FL_BIND(kind, Widget, member) binder_.kind(m.member, Child<Widget>(this, #member))
 // Connects the button named like a handler's control to that handler.
-#define FL_CLICK(button)                                           \
+#define FL_CLICK(button)                                                  \
   connect(Child<QPushButton>(this, #button), &QPushButton::clicked, this, \
           [this] { Dispatch([this] { wizard_->button##Click(); }); })
 
@@ -166,7 +166,8 @@ void TMainDlg::ConnectHandlers() {
 
   // Esc is the window's cancel key: it closes without saving, whatever page is shown.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  connect(escape, &QShortcut::activated, this, [this] { Dispatch([this] { wizard_->btnExitClick(); }); });
+  connect(escape, &QShortcut::activated, this,
+          [this] { Dispatch([this] { wizard_->btnExitClick(); }); });
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(f1, &QShortcut::activated, this,
           [this] { OpenHelpContext(wizard_->model().help_context); });
@@ -240,7 +241,8 @@ bool TMainDlg::eventFilter(QObject* watched, QEvent* event) {
     // The focus also leaves when showing the model hides the field's page; the name is then
     // normalised right after the showing, not inside it.
     if (syncing_) {
-      QTimer::singleShot(0, this, [this] { Dispatch([this] { wizard_->editAlbumFileNameExit(); }); });
+      QTimer::singleShot(0, this,
+                         [this] { Dispatch([this] { wizard_->editAlbumFileNameExit(); }); });
     } else {
       Dispatch([this] { wizard_->editAlbumFileNameExit(); });
     }

@@ -142,11 +142,11 @@ QGroupBox* TMainDlg::AddPage(int page, const QString& heading, const QString& in
 void TMainDlg::BuildPages() {
   // Page 1: catalog file and image directory.
   {
-    QGroupBox* page = AddPage(
-        1, "Welcome!",
-        "This wizard allows you to create a catalog of your image files. Created image "
-        "catalogs will be saved as HTML files, so they can be viewed with all common Web "
-        "browsers. ");
+    QGroupBox* page =
+        AddPage(1, "Welcome!",
+                "This wizard allows you to create a catalog of your image files. Created image "
+                "catalogs will be saved as HTML files, so they can be viewed with all common Web "
+                "browsers. ");
     Column c(page, content_top_);
     c.Text("stxtAlbumFileName", "Enter here the file name for the new catalog file:");
     auto* file_name = c.Put(NewEdit(page), "editAlbumFileName", kEditHeight);
@@ -179,9 +179,9 @@ void TMainDlg::BuildPages() {
   }
   // Page 3: layout.
   {
-    QGroupBox* page = AddPage(
-        3, "Catalog Layout",
-        "These options allow you design the basic layout of your new catalog. ");
+    QGroupBox* page =
+        AddPage(3, "Catalog Layout",
+                "These options allow you design the basic layout of your new catalog. ");
     Column c(page, content_top_);
     c.Text("stxtThumbGeometryW", "Maximum size of thumbnail (width * height pixels):");
     const int row = c.y();
@@ -197,8 +197,8 @@ void TMainDlg::BuildPages() {
     c.Put(new NumberSpin(1, 25, page), "seditThumbsPerRow", kEditHeight, 64);
     c.Gap(4);
     c.Separator();
-    c.Put(NewCheck("Enable support for multiple catalog files", page),
-          "chkboxCreateMultipleFiles", 20);
+    c.Put(NewCheck("Enable support for multiple catalog files", page), "chkboxCreateMultipleFiles",
+          20);
     c.Text("stxtMaxRowsPerFile", "Enter the number of thumbnail rows on each file:");
     c.Put(new NumberSpin(1, 50000, page), "seditThumbRowsPerFile", kEditHeight, 64);
     UseDefaults("chkboxUseDefaultsOnPage3", page);
@@ -207,8 +207,8 @@ void TMainDlg::BuildPages() {
   {
     QGroupBox* page = AddPage(4, {}, {});
     Column c(page, 16);
-    auto* details = c.Put(new QGroupBox("Show Following File Details", page),
-                          "grpBoxFileDetails", 72);
+    auto* details =
+        c.Put(new QGroupBox("Show Following File Details", page), "grpBoxFileDetails", 72);
     auto* grid = NewGrid(details);
     const char* names[] = {"chkboxShowFileName", "chkboxShowFileExt", "chkboxShowFileTime",
                            "chkboxShowFileSize"};
@@ -224,8 +224,8 @@ void TMainDlg::BuildPages() {
                             page),
           "rgrpSortBy", 96, 134);
     c.MoveTo(row);
-    c.Put(new RadioGroupBox("Sorting Method", {"Ascending", "Descending"}, page),
-          "rgrpSortMethod", 96, 134, kColumnWidth - 134);
+    c.Put(new RadioGroupBox("Sorting Method", {"Ascending", "Descending"}, page), "rgrpSortMethod",
+          96, 134, kColumnWidth - 134);
     UseDefaults("chkboxUseDefaultsOnPage4", page);
   }
   // Page 5: text and link colours.
@@ -290,10 +290,10 @@ void TMainDlg::BuildPages() {
   }
   // Page 7: the run's progress and what follows it.
   {
-    QGroupBox* page = AddPage(
-        7, "Generate Catalog",
-        "You have made all the required selections. To start generating new catalog, click "
-        "the 'Finish' button below (notice that there are options left below this page).");
+    QGroupBox* page =
+        AddPage(7, "Generate Catalog",
+                "You have made all the required selections. To start generating new catalog, click "
+                "the 'Finish' button below (notice that there are options left below this page).");
     Column c(page, content_top_ + 10);
     auto* bar = c.Put(new QProgressBar(page), "ProgressBar1", 17, 249);
     bar->setTextVisible(false);
@@ -305,8 +305,8 @@ void TMainDlg::BuildPages() {
     c.Gap(4);
     c.Put(NewCheck("Save made settings as new default values", page), "chkboxSaveSettings", 20);
     c.Gap(4);
-    c.Put(NewCheck("Exit from wizard after generating catalog", page),
-          "chkBoxExitAfterGenerating", 20);
+    c.Put(NewCheck("Exit from wizard after generating catalog", page), "chkBoxExitAfterGenerating",
+          20);
   }
 }
 
@@ -330,9 +330,9 @@ void TMainDlg::BuildButtonRow() {
     std::vector<const char*> bottom_to_top;
   };
   const Slot row[] = {{109, {"btnBack", "btnBegin"}},
-                        {201, {"btnNext"}},
-                        {301, {"btnFinish", "btnClose", "btnCancel"}},
-                        {401, {"btnHelp"}}};
+                      {201, {"btnNext"}},
+                      {301, {"btnFinish", "btnClose", "btnCancel"}},
+                      {401, {"btnHelp"}}};
   for (const Slot& slot : row)
     for (const char* name : slot.bottom_to_top) {
       QPushButton* button = AddButton(name, this);

@@ -102,8 +102,7 @@ bool QtAskQuestion(QWidget* parent, const std::string& text) {
 }
 
 void QtShowErrorReport(QWidget* parent, const std::string& text) {
-  QMessageBox box(QMessageBox::Critical, "Fotoloom", MessageText(text),
-                  QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::Critical, "Fotoloom", MessageText(text), QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
   Centre(box);
   box.exec();
@@ -148,8 +147,7 @@ std::optional<std::string> QtPickFile(QWidget* parent, const FilePickerRequest& 
   dialog.setNameFilters(filters);
   if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
   if (request.image_preview) AddPreview(dialog);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-    return std::nullopt;
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return QDir::toNativeSeparators(dialog.selectedFiles().front()).toStdString();
 }
 

@@ -34,9 +34,7 @@ int NumberSpin::Clamp(const QString& text) const {
   return static_cast<int>(std::clamp<qlonglong>(number, minimum(), maximum()));
 }
 
-QColor BgrToQColor(int bgr) {
-  return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
+QColor BgrToQColor(int bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 
 int QColorToBgr(const QColor& color) {
   return color.red() | (color.green() << 8) | (color.blue() << 16);
