@@ -35,6 +35,7 @@ extern "C" {
 #include "generation/album.h"
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
+#include "imaging/buffer_reuse.h"
 #include "imaging/thumbnails.h"
 
 namespace fs = std::filesystem;
@@ -302,6 +303,8 @@ void BenchCamera(const fs::path& root, int n) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // As fotoloom and fotoloom-cli do at start-up: keep freed photo memory for the next one.
+  fotoloom::RetainFreedImageMemory();
   int small = 2000, empty = 100000, camera = 20;
   bool keep = false;
   std::string dir;
