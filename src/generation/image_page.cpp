@@ -5,6 +5,7 @@
 #include "files/file_utils.h"
 #include "generation/album_items.h"
 #include "generation/album_settings.h"
+#include "generation/index_page.h"
 #include "generation/page_text.h"
 
 namespace fotoloom {
@@ -84,19 +85,8 @@ void WriteImagePage(int i, int row) {
     for (const char* line : {"</font>", "</td>", "</tr>", "</table>", "</center>", "</p>"})
       lines.push_back(line);
   }
-  if (!album.AlbumFooter.empty()) {
-    lines.push_back("<p>");
-    lines.push_back("<font size=\"" + album.FontSize + "\">");
-    lines.push_back("<center>");
-    lines.push_back("<br>");
-    lines.push_back(album.AlbumFooter);
-    lines.push_back("</center>");
-    lines.push_back("</font>");
-    lines.push_back("</p>");
-  }
-  if (!album.Font.empty()) lines.push_back("</font>");
-  lines.push_back("</body>");
-  lines.push_back("</html>");
+  // The footer and closing lines are those of the index pages.
+  WritePageFoot(lines);
 
   SavePageLines(lines, ItemImagePage(i));
 }
