@@ -15,17 +15,16 @@ endif
 
 DEBS := cmake g++ make pkg-config libjpeg62-turbo-dev libpng-dev zlib1g-dev \
         qt6-base-dev libgtest-dev chromium
-# The browser test drives Chromium from Node.js; a machine that already has node keeps it.
+# The browser test drives Chromium from Node.js; a machine that already has node keeps it
+# (NodeSource's nodejs conflicts with Debian's npm).
 NODE_DEBS := $(shell command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || echo nodejs npm)
+FUZZ_DEBS := clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test run demo clean
-
-all: build
-
-deps:
-	@missing=$$(for p in $(DEBS) $(NODE_DEBS); do \
+# $(call install-missing,PACKAGES): apt-get install whichever of PACKAGES is not installed.
+define install-missing
+	@missing=$$(for p in $(1); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
 	  done); \
 	if [ -n "$$missing" ]; then \
@@ -33,6 +32,14 @@ deps:
 	  $(SUDO) apt-get update && \
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
 	fi
+endef
+
+.PHONY: all deps configure build test run demo fuzz clean
+
+all: build
+
+deps:
+	$(call install-missing,$(DEBS) $(NODE_DEBS))
 
 configure: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
@@ -49,5 +56,12 @@ run: build
 demo: build
 	sh tools/demo.sh $(BUILD)
 
+# libFuzzer targets of the image readers (clang, AddressSanitizer) in build-fuzz/.
+fuzz: deps
+	$(call install-missing,$(FUZZ_DEBS))
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DFOTOLOOM_FUZZ=ON -DFOTOLOOM_BUILD_GUI=OFF
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_bmp fuzz_png fuzz_jpeg fuzz_exif
+
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz
