@@ -36,6 +36,7 @@ extern "C" {
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
 #include "imaging/buffer_reuse.h"
+#include "scene_images.h"
 #include "imaging/thumbnails.h"
 
 namespace fs = std::filesystem;
@@ -115,43 +116,6 @@ struct RunTimes {
 
 RunTimes BestRun(const fs::path& album, bool image_pages);
 
-// A photo-like picture: smooth light plus fine texture, so that it compresses like a real
-// photo rather than like a flat gradient.
-void WritePhoto(const std::string& path, int width, int height, unsigned seed) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) throw std::runtime_error("cannot create " + path);
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr err{};
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_compress(&cinfo);
-  jpeg_stdio_dest(&cinfo, file);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 90, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * 3);
-  std::uint32_t state = seed * 2654435761u + 1;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      state = state * 1664525u + 1013904223u;
-      const int noise = static_cast<int>((state >> 24) & 31) - 16;
-      const int base_r = (x * 200) / width + 30, base_g = (y * 180) / height + 40;
-      const int base_b = ((x + y) * 120) / (width + height) + 60;
-      row[x * 3 + 0] = static_cast<JSAMPLE>(std::clamp(base_r + noise, 0, 255));
-      row[x * 3 + 1] = static_cast<JSAMPLE>(std::clamp(base_g + noise / 2, 0, 255));
-      row[x * 3 + 2] = static_cast<JSAMPLE>(std::clamp(base_b - noise, 0, 255));
-    }
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&cinfo, rows, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::fclose(file);
-}
-
 // The plain full-size decode: every scanline to RGB, nothing else.
 void DecodeFully(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -227,7 +191,7 @@ void BenchSmall(const fs::path& root, int n) {
   for (int i = 0; i < n; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "img%05d.jpg", i);
-    WritePhoto((album / name).string(), 64, 48, static_cast<unsigned>(i));
+    bench::WriteSceneJpeg((album / name).string(), 64, 48, 90, static_cast<unsigned>(i));
   }
   const RunTimes times = BestRun(album, true);
   const Cpu run = times.run, thumbs = times.thumbnails;
@@ -278,8 +242,8 @@ void BenchCamera(const fs::path& root, int n) {
   const fs::path album = root / "camera";
   fs::create_directories(album);
   for (int i = 0; i < n; ++i)
-    WritePhoto((album / Numbered("DSC", 1000 + i, ".jpg")).string(), 4000, 3000,
-               static_cast<unsigned>(i));
+    bench::WriteSceneJpeg((album / Numbered("DSC", 1000 + i, ".jpg")).string(), 4000, 3000, 90,
+                          static_cast<unsigned>(i));
   const std::vector<std::string> files = Files(album);
   const Cpu decode = Best(3, [] {}, [&] {
     for (const std::string& f : files) DecodeFully(f);

@@ -30,7 +30,7 @@
 
 #include "imaging/buffer_reuse.h"
 #include "imaging/thumbnails.h"
-#include "test_images.h"
+#include "scene_images.h"
 
 namespace {
 

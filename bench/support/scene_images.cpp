@@ -1,4 +1,4 @@
-#include "test_images.h"
+#include "scene_images.h"
 
 #include <cstdio>  // jpeglib.h needs FILE and size_t first
 
