@@ -3,20 +3,25 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/paths.h"
 
 namespace fotoloom {
 
-std::string SettingsFilePath(const std::string& executable_directory) {
-  const std::string dir = WithTrailingSeparator(executable_directory);
-  const std::string beside = dir + kSettingsFileName;
-  if (!dir.empty() &&
-      (::access(beside.c_str(), F_OK) == 0 || ::access(dir.c_str(), W_OK) == 0)) {
-    return beside;
-  }
-  // An installed program's folder is not the user's: the settings go to the user's
-  // configuration folder. XDG asks to ignore a relative $XDG_CONFIG_HOME.
+namespace {
+
+// Both name one existing folder; equivalent() sees through links (a merged /usr, a prefix
+// reached by a link), where comparing the texts would not.
+bool SameFolder(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+std::string UserSettingsPath() {
+  // XDG asks to ignore a relative $XDG_CONFIG_HOME.
   std::string config;
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   if (xdg != nullptr && xdg[0] == '/') {
@@ -26,6 +31,22 @@ std::string SettingsFilePath(const std::string& executable_directory) {
     config = WithTrailingSeparator(home != nullptr && home[0] != '\0' ? home : "/") + ".config";
   }
   return WithTrailingSeparator(config) + "fotoloom/" + kSettingsFileName;
+}
+
+}  // namespace
+
+std::string InstalledProgramDirectory() { return FOTOLOOM_INSTALLED_DIR; }
+
+std::string SettingsFilePath(const std::string& executable_directory,
+                             const std::string& installed_directory) {
+  if (SameFolder(executable_directory, installed_directory)) return UserSettingsPath();
+  const std::string dir = WithTrailingSeparator(executable_directory);
+  const std::string beside = dir + kSettingsFileName;
+  if (!dir.empty() && (::access(beside.c_str(), F_OK) == 0 || ::access(dir.c_str(), W_OK) == 0)) {
+    return beside;
+  }
+  // A folder the user cannot write is not the user's: the configuration folder is.
+  return UserSettingsPath();
 }
 
 }  // namespace fotoloom

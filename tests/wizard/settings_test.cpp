@@ -184,21 +184,32 @@ TEST_F(SettingsTest, ARefusedSaveRaisesWithThePath) {
 }
 
 TEST_F(SettingsTest, TheFileLiesBesideTheProgramOrInTheUsersConfiguration) {
-  // A writable program folder holds it.
-  EXPECT_EQ(SettingsFilePath(exe_dir_), exe_dir_ + "Settings.ini");
-  EXPECT_EQ(SettingsFilePath(exe_dir_.substr(0, exe_dir_.size() - 1)), exe_dir_ + "Settings.ini");
-
-  // A folder that does not exist (and so cannot be written) sends it to $XDG_CONFIG_HOME.
-  const std::string missing = root_ + "not-there/";
   const char* old_xdg = std::getenv("XDG_CONFIG_HOME");
   const std::string saved_xdg = old_xdg ? old_xdg : "";
   const char* old_home = std::getenv("HOME");
   const std::string saved_home = old_home ? old_home : "";
   ::setenv("XDG_CONFIG_HOME", (root_ + "config").c_str(), 1);
-  EXPECT_EQ(SettingsFilePath(missing), root_ + "config/fotoloom/Settings.ini");
+  const std::string user_file = root_ + "config/fotoloom/Settings.ini";
+  const std::string elsewhere = root_ + "installed/";
+  std::filesystem::create_directories(elsewhere);
+
+  // A writable program folder holds it, unless it is the installed program's folder: that one
+  // never does, even writable and with a Settings.ini in it, and also when named through a link.
+  EXPECT_EQ(SettingsFilePath(exe_dir_, elsewhere), exe_dir_ + "Settings.ini");
+  EXPECT_EQ(SettingsFilePath(exe_dir_.substr(0, exe_dir_.size() - 1), elsewhere),
+            exe_dir_ + "Settings.ini");
+  WriteText(settings_, "");
+  EXPECT_EQ(SettingsFilePath(exe_dir_, exe_dir_), user_file);
+  std::filesystem::create_directory_symlink(exe_dir_, root_ + "link");
+  EXPECT_EQ(SettingsFilePath(exe_dir_, root_ + "link"), user_file);
+
+  // A folder that does not exist (and so cannot be written) sends it to $XDG_CONFIG_HOME.
+  const std::string missing = root_ + "not-there/";
+  EXPECT_EQ(SettingsFilePath(missing, missing), user_file);
+  EXPECT_EQ(SettingsFilePath(missing, elsewhere), user_file);
   ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
   ::setenv("HOME", root_.c_str(), 1);
-  EXPECT_EQ(SettingsFilePath(missing), root_ + ".config/fotoloom/Settings.ini");
+  EXPECT_EQ(SettingsFilePath(missing, elsewhere), root_ + ".config/fotoloom/Settings.ini");
   ::setenv("HOME", saved_home.c_str(), 1);
   if (old_xdg) {
     ::setenv("XDG_CONFIG_HOME", saved_xdg.c_str(), 1);
