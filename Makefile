@@ -1,9 +1,12 @@
 # Two commands for a fresh Debian 12 machine: `make run` and `make test`.
 # Both install the Debian packages that are missing, configure and build with CMake, then run.
+# `make package` builds the Debian package build/fotoloom_<version>_<arch>.deb.
 
 SANITIZE ?=
 DIR ?=
 JOBS ?= $(shell nproc)
+# The prefix the programs are built for: an installed copy knows its folder from it.
+PREFIX ?= /usr
 
 ifeq ($(SANITIZE),1)
 BUILD ?= build-asan
@@ -12,6 +15,7 @@ else
 BUILD ?= build
 CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=Release
 endif
+CMAKE_FLAGS += -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 
 DEBS := cmake g++ make pkg-config libjpeg62-turbo-dev libpng-dev zlib1g-dev \
         qt6-base-dev libgtest-dev chromium
@@ -19,6 +23,8 @@ DEBS := cmake g++ make pkg-config libjpeg62-turbo-dev libpng-dev zlib1g-dev \
 # (NodeSource's nodejs conflicts with Debian's npm).
 NODE_DEBS := $(shell command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || echo nodejs npm)
 FUZZ_DEBS := clang libclang-rt-14-dev
+# The package, its icons rendered from the SVG, and the tools its test checks it with.
+PACKAGE_DEBS := dpkg-dev file librsvg2-bin man-db desktop-file-utils appstream lintian
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -34,12 +40,12 @@ define install-missing
 	fi
 endef
 
-.PHONY: all deps configure build test run demo fuzz clean
+.PHONY: all deps configure build test run demo package fuzz clean
 
 all: build
 
 deps:
-	$(call install-missing,$(DEBS) $(NODE_DEBS))
+	$(call install-missing,$(DEBS) $(NODE_DEBS) $(PACKAGE_DEBS))
 
 configure: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
@@ -55,6 +61,9 @@ run: build
 
 demo: build
 	sh tools/demo.sh $(BUILD)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # libFuzzer targets of the image readers (clang, AddressSanitizer) in build-fuzz/.
 fuzz: deps
