@@ -1,16 +1,17 @@
 #!/bin/sh
 # The Debian package as a user gets it: built with CPack, unpacked, its file list and metadata
 # checked, its two programs run from the unpacked tree on the sample album.
-# Usage: tests/package/run.sh BUILD_DIR VERSION   (exit 77: no dpkg-deb on this machine)
+# Usage: tests/package/run.sh CPACK BUILD_DIR VERSION   (exit 77: no dpkg-deb on this machine)
 set -eu
-build=$(cd "$1" && pwd)
-version=$2
+cpack=$1
+build=$(cd "$2" && pwd)
+version=$3
 here=$(cd "$(dirname "$0")" && pwd)
 album="$here/../../examples/sample-album"
 
 command -v dpkg-deb >/dev/null || { echo "package: dpkg-deb is missing, skipped"; exit 77; }
 fail() { echo "package: $*" >&2; exit 1; }
-for tool in cpack desktop-file-validate appstreamcli lintian; do
+for tool in desktop-file-validate appstreamcli lintian; do
   command -v $tool >/dev/null || fail "$tool is missing (make deps installs it)"
 done
 
@@ -18,7 +19,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/fotoloom-package.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 # Built into a folder of its own, so that a `make package` at the same time is not disturbed.
-cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
+"$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; fail "cpack failed"; }
 deb="$work/out/fotoloom_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "no $(basename "$deb"); cpack made: $(ls "$work/out")"
