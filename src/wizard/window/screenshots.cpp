@@ -24,12 +24,14 @@ class QuietShell : public WizardUi {
   }
   bool AskQuestion(const std::string&) override { return false; }
   std::optional<std::int32_t> PickColor(std::int32_t) override { return std::nullopt; }
-  std::optional<std::string> PickFolder(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> PickFolder(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
   std::optional<std::string> PickFile(const FilePickerRequest&) override { return std::nullopt; }
   void ShowAdvancedDialog(AdvancedDialog&) override {}
   void ShowAbout() override {}
-  void OpenDocument(const std::string&, const std::string&) override {}
-  void OpenHelp(const std::string&, const std::string&) override {}
+  bool OpenDocument(const std::string&, const std::string&) override { return true; }
+  bool OpenHelp(const std::string&, const std::string&) override { return true; }
   void SetBusyCursor(bool) override {}
   void CloseWindow() override {}
   void PumpMessages() override {}
