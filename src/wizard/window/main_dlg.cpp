@@ -63,7 +63,7 @@ TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   scale_ = FontScale(font());
-  opener_ = new DesktopOpener({}, this);
+  opener_ = std::make_unique<DesktopOpener>(QString(), nullptr);
   auto* outer = new QVBoxLayout(this);
   outer->setSizeConstraint(QLayout::SetFixedSize);
   outer->setContentsMargins(Scaled(6, scale_), Scaled(2, scale_), Scaled(6, scale_),

@@ -123,7 +123,7 @@ class TMainDlg : public QWidget, public WizardUi {
   bool syncing_ = false;
   int shown_page_ = 0;  // the page the widgets show, to move the focus when it changes
   double scale_ = 1.0;  // FontScale of the window's font when it was built
-  DesktopOpener* opener_ = nullptr;
+  std::unique_ptr<DesktopOpener> opener_;  // gone before the wizard its reports reach
 };
 
 }  // namespace fotoloom

@@ -2,6 +2,7 @@
 // by layouts in the desktop's font. At the usual font the measures are the window's classic
 // ones (500 x 367, a 169 x 289 side picture, a 292-pixel column of controls right of it); a
 // larger font scales them (FontScale), and the layouts give wrapped texts the lines they need.
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -53,11 +54,15 @@ class Column {
     return widget;
   }
 
-  // Widgets side by side at their natural widths, from the column's left edge.
+  // Widgets side by side at their natural widths, from the column's left edge; number fields
+  // at least as wide as the classic window's.
   QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, int spacing) {
     auto* row = new QHBoxLayout;
     row->setSpacing(Scaled(spacing, scale_));
-    for (QWidget* widget : widgets) row->addWidget(widget);
+    for (QWidget* widget : widgets) {
+      if (qobject_cast<QAbstractSpinBox*>(widget)) widget->setMinimumWidth(Scaled(64, scale_));
+      row->addWidget(widget);
+    }
     row->addStretch(1);
     layout_->addLayout(row);
     return row;
@@ -260,8 +265,8 @@ void TMainDlg::BuildPages(QStackedLayout* pages) {
                               "rgrpSortMethod");
     auto* sorting = new QHBoxLayout;
     sorting->setSpacing(Scaled(24, scale_));
-    sorting->addWidget(sort_by, 1, Qt::AlignTop);
-    sorting->addWidget(sort_method, 1, Qt::AlignTop);
+    sorting->addWidget(sort_by, 1);
+    sorting->addWidget(sort_method, 1);
     layout->addLayout(sorting);
     c.Stretch();
     c.Put(NewCheck("Use default values", col), "chkboxUseDefaultsOnPage4");
