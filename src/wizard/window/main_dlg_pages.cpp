@@ -158,7 +158,11 @@ QGroupBox* TMainDlg::AddPage(int page, const QString& heading, const QString& in
     auto* title = Named(new QLabel(heading, holder),
                         QString("stxtHeading%1").arg(page).toLatin1().constData());
     QFont font = title->font();
-    font.setPointSizeF(font.pointSizeF() * 1.5);
+    if (font.pointSizeF() > 0) {
+      font.setPointSizeF(font.pointSizeF() * 1.5);
+    } else {  // a desktop font given in pixels
+      font.setPixelSize(qRound(font.pixelSize() * 1.5));
+    }
     font.setBold(true);
     font.setUnderline(true);
     title->setFont(font);
