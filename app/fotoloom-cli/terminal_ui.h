@@ -43,12 +43,15 @@ class TerminalUi : public WizardUi {
   void ShowWarning(const std::string& text) override;
   bool AskQuestion(const std::string& text) override;
   std::optional<std::int32_t> PickColor(std::int32_t) override { return std::nullopt; }
-  std::optional<std::string> PickFolder(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> PickFolder(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
   std::optional<std::string> PickFile(const FilePickerRequest&) override { return std::nullopt; }
   void ShowAdvancedDialog(AdvancedDialog&) override {}
   void ShowAbout() override {}
-  void OpenDocument(const std::string&, const std::string&) override {}
-  void OpenHelp(const std::string&, const std::string&) override {}
+  // A terminal opens nothing.
+  bool OpenDocument(const std::string&, const std::string&) override { return false; }
+  bool OpenHelp(const std::string&, const std::string&) override { return false; }
   void SetBusyCursor(bool busy) override;
   void CloseWindow() override { close_requested_ = true; }
   void PumpMessages() override;

@@ -43,7 +43,8 @@ class TextEdit : public Control {
   // A program step sets the text. A single-line edit cannot hold a line break: CR and LF
   // become blanks.
   void SetText(const std::string& text);
-  // The user typed text: as SetText, then cut to the length limit (whole UTF-8 characters).
+  // The user edited the text: as SetText, then cut to the length limit (whole UTF-8
+  // characters), or to the previous length when a program step had put a longer text there.
   void EnterText(const std::string& text);
 
  private:
@@ -82,7 +83,9 @@ class CheckBox : public Control {
   bool checked() const { return state_ == CheckState::kChecked; }
 
   void SetState(CheckState state);
-  void SetChecked(bool checked) { SetState(checked ? CheckState::kChecked : CheckState::kUnchecked); }
+  void SetChecked(bool checked) {
+    SetState(checked ? CheckState::kChecked : CheckState::kUnchecked);
+  }
 
   std::function<void()> on_click;
 

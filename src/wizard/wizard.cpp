@@ -216,8 +216,12 @@ void Wizard::PickColorInto(ColorSwatch& swatch) {
   }
 }
 
+// The picker opens where the field points, so a folder near the current one is a click away.
 void Wizard::btnBrowseFoldersClick() {
-  if (auto folder = ui_.PickFolder(kFolderPickerTitle)) model_.editAlbumDirectory.SetText(*folder);
+  const std::string& current = model_.editAlbumDirectory.text();
+  const std::string start = !current.empty() && DirectoryExists(current) ? current : std::string();
+  if (auto folder = ui_.PickFolder(kFolderPickerTitle, start))
+    model_.editAlbumDirectory.SetText(*folder);
 }
 
 void Wizard::btnSelectBgImageClick() {

@@ -36,9 +36,11 @@ class WizardUi {
   // The colour picker, opened on initial (0x00BBGGRR); the picked colour in the same layout,
   // or nullopt when the user cancelled.
   virtual std::optional<std::int32_t> PickColor(std::int32_t initial) = 0;
-  // The folder picker titled title, file-system folders only, nothing preselected; the chosen
-  // folder's full path, or nullopt when cancelled.
-  virtual std::optional<std::string> PickFolder(const std::string& title) = 0;
+  // The folder picker titled title, file-system folders only, nothing preselected, opened in
+  // initial_directory (the user's home folder when empty); the chosen folder's full path, or
+  // nullopt when cancelled.
+  virtual std::optional<std::string> PickFolder(const std::string& title,
+                                                const std::string& initial_directory) = 0;
   // A file-open picker; the chosen file's full path, or nullopt when cancelled.
   virtual std::optional<std::string> PickFile(const FilePickerRequest& request) = 0;
 
@@ -50,11 +52,13 @@ class WizardUi {
   virtual void ShowAbout() = 0;
 
   // Asks the shell to open document (relative to the current directory) with its default
-  // action, in working_directory (may be empty). The result is not looked at.
-  virtual void OpenDocument(const std::string& document, const std::string& working_directory) = 0;
-  // Opens the help file at a named topic ("STEP_3", "ADVANCED_SETTINGS"). A missing help
-  // file does nothing.
-  virtual void OpenHelp(const std::string& help_file, const std::string& topic) = 0;
+  // action, in working_directory (may be empty). False when it could not be opened (nothing to
+  // open it with, the opener failed); a front end with a screen has then said so in a warning
+  // box, so the wizard does not look at the result.
+  virtual bool OpenDocument(const std::string& document, const std::string& working_directory) = 0;
+  // Opens the help file at a named topic ("STEP_3", "ADVANCED_SETTINGS"). False, as for
+  // OpenDocument, when it could not be opened, a missing help file included.
+  virtual bool OpenHelp(const std::string& help_file, const std::string& topic) = 0;
   // The application-wide busy cursor on (during a run) or back to the default.
   virtual void SetBusyCursor(bool busy) = 0;
   // Asks the window to close; the program ends once the current operation has returned.

@@ -89,6 +89,26 @@ TEST_F(AdvancedDialogTest, CancelKeepsTheKeptValuesAndTheTypedFields) {
   EXPECT_EQ(ui_.Warnings(), std::vector<std::string>{});
 }
 
+TEST_F(AdvancedDialogTest, EnterPressesTheFocusedButtonAndOkFromAField) {
+  Show();
+  GoTo(6);
+  const AdvancedValues& kept = window_->wizard().advanced().kept();
+  WithDialog([&](TAdvSetDlg& dialog) {
+    Type(DialogEdit(dialog, "editThumbDirectory"), "typed");
+    QTest::keyClick(dialog.findChild<QPushButton*>("btnBrowseEmptyThumbnail"), Qt::Key_Return);
+    EXPECT_EQ(ui_.file_requests.size(), 1u);
+    EXPECT_TRUE(dialog.isVisible());
+    QTest::keyClick(dialog.findChild<QPushButton*>("btnCancel"), Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+  });
+  EXPECT_EQ(kept.ThumbDirectory, "fldata");
+  WithDialog([&](TAdvSetDlg& dialog) {
+    QTest::keyClick(DialogEdit(dialog, "editThumbDirectory"), Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+  });
+  EXPECT_EQ(kept.ThumbDirectory, "typed");
+}
+
 TEST_F(AdvancedDialogTest, BrowseAndHelpGoThroughTheShell) {
   Show();
   GoTo(6);
@@ -156,6 +176,27 @@ TEST(WindowShell, ErrorTextFilterListsAndHelpTopics) {
   EXPECT_EQ(HelpTopicOfContext(180), "ADVANCED_SETTINGS");
   EXPECT_EQ(HelpTopicOfContext(90), "");
   EXPECT_EQ(HelpTopicOfContext(97), "");
+}
+
+TEST(WindowShell, OpenerReportsAFileOrProgramItCannotOpen) {
+  const QUrl help = QUrl::fromLocalFile(FOTOLOOM_BIN_DIR "/fotoloom.html");
+  int failures = 0;
+  DesktopOpener failing("false", nullptr);
+  DesktopOpener working("true", nullptr);
+  EXPECT_TRUE(failing.Open(help, [&] { ++failures; }));  // reported once it has failed
+  EXPECT_TRUE(working.Open(help, [&] { failures += 100; }));
+  EXPECT_FALSE(working.Open(QUrl::fromLocalFile(FOTOLOOM_BIN_DIR "/none.html"), {}));
+  for (int i = 0; i < 500 && failures == 0; ++i) QTest::qWait(10);
+  QTest::qWait(50);
+  EXPECT_EQ(failures, 1);
+
+  // The box for such a failure during a run lets the run go on.
+  QtShowNotice(nullptr, "The help could not be opened:\r/x");
+  QWidget* box = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->isVisible() && widget->windowTitle() == "Warning") box = widget;
+  ASSERT_NE(box, nullptr);
+  box->close();
 }
 
 TEST(WindowShell, HelpFileBesideTheProgramHasEveryTopic) {

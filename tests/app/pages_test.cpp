@@ -220,6 +220,64 @@ TEST_F(PagesTest, ColourPickerStartsOnTheLastConfirmedColourAndFillsTheSwatch) {
   EXPECT_FALSE(Find<SwatchEdit>("editHeaderColor")->isEnabled());
 }
 
+TEST_F(PagesTest, DeletingFromALongStoredTextTakesOnlyWhatIsDeleted) {
+  WriteSettings("AlbumDirectory=" + album_dir_ + "\nAlbumName=" + std::string(300, 't') + "\n");
+  Show();
+  GoTo(2);
+  QLineEdit* title = Edit("editAlbumName");
+  title->setFocus();
+  title->end(false);
+  QTest::keyClick(title, Qt::Key_Backspace);
+  EXPECT_EQ(window_->wizard().model().editAlbumName.text(), std::string(299, 't'));
+  QTest::keyClicks(title, "more");  // the limit still holds for what is typed
+  EXPECT_EQ(window_->wizard().model().editAlbumName.text(), std::string(299, 't'));
+}
+
+TEST_F(PagesTest, FolderPickerOpensAtTheFolderInTheField) {
+  Show();
+  Click("btnBrowseFolders");
+  Type("editAlbumDirectory", QString::fromStdString(root_ + "gone/"));
+  Click("btnBrowseFolders");  // no such folder: the home folder
+  EXPECT_EQ(ui_.folder_initials, (std::vector<std::string>{album_dir_, ""}));
+}
+
+TEST_F(PagesTest, StepsGiveTheFocusToTheFirstInputOfTheNewPage) {
+  Show();
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  const std::pair<const char*, const char*> steps[] = {
+      {"btnNext", "editAlbumName"},
+      {"btnNext", "seditThumbGeometryW"},
+      {"btnNext", "chkboxUseDefaultsOnPage4"},  // the page is locked: its box comes first
+      {"btnBack", "seditThumbGeometryW"},
+      {"btnBack", "editAlbumName"}};
+  for (const auto& [button, first] : steps) {
+    Click(button);
+    EXPECT_TRUE(Find<QWidget>(first)->hasFocus()) << button << " to " << first;
+  }
+}
+
+TEST_F(PagesTest, IntroTextsAreNavyOnALightPaletteAndLightBlueOnADarkOne) {
+  Show();
+  const QPalette light = QApplication::palette();
+  QPalette dark = light;
+  dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+  dark.setColor(QPalette::WindowText, Qt::white);
+  auto intro = [this](int page) {
+    return Find<QLabel>(QString("stxtIntro%1").arg(page).toLatin1())
+        ->palette()
+        .color(QPalette::WindowText);
+  };
+  EXPECT_EQ(intro(1), QColor(0x00, 0x00, 0x80));
+  QApplication::setPalette(dark);  // what a dark desktop theme does; it arrives as an event
+  QCoreApplication::processEvents();
+  const QColor on_dark = intro(7);
+  QApplication::setPalette(light);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(on_dark, QColor(0x8a, 0xb4, 0xf8));
+  EXPECT_EQ(intro(7), QColor(0x00, 0x00, 0x80));
+}
+
 TEST_F(PagesTest, HelpOpensTheTopicOfThePageShown) {
   Show();
   GoTo(5);

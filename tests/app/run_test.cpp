@@ -2,6 +2,7 @@
 // unattended start, and the ways of closing the window.
 #include <QProgressBar>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 
 #include "generation/album_settings.h"
@@ -77,6 +78,68 @@ TEST_F(WindowRunTest, FinishGeneratesTheCatalogAndOpensItsFirstPage) {
   EXPECT_EQ(SlotCaption(kThirdSlot), "&Finish");
   EXPECT_EQ(Status(), "Waiting for user input...");
   EXPECT_EQ(bar->value(), 0);
+}
+
+TEST_F(WindowRunTest, ButtonsOutOfSightAnswerNoKey) {
+  MakeAlbum(1);
+  WriteSettings("AlbumDirectory=" + album_dir_ + "\n");
+  Show();
+  GoTo(7);
+  Click("btnFinish");  // "< &Begin" and "&Close" now cover "< &Back" and "&Finish"
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  auto runs = [this] {  // each run that succeeds opens its catalog
+    return std::count(ui_.events.begin(), ui_.events.end(), "open: _cat.html in ");
+  };
+  ASSERT_EQ(runs(), 1);
+  // An accelerator presses its button a moment later, as an animated click.
+  auto press = [this](Qt::Key key) {
+    QTest::keyClick(window_.get(), key, Qt::AltModifier);
+    QTest::qWait(200);
+  };
+  press(Qt::Key_F);  // the covered "&Finish"
+  press(Qt::Key_N);  // the disabled "&Next >"
+  EXPECT_EQ(runs(), 1);
+  EXPECT_EQ(window_->wizard().CurrentPage(), 7);
+  press(Qt::Key_B);  // "< &Begin", no longer sharing its key with the covered "< &Back"
+  EXPECT_EQ(window_->wizard().CurrentPage(), 1);
+}
+
+TEST_F(WindowRunTest, BoxesShowOverTheValuesTheyAskAbout) {
+  // Started on a folder that holds a catalog, while the stored folder is another one.
+  MakeAlbum(1);
+  Touch(album_dir_ + "_cat.html");
+  WriteSettings("AlbumDirectory=" + root_ + "\n");
+  command_line_ = album_dir_;
+  struct Shell : ScriptedUi {
+    std::function<void()> before_box;
+    bool AskQuestion(const std::string& text) override {
+      before_box();
+      return ScriptedUi::AskQuestion(text);
+    }
+  } shell;
+  std::vector<std::string> shown;
+  shell.before_box = [&] { shown.push_back(Edit("editAlbumDirectory")->text().toStdString()); };
+  window_ = std::make_unique<TMainDlg>(Environment(), &shell);
+  window_->show();
+  EXPECT_TRUE(ProcessUntil([&] { return !shown.empty(); }));
+  EXPECT_EQ(shown, std::vector<std::string>{album_dir_});
+}
+
+TEST_F(WindowRunTest, HelpOrCatalogThatCannotBeOpenedIsNamedWithoutStoppingTheRun) {
+  MakeAlbum(2);
+  WriteSettings("AlbumDirectory=" + album_dir_ + "\n");
+  Show();
+  GoTo(7);
+  ui_.opens = false;
+  QTimer::singleShot(0, window_.get(), [&] { Click("btnHelp"); });  // inside the run
+  Click("btnFinish");
+  EXPECT_EQ(Status(), "Done.");
+  EXPECT_EQ(ui_.Warnings(),
+            (std::vector<std::string>{
+                "The help could not be opened:\r" + exe_dir_ + "fotoloom.html",
+                "The catalog could not be opened in a Web browser:\r" + album_dir_ + "_cat.html"}));
+  ExpectFinishedRow();
 }
 
 TEST_F(WindowRunTest, CancelDuringTheRunStopsItWithoutSaving) {

@@ -67,14 +67,15 @@ void WindowTest::GoTo(int page) {
   }
 }
 
-std::string WindowTest::SlotCaption(int slot_x) {
-  auto* button = qobject_cast<QPushButton*>(window_->childAt(slot_x + 45, 332 + 12));
+std::string WindowTest::SlotCaption(const char* slot) {
+  auto* button =
+      qobject_cast<QPushButton*>(window_->childAt(Find<QWidget>(slot)->geometry().center()));
   return button ? button->text().toStdString() : std::string();
 }
 
-bool WindowTest::SlotEnabled(int slot_x) {
-  QWidget* widget = window_->childAt(slot_x + 45, 332 + 12);
-  return widget && widget->isEnabled();
+bool WindowTest::SlotEnabled(const char* slot) {
+  QWidget* widget = window_->childAt(Find<QWidget>(slot)->geometry().center());
+  return qobject_cast<QPushButton*>(widget) && widget->isEnabled();
 }
 
 bool WindowTest::ProcessUntil(const std::function<bool()>& done) {

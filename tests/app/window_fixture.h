@@ -46,10 +46,10 @@ class WindowTest : public WizardTest {
   // Clicks "&Next >" until page is shown; fails the test when a step is refused.
   void GoTo(int page);
 
-  // What the user sees in a slot of the button row: the caption of the topmost visible
-  // button there ("" when none), and whether it is enabled.
-  std::string SlotCaption(int slot_x);
-  bool SlotEnabled(int slot_x);
+  // What the user sees in a slot of the button row: the caption of the button on screen
+  // there ("" when none), and whether it is enabled.
+  std::string SlotCaption(const char* slot);
+  bool SlotEnabled(const char* slot);
 
   // Processes events until done() holds or about five seconds have passed.
   bool ProcessUntil(const std::function<bool()>& done);
@@ -57,9 +57,9 @@ class WindowTest : public WizardTest {
   std::unique_ptr<TMainDlg> window_;
 };
 
-inline constexpr int kLeftSlot = 109;
-inline constexpr int kSecondSlot = 201;
-inline constexpr int kThirdSlot = 301;
-inline constexpr int kRightSlot = 401;
+inline constexpr char kLeftSlot[] = "slotLeft";
+inline constexpr char kSecondSlot[] = "slotSecond";
+inline constexpr char kThirdSlot[] = "slotThird";
+inline constexpr char kRightSlot[] = "slotRight";
 
 }  // namespace fotoloom::testing

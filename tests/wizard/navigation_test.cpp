@@ -210,6 +210,10 @@ TEST_F(NavigationTest, TypedValuesKeepTheirLimits) {
   edit.SetText(std::string(300, 'x') + "\r\nend");  // a program step is not cut
   EXPECT_EQ(edit.text().size(), 305u);
   EXPECT_EQ(edit.text().find('\n'), std::string::npos);
+  edit.EnterText(edit.text().substr(1));  // one character deleted: only that one goes
+  EXPECT_EQ(edit.text().size(), 304u);
+  edit.EnterText(edit.text() + "typed");
+  EXPECT_EQ(edit.text().size(), 304u);
 }
 
 TEST_F(NavigationTest, CatalogFileNameIsNormalisedOnLeavingTheField) {

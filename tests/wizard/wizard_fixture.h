@@ -33,6 +33,8 @@ class ScriptedUi : public WizardUi {
   std::deque<std::optional<std::string>> files;
   std::vector<FilePickerRequest> file_requests;
   std::optional<std::string> folder;
+  std::vector<std::string> folder_initials;
+  bool opens = true;  // whether documents and help can be opened
   std::function<void(AdvancedDialog&)> on_advanced;
   std::function<void()> on_pump;
   int pumps = 0;
@@ -60,8 +62,10 @@ class ScriptedUi : public WizardUi {
     colors.pop_front();
     return c;
   }
-  std::optional<std::string> PickFolder(const std::string& title) override {
+  std::optional<std::string> PickFolder(const std::string& title,
+                                        const std::string& initial_directory) override {
     events.push_back("folder: " + title);
+    folder_initials.push_back(initial_directory);
     return folder;
   }
   std::optional<std::string> PickFile(const FilePickerRequest& request) override {
@@ -76,11 +80,13 @@ class ScriptedUi : public WizardUi {
     if (on_advanced) on_advanced(dialog);
   }
   void ShowAbout() override { events.push_back("about"); }
-  void OpenDocument(const std::string& document, const std::string& dir) override {
+  bool OpenDocument(const std::string& document, const std::string& dir) override {
     events.push_back("open: " + document + " in " + dir);
+    return opens;
   }
-  void OpenHelp(const std::string&, const std::string& topic) override {
+  bool OpenHelp(const std::string&, const std::string& topic) override {
     events.push_back("help: " + topic);
+    return opens;
   }
   void SetBusyCursor(bool busy) override { events.push_back(busy ? "busy" : "idle"); }
   void CloseWindow() override { events.push_back("close"); }

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,11 +18,12 @@ namespace {
 constexpr int kHelpContext = 180;
 constexpr int kHelpButtonContext = 97;
 
-QGridLayout* NewGrid(QGroupBox* box) {
+QGridLayout* NewGrid(QGroupBox* box, double scale) {
   auto* grid = new QGridLayout(box);
-  grid->setContentsMargins(10, 6, 10, 8);
-  grid->setHorizontalSpacing(8);
-  grid->setVerticalSpacing(4);
+  grid->setContentsMargins(Scaled(10, scale), Scaled(6, scale), Scaled(10, scale),
+                           Scaled(8, scale));
+  grid->setHorizontalSpacing(Scaled(8, scale));
+  grid->setVerticalSpacing(Scaled(4, scale));
   return grid;
 }
 
@@ -29,6 +31,16 @@ template <class W>
 W* Named(W* widget, const char* name) {
   widget->setObjectName(name);
   return widget;
+}
+
+// A text wrapped to the width of its group, however wide that is.
+QLabel* WrappedLabel(const char* text, const char* name) {
+  auto* label = Named(new QLabel(text), name);
+  label->setWordWrap(true);
+  QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Minimum);
+  policy.setHeightForWidth(true);
+  label->setSizePolicy(policy);
+  return label;
 }
 
 }  // namespace
@@ -42,7 +54,6 @@ TAdvSetDlg::TAdvSetDlg(AdvancedDialog& dialog, Binder::Dispatcher dispatch,
       binder_(dispatch_) {
   setObjectName("TAdvSetDlg");
   setWindowTitle(QString::fromStdString(dialog_.fields().caption));
-  setFixedSize(438, 389);
   setModal(true);
   Build();
 
@@ -80,31 +91,37 @@ TAdvSetDlg::TAdvSetDlg(AdvancedDialog& dialog, Binder::Dispatcher dispatch,
 }
 
 void TAdvSetDlg::Build() {
-  // Left column: the three groups, in keyboard order; right column: the buttons.
+  // Left column: the three groups, in keyboard order; right column: the buttons. At the usual
+  // font the dialog keeps its classic 438 x 389; a larger font scales it.
+  const double scale = FontScale(font());
+  auto* row = new QHBoxLayout(this);
+  row->setSizeConstraint(QLayout::SetFixedSize);
+  row->setContentsMargins(Scaled(8, scale), Scaled(6, scale), Scaled(8, scale), Scaled(7, scale));
+  row->setSpacing(Scaled(9, scale));
+  auto* groups = new QVBoxLayout;
+  groups->setSpacing(Scaled(6, scale));
+  row->addLayout(groups);
+
   auto* dir = Named(new QGroupBox("Thumbnail Directory", this), "grpBoxThumbnailDirectory");
-  dir->setGeometry(8, 6, 332, 178);
-  auto* grid = NewGrid(dir);
-  auto* dir_text = Named(new QLabel("Subdirectory where generated data files will be stored:"),
-                         "stxtThumbDirectory");
-  dir_text->setWordWrap(true);
-  grid->addWidget(dir_text, 0, 0, 1, 2);
+  dir->setMinimumWidth(Scaled(332, scale));
+  auto* grid = NewGrid(dir, scale);
+  grid->addWidget(
+      WrappedLabel("Subdirectory where generated data files will be stored:", "stxtThumbDirectory"),
+      0, 0, 1, 2);
   grid->addWidget(Named(new QLineEdit, "editThumbDirectory"), 1, 0, 1, 2);
   grid->addWidget(Named(new QCheckBox("Clean up this directory"), "chkboxEraseExistingFiles"), 2, 0,
                   1, 2);
-  auto* empty_text =
-      Named(new QLabel("Alternative image source, if original file is not openable:"),
-            "stxtEmptyThumbnail");
-  empty_text->setWordWrap(true);
-  grid->addWidget(empty_text, 3, 0, 1, 2);
+  grid->addWidget(WrappedLabel("Alternative image source, if original file is not openable:",
+                               "stxtEmptyThumbnail"),
+                  3, 0, 1, 2);
   grid->addWidget(Named(new QLineEdit, "editEmptyThumbnail"), 4, 0, 1, 2);
-  auto* browse = Named(new QPushButton("&Browse"), "btnBrowseEmptyThumbnail");
-  browse->setAutoDefault(false);
-  grid->addWidget(browse, 5, 1, Qt::AlignRight);
+  grid->addWidget(Named(new QPushButton("&Browse"), "btnBrowseEmptyThumbnail"), 5, 1,
+                  Qt::AlignRight);
   grid->setColumnStretch(0, 1);
+  groups->addWidget(dir);
 
   auto* nav = Named(new QGroupBox("Navigation Texts", this), "grpboxNavText");
-  nav->setGeometry(8, 190, 332, 106);
-  grid = NewGrid(nav);
+  grid = NewGrid(nav, scale);
   const char* labels[][2] = {
       {"stextPrevious", "Previous:"}, {"stextNext", "Next:"}, {"stextIndex", "Index:"}};
   const char* edits[] = {"editPrevious", "editNext", "editIndex"};
@@ -113,25 +130,34 @@ void TAdvSetDlg::Build() {
     grid->addWidget(Named(new QLineEdit, edits[i]), i, 1);
   }
   grid->setColumnStretch(1, 1);
+  groups->addWidget(nav);
 
   auto* slide = Named(new QGroupBox("Slide Show Settings", this), "grpSlideShow");
-  slide->setGeometry(8, 302, 332, 80);
-  grid = NewGrid(slide);
+  grid = NewGrid(slide, scale);
   grid->addWidget(Named(new QCheckBox("Create automated Web slide show"), "chkboxSlideShow"), 0, 0,
                   1, 2);
   grid->addWidget(Named(new QLabel("Delay between slides (seconds):"), "stextSlideDelay"), 1, 0);
   auto* delay = Named(new NumberSpin(1, 10000, slide), "seditSlideDelay");
-  delay->setMinimumWidth(72);
+  delay->setMinimumWidth(Scaled(72, scale));
   grid->addWidget(delay, 1, 1, Qt::AlignLeft);
   grid->setColumnStretch(1, 1);
+  groups->addWidget(slide);
+  groups->addStretch(1);
 
-  const char* buttons[][2] = {
+  // Enter presses the button that has the focus, and "&OK" while the focus is elsewhere.
+  auto* buttons = new QVBoxLayout;
+  buttons->setContentsMargins(0, Scaled(6, scale), 0, 0);
+  buttons->setSpacing(Scaled(6, scale));
+  const char* captions[][2] = {
       {"btnOK", "&OK"}, {"btnCancel", "&Cancel"}, {"btnAbout", "&About"}, {"btnHelp", "&Help"}};
-  for (int i = 0; i < 4; ++i) {
-    auto* button = Named(new QPushButton(buttons[i][1], this), buttons[i][0]);
-    button->setGeometry(349, 12 + i * 31, 81, 25);
-    button->setAutoDefault(false);
+  for (const auto& [name, caption] : captions) {
+    auto* button = Named(new QPushButton(caption, this), name);
+    button->setMinimumSize(Scaled(81, scale), Scaled(25, scale));
+    buttons->addWidget(button);
   }
+  buttons->addStretch(1);
+  row->addLayout(buttons);
+  for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(true);
   findChild<QPushButton*>("btnOK")->setDefault(true);
 }
 

@@ -34,14 +34,15 @@ bool FotoloomApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 int RunFotoloom(int argc, char** argv) {
-  const bool screenshots = argc == 3 && std::strcmp(argv[1], "--screenshots") == 0;
+  const bool screenshots = (argc == 3 || argc == 4) && std::strcmp(argv[1], "--screenshots") == 0;
   const bool icon = argc == 3 && std::strcmp(argv[1], "--icon") == 0;
   // Pictures need no display.
   if ((screenshots || icon) && !std::getenv("QT_QPA_PLATFORM"))
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  const int screenshot_dpi = screenshots && argc == 4 ? std::atoi(argv[3]) : 0;
 
   FotoloomApplication app(argc, argv);
-  if (screenshots) return WriteScreenshots(argv[2], argv[0]) ? 0 : 1;
+  if (screenshots) return WriteScreenshots(argv[2], argv[0], screenshot_dpi) ? 0 : 1;
   if (icon) return AppIconPixmap(128).save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
 
   WizardEnvironment environment = DefaultWizardEnvironment(argc, argv);

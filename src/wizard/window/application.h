@@ -16,7 +16,8 @@ class FotoloomApplication : public QApplication {
 
 // The whole program: `fotoloom [DIRECTORY]` runs the wizard (unattended with a directory);
 // `fotoloom --screenshots DIR` writes pictures of every page and of the advanced settings
-// into DIR (no display needed) and ends; `fotoloom --icon FILE` writes the 128 x 128 program
+// into DIR (no display needed) and ends (a third argument, a dpi, is for the picture it takes
+// of itself started at that resolution); `fotoloom --icon FILE` writes the 128 x 128 program
 // icon as PNG. Returns the process's exit code.
 int RunFotoloom(int argc, char** argv);
 

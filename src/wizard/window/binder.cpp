@@ -127,6 +127,21 @@ void Binder::BindButton(PushButton& button, QPushButton* widget) {
   });
 }
 
+void Binder::BindSlot(std::vector<std::pair<PushButton*, QPushButton*>> top_first) {
+  show_.push_back([top_first = std::move(top_first)] {
+    bool covered = false;
+    for (const auto& [button, widget] : top_first) {
+      const bool on_screen = button->visible && !covered;
+      covered = covered || button->visible;
+      if (widget->isEnabledTo(widget->parentWidget()) != button->enabled)
+        widget->setEnabled(button->enabled);
+      if (widget->isHidden() == on_screen) widget->setVisible(on_screen);
+      const QString caption = Q(button->caption);
+      if (widget->text() != caption) widget->setText(caption);
+    }
+  });
+}
+
 void Binder::BindProgress(ProgressBarControl& bar, QProgressBar* widget) {
   show_.push_back([&bar, widget] {
     ShowState(bar, widget);

@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "wizard/controls.h"
@@ -37,6 +38,9 @@ class Binder {
   void BindList(DropDownList& list, QComboBox* widget);
   void BindSwatch(ColorSwatch& swatch, SwatchEdit* widget);
   void BindButton(PushButton& button, QPushButton* widget);
+  // Buttons that share one place, topmost first. The topmost button the model shows is the one
+  // on screen; those under it are hidden, so that no key reaches a button the user cannot see.
+  void BindSlot(std::vector<std::pair<PushButton*, QPushButton*>> top_first);
   void BindProgress(ProgressBarControl& bar, QProgressBar* widget);
   void BindLabel(StatusLabelControl& label, QLabel* widget);
 

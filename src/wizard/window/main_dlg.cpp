@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,7 +13,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QStackedLayout>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "platform/error.h"
 #include "wizard/window/adv_set_dlg.h"
@@ -36,6 +40,16 @@ W* Child(QObject* root, const char* name) {
   return widget;
 }
 
+std::string HelpOpenWarning(const std::string& help_file) {
+  return "The help could not be opened:\r" + help_file;
+}
+
+std::string CatalogOpenWarning(const std::string& document) {
+  const QFileInfo file(QString::fromStdString(document));
+  return "The catalog could not be opened in a Web browser:\r" +
+         file.absoluteFilePath().toStdString();
+}
+
 }  // namespace
 
 TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
@@ -43,28 +57,42 @@ TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
   setObjectName("TMainDlg");
   setWindowTitle(kWindowCaption);
   setWindowIcon(AppIcon());
-  // The program's main window (so it has its own taskbar entry), fixed in size, with a title
-  // bar, a system menu and the close button, but nothing to maximise.
+  // The program's main window (so it has its own taskbar entry), with a title bar, a system
+  // menu and the close button, but nothing to maximise: its size is the one its content needs.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  QFont font("Sans Serif");
-  font.setPointSize(8);
-  setFont(font);
-  setFixedSize(500, 367);
-  BuildPages();
-  BuildButtonRow();
+  scale_ = FontScale(font());
+  opener_ = std::make_unique<DesktopOpener>(QString(), nullptr);
+  auto* outer = new QVBoxLayout(this);
+  outer->setSizeConstraint(QLayout::SetFixedSize);
+  outer->setContentsMargins(Scaled(6, scale_), Scaled(2, scale_), Scaled(6, scale_),
+                            Scaled(10, scale_));
+  outer->setSpacing(0);
+  auto* pages = new QStackedLayout;
+  pages->setStackingMode(QStackedLayout::StackAll);
+  BuildPages(pages);
+  FitWrappedTexts();
+  outer->addLayout(pages, 1);
+  auto* line = new QFrame(this);
+  line->setObjectName("bvlSeparator");
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  outer->addWidget(line);
+  outer->addSpacing(Scaled(16, scale_));
+  outer->addLayout(BuildButtonRow());
 
   // FormCreate: the wizard's constructor leaves page 1 loaded and shown.
   wizard_ = std::make_unique<Wizard>(std::move(environment), *this);
   advanced_dlg_ = new TAdvSetDlg(
       wizard_->advanced(), [this](const std::function<void()>& edit) { Dispatch(edit); },
       [this](int context) { OpenHelpContext(context); }, this);
-  advanced_dlg_->setFont(font);
   BindModel();
   ConnectHandlers();
+  ColourIntroTexts();
   SyncFromModel();
 
+  layout()->activate();
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 }
@@ -136,13 +164,14 @@ void TMainDlg::BindModel() {
   FL_BIND(BindCheck, QCheckBox, chkboxSaveSettings);
   FL_BIND(BindCheck, QCheckBox, chkBoxExitAfterGenerating);
 
-  FL_BIND(BindButton, QPushButton, btnBegin);
-  FL_BIND(BindButton, QPushButton, btnBack);
-  FL_BIND(BindButton, QPushButton, btnNext);
-  FL_BIND(BindButton, QPushButton, btnCancel);
-  FL_BIND(BindButton, QPushButton, btnClose);
-  FL_BIND(BindButton, QPushButton, btnFinish);
-  FL_BIND(BindButton, QPushButton, btnHelp);
+  auto button = [this](PushButton& control, const char* name) {
+    return std::pair<PushButton*, QPushButton*>(&control, Child<QPushButton>(this, name));
+  };
+  binder_.BindSlot({button(m.btnBegin, "btnBegin"), button(m.btnBack, "btnBack")});
+  binder_.BindSlot({button(m.btnNext, "btnNext")});
+  binder_.BindSlot({button(m.btnCancel, "btnCancel"), button(m.btnClose, "btnClose"),
+                    button(m.btnFinish, "btnFinish")});
+  binder_.BindSlot({button(m.btnHelp, "btnHelp")});
 }
 
 void TMainDlg::ConnectHandlers() {
@@ -180,6 +209,41 @@ void TMainDlg::SyncFromModel() {
   binder_.Show();
   if (advanced_dlg_) advanced_dlg_->SyncFromModel();
   syncing_ = false;
+  if (shown_page_ != wizard_->CurrentPage()) {
+    shown_page_ = wizard_->CurrentPage();
+    FocusFirstInput();
+  }
+}
+
+// After a step the keys work on the new page, not on the button that made the step.
+void TMainDlg::FocusFirstInput() {
+  auto* page = findChild<QWidget*>(QString("gboxPage%1").arg(shown_page_));
+  if (!page || page->isHidden()) return;
+  for (QWidget* widget = page->nextInFocusChain(); widget != page;
+       widget = widget->nextInFocusChain()) {
+    if (!page->isAncestorOf(widget)) continue;
+    if ((widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled() &&
+        widget->isVisibleTo(page)) {
+      widget->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+}
+
+void TMainDlg::ColourIntroTexts() {
+  const QColor colour = IntroTextColor(palette());
+  for (int page = 1; page <= kPageCount; ++page) {
+    auto* intro = findChild<QLabel*>(QString("stxtIntro%1").arg(page));
+    if (!intro || intro->palette().color(QPalette::WindowText) == colour) continue;
+    QPalette own;
+    own.setColor(QPalette::WindowText, colour);
+    intro->setPalette(own);
+  }
+}
+
+void TMainDlg::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange) ColourIntroTexts();
+  QWidget::changeEvent(event);
 }
 
 // A number field the user is still typing in has not told the model yet when a button is
@@ -262,27 +326,34 @@ QWidget* TMainDlg::DialogParent() {
   return modal ? modal : this;
 }
 
+// Every box and picker shows over the values it is about: the model is shown first.
 void TMainDlg::ShowWarning(const std::string& text) {
+  SyncFromModel();
   if (shell_) return shell_->ShowWarning(text);
   QtShowWarning(DialogParent(), text);
 }
 
 bool TMainDlg::AskQuestion(const std::string& text) {
+  SyncFromModel();
   if (shell_) return shell_->AskQuestion(text);
   return QtAskQuestion(DialogParent(), text);
 }
 
 std::optional<std::int32_t> TMainDlg::PickColor(std::int32_t initial) {
+  SyncFromModel();
   if (shell_) return shell_->PickColor(initial);
   return QtPickColor(DialogParent(), initial);
 }
 
-std::optional<std::string> TMainDlg::PickFolder(const std::string& title) {
-  if (shell_) return shell_->PickFolder(title);
-  return QtPickFolder(DialogParent(), title);
+std::optional<std::string> TMainDlg::PickFolder(const std::string& title,
+                                                const std::string& initial_directory) {
+  SyncFromModel();
+  if (shell_) return shell_->PickFolder(title, initial_directory);
+  return QtPickFolder(DialogParent(), title, initial_directory);
 }
 
 std::optional<std::string> TMainDlg::PickFile(const FilePickerRequest& request) {
+  SyncFromModel();
   if (shell_) return shell_->PickFile(request);
   return QtPickFile(DialogParent(), request);
 }
@@ -299,14 +370,34 @@ void TMainDlg::ShowAbout() {
   QtShowAbout(DialogParent());
 }
 
-void TMainDlg::OpenDocument(const std::string& document, const std::string& working_directory) {
-  if (shell_) return shell_->OpenDocument(document, working_directory);
-  QtOpenDocument(document);
+bool TMainDlg::OpenDocument(const std::string& document, const std::string& working_directory) {
+  const std::string warning = CatalogOpenWarning(document);
+  const QUrl url =
+      QUrl::fromLocalFile(QFileInfo(QString::fromStdString(document)).absoluteFilePath());
+  const bool opened =
+      shell_ ? shell_->OpenDocument(document, working_directory)
+             : opener_->Open(url, [this, warning] { ReportOpenFailure(warning, true); });
+  if (!opened) ReportOpenFailure(warning, false);
+  return opened;
 }
 
-void TMainDlg::OpenHelp(const std::string& help_file, const std::string& topic) {
-  if (shell_) return shell_->OpenHelp(help_file, topic);
-  QtOpenHelp(help_file, topic);
+bool TMainDlg::OpenHelp(const std::string& help_file, const std::string& topic) {
+  const std::string warning = HelpOpenWarning(help_file);
+  QUrl url = QUrl::fromLocalFile(QFileInfo(QString::fromStdString(help_file)).absoluteFilePath());
+  if (!topic.empty()) url.setFragment(QString::fromStdString(topic));
+  const bool opened =
+      shell_ ? shell_->OpenHelp(help_file, topic)
+             : opener_->Open(url, [this, warning] { ReportOpenFailure(warning, true); });
+  if (!opened) ReportOpenFailure(warning, false);
+  return opened;
+}
+
+// Help asked for during a run, or an opener that failed after it started, must not stop the
+// run or whatever the user does meanwhile: that box waits beside the window.
+void TMainDlg::ReportOpenFailure(const std::string& text, bool late) {
+  if (!late && !wizard_->running()) return ShowWarning(text);
+  if (shell_) return shell_->ShowWarning(text);
+  QtShowNotice(DialogParent(), text);
 }
 
 void TMainDlg::SetBusyCursor(bool busy) {

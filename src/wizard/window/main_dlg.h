@@ -10,6 +10,12 @@
 // Message boxes, pickers, opening documents and help and the about box go to the shell given
 // at construction (tests pass scripted answers there); without one the window uses Qt's own
 // dialogs. The busy cursor, the advanced dialog, closing and event pumping are the window's.
+// A help file or catalog that cannot be opened is named in a warning box; during a run that
+// box does not hold the run up.
+//
+// Layouts place every widget in the desktop's font: the window takes the size its content
+// needs at that font (about 500 x 367 at the usual one) and cannot be resized by hand, so it
+// offers no maximise button.
 #pragma once
 
 #include <QWidget>
@@ -26,10 +32,14 @@ class QProgressBar;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLayout;
+class QStackedLayout;
+class QVBoxLayout;
 
 namespace fotoloom {
 
 class TAdvSetDlg;
+class DesktopOpener;
 
 class TMainDlg : public QWidget, public WizardUi {
   Q_OBJECT
@@ -58,12 +68,13 @@ class TMainDlg : public QWidget, public WizardUi {
   void ShowWarning(const std::string& text) override;
   bool AskQuestion(const std::string& text) override;
   std::optional<std::int32_t> PickColor(std::int32_t initial) override;
-  std::optional<std::string> PickFolder(const std::string& title) override;
+  std::optional<std::string> PickFolder(const std::string& title,
+                                        const std::string& initial_directory) override;
   std::optional<std::string> PickFile(const FilePickerRequest& request) override;
   void ShowAdvancedDialog(AdvancedDialog& dialog) override;
   void ShowAbout() override;
-  void OpenDocument(const std::string& document, const std::string& working_directory) override;
-  void OpenHelp(const std::string& help_file, const std::string& topic) override;
+  bool OpenDocument(const std::string& document, const std::string& working_directory) override;
+  bool OpenHelp(const std::string& help_file, const std::string& topic) override;
   void SetBusyCursor(bool busy) override;
   void CloseWindow() override;
   void PumpMessages() override;
@@ -75,18 +86,28 @@ class TMainDlg : public QWidget, public WizardUi {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void BuildPages();
-  void BuildButtonRow();
+  void BuildPages(QStackedLayout* pages);
+  QLayout* BuildButtonRow();
   void BindModel();
   void ConnectHandlers();
   void CommitPendingEdit();
   QWidget* DialogParent();
   QPushButton* AddButton(const char* name, QWidget* parent);
-  QGroupBox* AddPage(int page, const QString& heading, const QString& intro);
+  // A page with its side picture, heading and introduction; column receives the layout that
+  // stacks the page's controls.
+  QGroupBox* AddPage(int page, const QString& heading, const QString& intro, QVBoxLayout** column);
+  void FitWrappedTexts();
+  void ColourIntroTexts();
+  // Gives the focus to the first control of the page shown that takes it.
+  void FocusFirstInput();
+  // Names what could not be opened in a warning box; during a run (or later than the request)
+  // the box leaves the window working.
+  void ReportOpenFailure(const std::string& text, bool late);
 
   WizardUi* shell_;
   std::function<void(const std::string&)> error_report_;
@@ -100,7 +121,9 @@ class TMainDlg : public QWidget, public WizardUi {
   bool first_paint_seen_ = false;
   bool in_close_event_ = false;
   bool syncing_ = false;
-  int content_top_ = 16;  // while building: where a page's controls start below its texts
+  int shown_page_ = 0;  // the page the widgets show, to move the focus when it changes
+  double scale_ = 1.0;  // FontScale of the window's font when it was built
+  std::unique_ptr<DesktopOpener> opener_;  // gone before the wizard its reports reach
 };
 
 }  // namespace fotoloom

@@ -1,15 +1,21 @@
-// The wizard window's widgets: seven pages on one spot, the separator and the button row.
-// Positions follow the window's fixed 500 x 367 client area; texts wrap inside one column
-// to the right of each page's side picture, and a column stacks its widgets top to bottom.
+// The wizard window's widgets: seven pages on one spot, the separator and the button row, placed
+// by layouts in the desktop's font. At the usual font the measures are the window's classic
+// ones (500 x 367, a 169 x 289 side picture, a 292-pixel column of controls right of it); a
+// larger font scales them (FontScale), and the layouts give wrapped texts the lines they need.
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+#include <algorithm>
 
 #include "wizard/window/main_dlg.h"
 #include "wizard/window/side_art.h"
@@ -18,52 +24,66 @@
 namespace fotoloom {
 namespace {
 
-constexpr int kColumnX = 192;      // left edge of a page's controls, inside its group box
-constexpr int kColumnWidth = 292;  // to the page's right margin
-constexpr int kHeadingX = 216;
-constexpr int kHeadingY = 24;
-constexpr int kEditHeight = 21;
-constexpr int kUseDefaultsY = 284;  // "Use default values" sits at the bottom of its page
+constexpr int kColumnWidth = 292;   // the controls' column right of the side picture
+constexpr int kHeadingIndent = 24;  // headings stand a little to the right of the column
+constexpr int kButtonWidth = 90;    // the button row's buttons
+constexpr int kButtonHeight = 25;
 
-// Stacks widgets down one column of a page.
+// Stacks widgets down the column of one page.
 class Column {
  public:
-  Column(QWidget* page, int y) : page_(page), y_(y) {}
+  Column(QWidget* page, QVBoxLayout* layout, double scale)
+      : page_(page), layout_(layout), scale_(scale) {}
 
-  QLabel* Text(const char* name, const QString& text, bool navy = false) {
+  // A text wrapped to the column's width, however wide it is (FitWrappedTexts gives it its
+  // height once that width is known).
+  QLabel* Text(const char* name, const QString& text) {
     auto* label = new QLabel(text, page_);
     label->setObjectName(name);
     label->setWordWrap(true);
-    if (navy) label->setStyleSheet("color: #000080;");
-    const int height = label->heightForWidth(kColumnWidth);
-    label->setGeometry(kColumnX, y_, kColumnWidth, height);
-    y_ += height + 2;
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    layout_->addWidget(label);
     return label;
   }
 
+  // A widget across the column, or at its natural width where alignment says.
   template <class W>
-  W* Put(W* widget, const char* name, int height, int width = kColumnWidth, int x_offset = 0) {
+  W* Put(W* widget, const char* name, Qt::Alignment alignment = {}) {
     if (name) widget->setObjectName(name);
-    widget->setGeometry(kColumnX + x_offset, y_, width, height);
-    y_ += height;
+    layout_->addWidget(widget, 0, alignment);
     return widget;
   }
 
-  void Gap(int pixels) { y_ += pixels; }
-  void MoveTo(int y) { y_ = y; }
-  int y() const { return y_; }
+  // Widgets side by side at their natural widths, from the column's left edge; number fields
+  // at least as wide as the classic window's.
+  QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, int spacing) {
+    auto* row = new QHBoxLayout;
+    row->setSpacing(Scaled(spacing, scale_));
+    for (QWidget* widget : widgets) {
+      if (qobject_cast<QAbstractSpinBox*>(widget)) widget->setMinimumWidth(Scaled(64, scale_));
+      row->addWidget(widget);
+    }
+    row->addStretch(1);
+    layout_->addLayout(row);
+    return row;
+  }
+
+  void Gap(int pixels) { layout_->addSpacing(Scaled(pixels, scale_)); }
+  void Stretch() { layout_->addStretch(1); }
 
   void Separator() {
+    Gap(2);
     auto* line = new QFrame(page_);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
-    line->setGeometry(kColumnX, y_ + 3, kColumnWidth, 2);
-    y_ += 8;
+    layout_->addWidget(line);
+    Gap(2);
   }
 
  private:
   QWidget* page_;
-  int y_;
+  QVBoxLayout* layout_;
+  double scale_;
 };
 
 QLineEdit* NewEdit(QWidget* parent) { return new QLineEdit(parent); }
@@ -72,9 +92,14 @@ QCheckBox* NewCheck(const QString& caption, QWidget* parent) {
   return new QCheckBox(caption, parent);
 }
 
+template <class W>
+W* Named(W* widget, const char* name) {
+  widget->setObjectName(name);
+  return widget;
+}
+
 QPushButton* NewBrowse(const char* name, const QString& caption, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
+  auto* button = Named(new QPushButton(caption, parent), name);
   button->setAutoDefault(false);
   return button;
 }
@@ -83,81 +108,101 @@ QPushButton* NewBrowse(const char* name, const QString& caption, QWidget* parent
 void AddColorRow(QGridLayout* grid, int row, QWidget* label, const char* swatch,
                  const char* button) {
   auto* box = grid->parentWidget();
-  auto* edit = new SwatchEdit(box);
-  edit->setObjectName(swatch);
   grid->addWidget(label, row, 0);
-  grid->addWidget(edit, row, 1);
+  grid->addWidget(Named(new SwatchEdit(box), swatch), row, 1);
   grid->addWidget(NewBrowse(button, "Browse", box), row, 2);
 }
 
-QGridLayout* NewGrid(QGroupBox* box) {
+QGridLayout* NewGrid(QGroupBox* box, double scale) {
   auto* grid = new QGridLayout(box);
-  grid->setContentsMargins(10, 6, 10, 6);
-  grid->setHorizontalSpacing(8);
-  grid->setVerticalSpacing(4);
+  grid->setContentsMargins(Scaled(10, scale), Scaled(6, scale), Scaled(10, scale),
+                           Scaled(6, scale));
+  grid->setHorizontalSpacing(Scaled(8, scale));
+  grid->setVerticalSpacing(Scaled(4, scale));
   return grid;
-}
-
-QCheckBox* UseDefaults(const char* name, QWidget* page) {
-  auto* box = NewCheck("Use default values", page);
-  box->setObjectName(name);
-  box->setGeometry(kColumnX, kUseDefaultsY, kColumnWidth, 20);
-  return box;
 }
 
 }  // namespace
 
-QGroupBox* TMainDlg::AddPage(int page, const QString& heading, const QString& intro) {
+QGroupBox* TMainDlg::AddPage(int page, const QString& heading, const QString& intro,
+                             QVBoxLayout** column) {
   auto* box = new QGroupBox(this);
   box->setObjectName(QString("gboxPage%1").arg(page));
-  box->setGeometry(6, 2, 488, 312);
   box->setStyleSheet(QString("QGroupBox#gboxPage%1 { border: none; }").arg(page));
+  auto* row = new QHBoxLayout(box);
+  row->setContentsMargins(Scaled(16, scale_), Scaled(16, scale_), Scaled(4, scale_),
+                          Scaled(7, scale_));
+  row->setSpacing(Scaled(7, scale_));
+
   auto* picture = new QLabel(box);
   picture->setObjectName(QString("imgPage%1").arg(page));
-  picture->setGeometry(16, 16, 169, 289);
-  picture->setScaledContents(true);
-  picture->setPixmap(SidePicture(page));
   picture->setFrameShape(QFrame::Panel);
   picture->setFrameShadow(QFrame::Sunken);
   picture->setLineWidth(1);
+  picture->setScaledContents(true);
+  picture->setPixmap(SidePicture(page, scale_));
+  picture->setFixedSize(Scaled(kSidePictureWidth - 1, scale_),
+                        Scaled(kSidePictureHeight - 1, scale_));
+  row->addWidget(picture, 0, Qt::AlignTop);
+
+  auto* layout = new QVBoxLayout;
+  layout->setSpacing(Scaled(2, scale_));
+  auto* holder = new QWidget(box);  // the column, as wide on every page (FitWrappedTexts)
+  holder->setObjectName(QString("colPage%1").arg(page));
+  holder->setLayout(layout);
+  layout->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(holder, 1);
+
   if (!heading.isEmpty()) {
-    auto* title = new QLabel(heading, box);
-    title->setObjectName(QString("stxtHeading%1").arg(page));
+    layout->addSpacing(Scaled(8, scale_));
+    auto* title = Named(new QLabel(heading, holder),
+                        QString("stxtHeading%1").arg(page).toLatin1().constData());
     QFont font = title->font();
-    font.setPixelSize(18);
+    if (font.pointSizeF() > 0) {
+      font.setPointSizeF(font.pointSizeF() * 1.5);
+    } else {  // a desktop font given in pixels
+      font.setPixelSize(qRound(font.pixelSize() * 1.5));
+    }
     font.setBold(true);
     font.setUnderline(true);
     title->setFont(font);
-    title->setGeometry(kHeadingX, kHeadingY, kColumnWidth - (kHeadingX - kColumnX), 24);
+    title->setIndent(Scaled(kHeadingIndent, scale_));
+    layout->addWidget(title);
+    layout->addSpacing(Scaled(6, scale_));
   }
-  content_top_ = 16;
   if (!intro.isEmpty()) {
-    Column column(box, 58);
-    column.Text(QString("stxtIntro%1").arg(page).toLatin1().constData(), intro, true);
-    content_top_ = column.y() + 14;
+    Column c(holder, layout, scale_);
+    c.Text(QString("stxtIntro%1").arg(page).toLatin1().constData(), intro);
+    layout->addSpacing(Scaled(10, scale_));
   }
+  *column = layout;
   return box;
 }
 
-void TMainDlg::BuildPages() {
+void TMainDlg::BuildPages(QStackedLayout* pages) {
+  QVBoxLayout* layout = nullptr;
   // Page 1: catalog file and image directory.
   {
     QGroupBox* page =
         AddPage(1, "Welcome!",
                 "This wizard allows you to create a catalog of your image files. Created image "
                 "catalogs will be saved as HTML files, so they can be viewed with all common Web "
-                "browsers. ");
-    Column c(page, content_top_);
+                "browsers. ",
+                &layout);
+    QWidget* col = layout->parentWidget();
+    Column c(col, layout, scale_);
     c.Text("stxtAlbumFileName", "Enter here the file name for the new catalog file:");
-    auto* file_name = c.Put(NewEdit(page), "editAlbumFileName", kEditHeight);
-    file_name->installEventFilter(this);
-    c.Gap(12);
+    c.Put(NewEdit(col), "editAlbumFileName")->installEventFilter(this);
+    c.Gap(10);
     c.Text("stxtAlbumDirectory",
            "Enter here the full directory path where your source image files are stored. The "
            "New catalog file will also be saved in this directory:");
-    c.Put(NewEdit(page), "editAlbumDirectory", kEditHeight);
-    c.Gap(5);
-    c.Put(NewBrowse("btnBrowseFolders", "&Browse", page), nullptr, 25, 75, kColumnWidth - 75);
+    c.Put(NewEdit(col), "editAlbumDirectory");
+    c.Gap(3);
+    auto* browse = c.Put(NewBrowse("btnBrowseFolders", "&Browse", col), nullptr, Qt::AlignRight);
+    browse->setMinimumSize(Scaled(75, scale_), Scaled(kButtonHeight, scale_));
+    c.Stretch();
+    pages->addWidget(page);
   }
   // Page 2: title, header and footer.
   {
@@ -166,179 +211,208 @@ void TMainDlg::BuildPages() {
         "Options allow you to customize the catalog title the header and the footer "
         "information. The title is displayed in browser title bar and the header is displayed "
         "at the beginning of the Web page above thumbnails. Footer is added below each "
-        "generated page.");
-    Column c(page, content_top_);
+        "generated page.",
+        &layout);
+    QWidget* col = layout->parentWidget();
+    Column c(col, layout, scale_);
     c.Text("stxtAlbumName", "Enter here the title for your new catalog:");
-    c.Put(NewEdit(page), "editAlbumName", kEditHeight);
-    c.Gap(8);
+    c.Put(NewEdit(col), "editAlbumName");
+    c.Gap(6);
     c.Text("stxtAlbumHeader", "Enter here the header for your new catalog:");
-    c.Put(NewEdit(page), "editAlbumHeader", kEditHeight);
-    c.Gap(8);
+    c.Put(NewEdit(col), "editAlbumHeader");
+    c.Gap(6);
     c.Text("stxtAlbumFooter", "Enter here the footer text for your HTML pages:");
-    c.Put(NewEdit(page), "editAlbumFooter", kEditHeight);
+    c.Put(NewEdit(col), "editAlbumFooter");
+    c.Stretch();
+    pages->addWidget(page);
   }
   // Page 3: layout.
   {
     QGroupBox* page =
         AddPage(3, "Catalog Layout",
-                "These options allow you design the basic layout of your new catalog. ");
-    Column c(page, content_top_);
+                "These options allow you design the basic layout of your new catalog. ", &layout);
+    QWidget* col = layout->parentWidget();
+    Column c(col, layout, scale_);
     c.Text("stxtThumbGeometryW", "Maximum size of thumbnail (width * height pixels):");
-    const int row = c.y();
-    c.Put(new NumberSpin(25, 640, page), "seditThumbGeometryW", kEditHeight, 64);
-    c.MoveTo(row);
-    auto* times = c.Put(new QLabel("x", page), "stxtThumbGeometryX", kEditHeight, 14, 70);
-    times->setAlignment(Qt::AlignCenter);
-    c.MoveTo(row);
-    c.Put(new NumberSpin(25, 640, page), "seditThumbGeometryH", kEditHeight, 64, 88);
-    c.Gap(4);
+    auto* times = Named(new QLabel("x", col), "stxtThumbGeometryX");
+    c.Row({Named(new NumberSpin(25, 640, col), "seditThumbGeometryW"), times,
+           Named(new NumberSpin(25, 640, col), "seditThumbGeometryH")},
+          6);
     c.Separator();
     c.Text("stxtThumbsPerRow", "Enter the number of thumbnails on each row:");
-    c.Put(new NumberSpin(1, 25, page), "seditThumbsPerRow", kEditHeight, 64);
-    c.Gap(4);
+    c.Row({Named(new NumberSpin(1, 25, col), "seditThumbsPerRow")}, 0);
     c.Separator();
-    c.Put(NewCheck("Enable support for multiple catalog files", page), "chkboxCreateMultipleFiles",
-          20);
+    c.Put(NewCheck("Enable support for multiple catalog files", col), "chkboxCreateMultipleFiles");
     c.Text("stxtMaxRowsPerFile", "Enter the number of thumbnail rows on each file:");
-    c.Put(new NumberSpin(1, 50000, page), "seditThumbRowsPerFile", kEditHeight, 64);
-    UseDefaults("chkboxUseDefaultsOnPage3", page);
+    c.Row({Named(new NumberSpin(1, 50000, col), "seditThumbRowsPerFile")}, 0);
+    c.Stretch();
+    c.Put(NewCheck("Use default values", col), "chkboxUseDefaultsOnPage3");
+    pages->addWidget(page);
   }
   // Page 4: file details and sorting.
   {
-    QGroupBox* page = AddPage(4, {}, {});
-    Column c(page, 16);
-    auto* details =
-        c.Put(new QGroupBox("Show Following File Details", page), "grpBoxFileDetails", 72);
-    auto* grid = NewGrid(details);
+    QGroupBox* page = AddPage(4, {}, {}, &layout);
+    QWidget* col = layout->parentWidget();
+    Column c(col, layout, scale_);
+    auto* details = c.Put(new QGroupBox("Show Following File Details", col), "grpBoxFileDetails");
+    auto* grid = NewGrid(details, scale_);
     const char* names[] = {"chkboxShowFileName", "chkboxShowFileExt", "chkboxShowFileTime",
                            "chkboxShowFileSize"};
     const char* captions[] = {"File Name", "File Extension", "File Date", "File Size"};
-    for (int i = 0; i < 4; ++i) {
-      auto* box = NewCheck(captions[i], details);
-      box->setObjectName(names[i]);
-      grid->addWidget(box, i / 2, i % 2);
-    }
+    for (int i = 0; i < 4; ++i)
+      grid->addWidget(Named(NewCheck(captions[i], details), names[i]), i / 2, i % 2);
     c.Gap(10);
-    const int row = c.y();
-    c.Put(new RadioGroupBox("Sorting Criteria", {"Sort by Name", "Sort by Date", "Sort by Size"},
-                            page),
-          "rgrpSortBy", 96, 134);
-    c.MoveTo(row);
-    c.Put(new RadioGroupBox("Sorting Method", {"Ascending", "Descending"}, page), "rgrpSortMethod",
-          96, 134, kColumnWidth - 134);
-    UseDefaults("chkboxUseDefaultsOnPage4", page);
+    auto* sort_by = Named(new RadioGroupBox("Sorting Criteria",
+                                            {"Sort by Name", "Sort by Date", "Sort by Size"}, col),
+                          "rgrpSortBy");
+    auto* sort_method = Named(new RadioGroupBox("Sorting Method", {"Ascending", "Descending"}, col),
+                              "rgrpSortMethod");
+    auto* sorting = new QHBoxLayout;
+    sorting->setSpacing(Scaled(24, scale_));
+    sorting->addWidget(sort_by, 1);
+    sorting->addWidget(sort_method, 1);
+    layout->addLayout(sorting);
+    c.Stretch();
+    c.Put(NewCheck("Use default values", col), "chkboxUseDefaultsOnPage4");
+    pages->addWidget(page);
   }
   // Page 5: text and link colours.
   {
-    QGroupBox* page = AddPage(5, {}, {});
-    Column c(page, 16);
-    auto* text = c.Put(new QGroupBox("Text Properties", page), "grpBoxTextProp", 162);
-    auto* grid = NewGrid(text);
+    QGroupBox* page = AddPage(5, {}, {}, &layout);
+    QWidget* col = layout->parentWidget();
+    Column c(col, layout, scale_);
+    auto* text = c.Put(new QGroupBox("Text Properties", col), "grpBoxTextProp");
+    auto* grid = NewGrid(text, scale_);
     AddColorRow(grid, 0, new QLabel("Header Color:", text), "editHeaderColor",
                 "btnSelectHeaderColor");
     AddColorRow(grid, 1, new QLabel("Text Color:", text), "editTextColor", "btnSelectTextColor");
     grid->addWidget(new QLabel("Font:", text), 2, 0);
-    auto* font = new QLineEdit(text);
-    font->setObjectName("editAlbumFont");
-    grid->addWidget(font, 2, 1, 1, 3);
+    grid->addWidget(Named(new QLineEdit(text), "editAlbumFont"), 2, 1, 1, 3);
     grid->addWidget(new QLabel("Header Size:", text), 3, 0);
-    auto* size = new QComboBox(text);
-    size->setObjectName("cmbHeaderSize");
+    auto* size = Named(new QComboBox(text), "cmbHeaderSize");
     size->addItems({"H1", "H2", "H3", "H4"});
     grid->addWidget(size, 3, 1, 1, 2, Qt::AlignLeft);
     grid->addWidget(new QLabel("Font Size:", text), 4, 0);
-    auto* font_size = new NumberSpin(1, 5, text);
-    font_size->setObjectName("seditFontSize");
-    grid->addWidget(font_size, 4, 1, 1, 2, Qt::AlignLeft);
+    grid->addWidget(Named(new NumberSpin(1, 5, text), "seditFontSize"), 4, 1, 1, 2, Qt::AlignLeft);
     grid->setColumnStretch(3, 1);
-    c.Gap(10);
-    auto* links = c.Put(new QGroupBox("Link Properties", page), "grpBoxLinkProp", 80);
-    grid = NewGrid(links);
+    c.Gap(8);
+    auto* links = c.Put(new QGroupBox("Link Properties", col), "grpBoxLinkProp");
+    grid = NewGrid(links, scale_);
     AddColorRow(grid, 0, new QLabel("Color:", links), "editLinkColor", "btnSelectLinkColor");
     AddColorRow(grid, 1, new QLabel("Visited Color:", links), "editVLinkColor",
                 "btnSelectVLinkColor");
     grid->setColumnStretch(3, 1);
-    UseDefaults("chkboxUseDefaultsOnPage5", page);
+    c.Stretch();
+    c.Put(NewCheck("Use default values", col), "chkboxUseDefaultsOnPage5");
+    pages->addWidget(page);
   }
   // Page 6: backgrounds and the way to the advanced settings.
   {
-    QGroupBox* page = AddPage(6, {}, {});
-    Column c(page, 16);
-    auto* colors = c.Put(new QGroupBox("Background Colors", page), "grpBoxBgProp", 80);
-    auto* grid = NewGrid(colors);
+    QGroupBox* page = AddPage(6, {}, {}, &layout);
+    QWidget* col = layout->parentWidget();
+    Column c(col, layout, scale_);
+    auto* colors = c.Put(new QGroupBox("Background Colors", col), "grpBoxBgProp");
+    auto* grid = NewGrid(colors, scale_);
     AddColorRow(grid, 0, new QLabel("Page:", colors), "editBgColor", "btnSelectBgColor");
-    auto* table = NewCheck("Thumbnails:", colors);
-    table->setObjectName("chkboxUseTableBgColor");
-    AddColorRow(grid, 1, table, "editTableBgColor", "btnSelectTableBgColor");
+    AddColorRow(grid, 1, Named(NewCheck("Thumbnails:", colors), "chkboxUseTableBgColor"),
+                "editTableBgColor", "btnSelectTableBgColor");
     grid->setColumnStretch(3, 1);
-    c.Gap(8);
-    auto* files = c.Put(new QGroupBox("Background Options", page), "GroupBox1", 142);
-    grid = NewGrid(files);
+    c.Gap(6);
+    auto* files = c.Put(new QGroupBox("Background Options", col), "GroupBox1");
+    grid = NewGrid(files, scale_);
     grid->addWidget(new QLabel("Image:", files), 0, 0);
-    auto* image = new QLineEdit(files);
-    image->setObjectName("editBgImage");
-    grid->addWidget(image, 0, 1);
+    grid->addWidget(Named(new QLineEdit(files), "editBgImage"), 0, 1);
     grid->addWidget(NewBrowse("btnSelectBgImage", "Browse", files), 1, 1, Qt::AlignRight);
     grid->addWidget(new QLabel("Sound:", files), 2, 0);
-    auto* sound = new QLineEdit(files);
-    sound->setObjectName("editBgSound");
-    grid->addWidget(sound, 2, 1);
+    grid->addWidget(Named(new QLineEdit(files), "editBgSound"), 2, 1);
     grid->addWidget(NewBrowse("btnSelectBgSound", "Browse", files), 3, 1, Qt::AlignRight);
-    c.Gap(10);
-    c.Put(NewBrowse("btnAdvancedSettings", "&Advanced Settings", page), nullptr, 25, 140);
-    UseDefaults("chkboxUseDefaultsOnPage6", page);
+    c.Gap(8);
+    auto* advanced =
+        c.Put(NewBrowse("btnAdvancedSettings", "&Advanced Settings", col), nullptr, Qt::AlignLeft);
+    advanced->setMinimumSize(Scaled(140, scale_), Scaled(kButtonHeight, scale_));
+    c.Stretch();
+    c.Put(NewCheck("Use default values", col), "chkboxUseDefaultsOnPage6");
+    pages->addWidget(page);
   }
   // Page 7: the run's progress and what follows it.
   {
     QGroupBox* page =
         AddPage(7, "Generate Catalog",
                 "You have made all the required selections. To start generating new catalog, click "
-                "the 'Finish' button below (notice that there are options left below this page).");
-    Column c(page, content_top_ + 10);
-    auto* bar = c.Put(new QProgressBar(page), "ProgressBar1", 17, 249);
+                "the 'Finish' button below (notice that there are options left below this page).",
+                &layout);
+    QWidget* col = layout->parentWidget();
+    Column c(col, layout, scale_);
+    auto* bar = c.Put(new QProgressBar(col), "ProgressBar1", Qt::AlignLeft);
     bar->setTextVisible(false);
-    c.Gap(4);
-    c.Put(new QLabel(page), "lblProgressInfo", 18);
-    c.Gap(12);
-    c.Put(NewCheck("Launch default Web browser after processing", page),
-          "chkBoxLaunchDefaultBrowser", 20);
-    c.Gap(4);
-    c.Put(NewCheck("Save made settings as new default values", page), "chkboxSaveSettings", 20);
-    c.Gap(4);
-    c.Put(NewCheck("Exit from wizard after generating catalog", page), "chkBoxExitAfterGenerating",
-          20);
+    bar->setFixedSize(Scaled(249, scale_), Scaled(17, scale_));
+    c.Gap(2);
+    // The run's status may be long; it is cut at the column's edge rather than widen the window.
+    c.Put(new QLabel(col), "lblProgressInfo")
+        ->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    c.Gap(10);
+    c.Put(NewCheck("Launch default Web browser after processing", col),
+          "chkBoxLaunchDefaultBrowser");
+    c.Gap(2);
+    c.Put(NewCheck("Save made settings as new default values", col), "chkboxSaveSettings");
+    c.Gap(2);
+    c.Put(NewCheck("Exit from wizard after generating catalog", col), "chkBoxExitAfterGenerating");
+    c.Stretch();
+    pages->addWidget(page);
+  }
+}
+
+// Wrapped texts take their height from their width, which the pages only know once every
+// control is built: the widest control of any page (or the classic width) sets the column of
+// them all. Fixing the heights here, rather than leaving them to the layouts, keeps the window
+// the same size whichever page is shown.
+void TMainDlg::FitWrappedTexts() {
+  int width = Scaled(kColumnWidth, scale_);
+  for (int page = 1; page <= kPageCount; ++page) {
+    auto* column = findChild<QWidget*>(QString("colPage%1").arg(page));
+    width = std::max(width, column->minimumSizeHint().width());
+  }
+  for (int page = 1; page <= kPageCount; ++page) {
+    auto* column = findChild<QWidget*>(QString("colPage%1").arg(page));
+    column->setFixedWidth(width);
+    for (QLabel* label : column->findChildren<QLabel*>())
+      if (label->wordWrap()) label->setFixedHeight(label->heightForWidth(width));
   }
 }
 
 QPushButton* TMainDlg::AddButton(const char* name, QWidget* parent) {
-  auto* button = new QPushButton(parent);
-  button->setObjectName(name);
+  auto* button = Named(new QPushButton(parent), name);
   button->setAutoDefault(false);
+  button->setMinimumSize(Scaled(kButtonWidth, scale_), Scaled(kButtonHeight, scale_));
   return button;
 }
 
-void TMainDlg::BuildButtonRow() {
-  auto* line = new QFrame(this);
-  line->setObjectName("bvlSeparator");
-  line->setFrameShape(QFrame::HLine);
-  line->setFrameShadow(QFrame::Sunken);
-  line->setGeometry(6, 313, 488, 2);
-
-  // Within a slot the later button lies on top, so the topmost one is made last.
+QLayout* TMainDlg::BuildButtonRow() {
+  // Buttons that share a slot lie on one spot; only the topmost one the wizard shows is on
+  // screen (Binder::BindSlot).
   struct Slot {
-    int x;
-    std::vector<const char*> bottom_to_top;
+    const char* name;
+    std::vector<const char*> top_first;
+    int gap_after;
   };
-  const Slot row[] = {{109, {"btnBack", "btnBegin"}},
-                      {201, {"btnNext"}},
-                      {301, {"btnFinish", "btnClose", "btnCancel"}},
-                      {401, {"btnHelp"}}};
-  for (const Slot& slot : row)
-    for (const char* name : slot.bottom_to_top) {
-      QPushButton* button = AddButton(name, this);
-      button->setGeometry(slot.x, 332, 90, 25);
-      button->raise();
-    }
+  const Slot places[] = {{"slotLeft", {"btnBegin", "btnBack"}, 2},
+                         {"slotSecond", {"btnNext"}, 10},
+                         {"slotThird", {"btnCancel", "btnClose", "btnFinish"}, 10},
+                         {"slotRight", {"btnHelp"}, 0}};
+  auto* row = new QHBoxLayout;
+  row->setSpacing(0);
+  row->addStretch(1);
+  for (const Slot& slot : places) {
+    auto* place = Named(new QWidget(this), slot.name);
+    place->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    auto* stack = new QStackedLayout(place);
+    stack->setStackingMode(QStackedLayout::StackAll);
+    for (const char* name : slot.top_first) stack->addWidget(AddButton(name, place));
+    row->addWidget(place);
+    if (slot.gap_after) row->addSpacing(Scaled(slot.gap_after, scale_));
+  }
+  row->addSpacing(Scaled(3, scale_));  // the row ends a little further in than the pages
+  return row;
 }
 
 }  // namespace fotoloom

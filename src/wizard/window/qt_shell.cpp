@@ -8,8 +8,10 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "wizard/window/widgets.h"
@@ -88,6 +90,18 @@ void QtShowWarning(QWidget* parent, const std::string& text) {
   box.exec();
 }
 
+void QtShowNotice(QWidget* parent, const std::string& text) {
+  auto* box = new QMessageBox(QMessageBox::Warning, "Warning", MessageText(text),
+                              QMessageBox::NoButton, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setTextFormat(Qt::PlainText);
+  QPushButton* ok = box->addButton("OK", QMessageBox::AcceptRole);
+  box->setDefaultButton(ok);
+  box->setEscapeButton(ok);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
+}
+
 bool QtAskQuestion(QWidget* parent, const std::string& text) {
   QMessageBox box(QMessageBox::Question, "Confirm", MessageText(text), QMessageBox::NoButton,
                   parent);
@@ -130,9 +144,12 @@ std::optional<std::int32_t> QtPickColor(QWidget* parent, std::int32_t initial) {
   return QColorToBgr(color);
 }
 
-std::optional<std::string> QtPickFolder(QWidget* parent, const std::string& title) {
-  const QString folder = QFileDialog::getExistingDirectory(
-      parent, QString::fromStdString(title), QDir::rootPath(), QFileDialog::ShowDirsOnly);
+std::optional<std::string> QtPickFolder(QWidget* parent, const std::string& title,
+                                        const std::string& initial_directory) {
+  const QString start =
+      initial_directory.empty() ? QDir::homePath() : QString::fromStdString(initial_directory);
+  const QString folder = QFileDialog::getExistingDirectory(parent, QString::fromStdString(title),
+                                                           start, QFileDialog::ShowDirsOnly);
   if (folder.isEmpty()) return std::nullopt;
   return QDir::toNativeSeparators(folder).toStdString();
 }
@@ -151,17 +168,38 @@ std::optional<std::string> QtPickFile(QWidget* parent, const FilePickerRequest& 
   return QDir::toNativeSeparators(dialog.selectedFiles().front()).toStdString();
 }
 
-void QtOpenHelp(const std::string& help_file, const std::string& topic) {
-  const QString path = QString::fromStdString(help_file);
-  if (!QFileInfo(path).isFile()) return;
-  QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-  if (!topic.empty()) url.setFragment(QString::fromStdString(topic));
-  QDesktopServices::openUrl(url);
+DesktopOpener::DesktopOpener(QString launcher, QObject* parent)
+    : QObject(parent), launcher_(std::move(launcher)) {
+  if (launcher_.isEmpty()) launcher_ = QStandardPaths::findExecutable("xdg-open");
 }
 
-void QtOpenDocument(const std::string& document) {
-  const QFileInfo info(QString::fromStdString(document));
-  QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+DesktopOpener::~DesktopOpener() {
+  for (QProcess* process : findChildren<QProcess*>()) {
+    process->disconnect(this);
+    process->kill();  // the shell only; the opener it started goes on
+    process->waitForFinished(1000);
+  }
+}
+
+bool DesktopOpener::Open(const QUrl& url, std::function<void()> later_failure) {
+  if (url.isLocalFile() && !QFileInfo(url.toLocalFile()).isFile()) return false;
+  if (launcher_.isEmpty()) return QDesktopServices::openUrl(url);
+  auto* process = new QProcess(this);
+  process->setProgram("/bin/sh");
+  process->setArguments({"-c", "\"$1\" \"$2\"", "sh", launcher_, url.toString(QUrl::FullyEncoded)});
+  process->setStandardInputFile(QProcess::nullDevice());
+  process->setStandardOutputFile(QProcess::nullDevice());
+  process->setStandardErrorFile(QProcess::nullDevice());
+  connect(
+      process, &QProcess::finished, this,
+      [process, later_failure = std::move(later_failure)](int code, QProcess::ExitStatus status) {
+        process->deleteLater();
+        if ((status != QProcess::NormalExit || code != 0) && later_failure) later_failure();
+      });
+  process->start();
+  if (process->waitForStarted()) return true;
+  delete process;
+  return false;
 }
 
 }  // namespace fotoloom

@@ -2,9 +2,12 @@
 // error reports. Each blocks until the user has answered.
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -17,6 +20,8 @@ struct FilePickerRequest;
 // "Warning" box: warning icon, one "OK" button that Enter and Esc both press. Every "\r" in
 // text is a line break; text is shown as plain text.
 void QtShowWarning(QWidget* parent, const std::string& text);
+// The same box without blocking anything: shown, and closed by its user whenever.
+void QtShowNotice(QWidget* parent, const std::string& text);
 // "Confirm" box: question icon, "&Yes" (Enter) and "&No" (Esc); true only for "&Yes".
 bool QtAskQuestion(QWidget* parent, const std::string& text);
 // The general error report: a box titled "Fotoloom" with an error icon and text (the
@@ -28,15 +33,29 @@ void QtShowPngWarning(const std::string& message);
 void QtShowAbout(QWidget* parent);
 
 std::optional<std::int32_t> QtPickColor(QWidget* parent, std::int32_t initial);
-std::optional<std::string> QtPickFolder(QWidget* parent, const std::string& title);
+// Opens in initial_directory, or in the user's home folder when that is empty.
+std::optional<std::string> QtPickFolder(QWidget* parent, const std::string& title,
+                                        const std::string& initial_directory);
 std::optional<std::string> QtPickFile(QWidget* parent, const FilePickerRequest& request);
 
-// Opens the help file in the browser at anchor topic (none when empty); a missing file does
-// nothing.
-void QtOpenHelp(const std::string& help_file, const std::string& topic);
-// Opens document with its default application; document is relative to the current directory
-// unless absolute. Failures are not reported.
-void QtOpenDocument(const std::string& document);
+// Opens local files with the desktop's default application. Where xdg-open is found it runs
+// through a shell and is watched until it ends, so that an opener that fails after starting (no
+// browser set up) is reported as well as one that cannot start: later_failure then runs from
+// the event loop. Ending the shell when the opener is destroyed leaves the opener it started
+// running, so a program that closes right after opening its catalog still shows it.
+class DesktopOpener : public QObject {
+ public:
+  // launcher: the program that opens a URL; empty: xdg-open from PATH, or Qt's own desktop
+  // services where there is none.
+  DesktopOpener(QString launcher, QObject* parent);
+  ~DesktopOpener() override;
+
+  // False when the file does not exist or nothing could be started to open it.
+  bool Open(const QUrl& url, std::function<void()> later_failure);
+
+ private:
+  QString launcher_;
+};
 
 // The error report's text: message, with "." added when its last character sorts after "."
 // (a letter or a digit, for example).

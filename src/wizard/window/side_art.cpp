@@ -146,15 +146,16 @@ void DrawMotif(QPainter& p, int page, const Theme& theme) {
 
 }  // namespace
 
-QPixmap SidePicture(int page) {
+QPixmap SidePicture(int page, double scale) {
   if (page < 1 || page > 7) page = 1;
   const Theme theme = ThemeOf(page);
-  QPixmap pixmap(kSidePictureWidth, kSidePictureHeight);
+  QPixmap pixmap(qRound(kSidePictureWidth * scale), qRound(kSidePictureHeight * scale));
   QPainter p(&pixmap);
+  p.scale(scale, scale);
   QLinearGradient g(0, 0, 0, kSidePictureHeight);
   g.setColorAt(0, theme.top);
   g.setColorAt(1, theme.bottom);
-  p.fillRect(pixmap.rect(), g);
+  p.fillRect(QRect(0, 0, kSidePictureWidth, kSidePictureHeight), g);
   DrawMotif(p, page, theme);
   p.setRenderHint(QPainter::Antialiasing);
   QFont font("Sans Serif");

@@ -10,8 +10,9 @@ namespace fotoloom {
 inline constexpr int kSidePictureWidth = 170;
 inline constexpr int kSidePictureHeight = 290;
 
-// page 1 to 7; any other page gives the first page's picture.
-QPixmap SidePicture(int page);
+// page 1 to 7; any other page gives the first page's picture. scale enlarges it, drawn afresh
+// at that size rather than stretched.
+QPixmap SidePicture(int page, double scale = 1.0);
 QIcon AppIcon();
 // The icon at one size, for the desktop entry written at install time.
 QPixmap AppIconPixmap(int size);

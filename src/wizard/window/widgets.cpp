@@ -1,9 +1,21 @@
 #include "wizard/window/widgets.h"
 
+#include <QFontMetricsF>
+#include <QPalette>
 #include <QVBoxLayout>
 #include <algorithm>
 
 namespace fotoloom {
+
+double FontScale(const QFont& font) {
+  constexpr double kUsualLineHeight = 14.0;
+  return std::max(1.0, QFontMetricsF(font).height() / kUsualLineHeight);
+}
+
+QColor IntroTextColor(const QPalette& palette) {
+  const bool dark = palette.color(QPalette::Window).lightnessF() < 0.5;
+  return dark ? QColor(0x8a, 0xb4, 0xf8) : QColor(0x00, 0x00, 0x80);
+}
 
 NumberSpin::NumberSpin(int minimum, int maximum, QWidget* parent) : QSpinBox(parent) {
   setRange(minimum, maximum);

@@ -7,6 +7,10 @@
 // as 0x00BBGGRR (red in the low byte), the layout the settings file uses.
 // RadioGroupBox: a captioned group of radio buttons addressed by a 0-based item index, -1
 // when none is selected.
+//
+// FontScale and Scaled: the windows' measures are given for the desktop's usual font (9-point
+// sans serif, 14-pixel lines); a larger font scales them by its line height, a smaller one
+// keeps them.
 #pragma once
 
 #include <QButtonGroup>
@@ -18,6 +22,13 @@
 #include <vector>
 
 namespace fotoloom {
+
+double FontScale(const QFont& font);
+inline int Scaled(int pixels, double scale) { return qRound(pixels * scale); }
+
+// The colour of the pages' introductory texts: navy on a light window colour, a light blue
+// of the same role where the window colour is dark (lightness below one half).
+QColor IntroTextColor(const QPalette& palette);
 
 class NumberSpin : public QSpinBox {
   Q_OBJECT
