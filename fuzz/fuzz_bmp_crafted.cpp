@@ -3,16 +3,19 @@
 // reaches the files that only a large size or a large file makes hostile. The file is read
 // from disk, as the catalog reads it, and the reader must refuse it or decode it within the
 // image bound.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "crafted_files.h"
 #include "fuzz_support.h"
 #include "imaging/bmp_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string& path = fotoloom::fuzzing::ScratchFile("crafted.bmp");
+  const std::string path = fotoloom::fuzzing::ScratchFile("crafted.bmp");
   if (!fotoloom::crafted::WriteBmp(path, fotoloom::crafted::BmpFromFuzzInput(data, size))) {
     std::perror(path.c_str());
     __builtin_trap();
@@ -23,5 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fotoloom::LoadBitmapFile(path, image);
   } catch (const fotoloom::Error&) {
   }
+  ::unlink(path.c_str());
   return 0;
 }

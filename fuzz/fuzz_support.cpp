@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 
 #include "imaging/dib_graphic.h"
 
@@ -46,22 +45,10 @@ PeakHeapCheck::~PeakHeapCheck() {
   }
 }
 
-const std::string& ScratchFile(const std::string& name) {
-  static std::map<std::string, std::string> files;
-  auto [it, added] = files.emplace(name, "");
-  if (added) {
-    const char* dir = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::getenv("TMPDIR");
-    it->second = std::string(dir != nullptr ? dir : "/tmp") + "/fotoloom-fuzz-" +
-                 std::to_string(::getpid()) + "-" + name;
-    static const bool cleanup = [] {
-      std::atexit([] {
-        for (const auto& entry : files) ::unlink(entry.second.c_str());
-      });
-      return true;
-    }();
-    (void)cleanup;
-  }
-  return it->second;
+std::string ScratchFile(const std::string& name) {
+  const char* dir = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::getenv("TMPDIR");
+  return std::string(dir != nullptr ? dir : "/tmp") + "/fotoloom-fuzz-" +
+         std::to_string(::getpid()) + "-" + name;
 }
 
 }  // namespace fotoloom::fuzzing

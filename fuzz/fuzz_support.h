@@ -23,7 +23,8 @@ class PeakHeapCheck {
   long long base_;
 };
 
-// A file name of this process in a scratch folder (/dev/shm when there is one), removed at exit.
-const std::string& ScratchFile(const std::string& name);
+// A file name of this process in a scratch folder (/dev/shm when there is one). The targets
+// remove the file after each input, so only the file of an input that stopped them is left.
+std::string ScratchFile(const std::string& name);
 
 }  // namespace fotoloom::fuzzing
