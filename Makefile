@@ -70,7 +70,8 @@ fuzz: deps
 	$(call install-missing,$(FUZZ_DEBS))
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DFOTOLOOM_FUZZ=ON -DFOTOLOOM_BUILD_GUI=OFF
-	cmake --build build-fuzz -j $(JOBS) --target fuzz_bmp fuzz_png fuzz_jpeg fuzz_exif
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_bmp fuzz_png fuzz_jpeg fuzz_exif fuzz_bmp_crafted \
+	    fuzz_jpeg_crafted
 
 clean:
 	rm -rf build build-asan build-fuzz

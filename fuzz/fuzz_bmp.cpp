@@ -2,12 +2,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fuzz_support.h"
 #include "imaging/bmp_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   try {
     fotoloom::TDibGraphic image;
-    image.Assign(fotoloom::ReadBitmap(data, size));
+    {
+      fotoloom::fuzzing::PeakHeapCheck check;
+      image.Assign(fotoloom::ReadBitmap(data, size));
+    }
     if (!image.Empty()) {
       // Every pixel must be addressable with the colours the image claims.
       volatile fotoloom::TColor sink = 0;

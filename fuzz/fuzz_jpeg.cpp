@@ -4,13 +4,17 @@
 #include <cstdint>
 #include <sstream>
 
+#include "fuzz_support.h"
 #include "imaging/exif_orientation.h"
 #include "imaging/jpeg_graphic.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   try {
     fotoloom::TJpegGraphic jpeg;
-    jpeg.LoadFromMemory(data, size);
+    {
+      fotoloom::fuzzing::PeakHeapCheck check;
+      jpeg.LoadFromMemory(data, size);
+    }
     fotoloom::ApplyExifOrientation(jpeg, jpeg.ExifOrientation());
     if (jpeg.ImageSize() <= 64 * 1024) {
       jpeg.SetProgressive(size % 2 == 0);

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fuzz_support.h"
 #include "imaging/format_transform.h"
 #include "imaging/png_graphic.h"
 
@@ -18,7 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       png.IgnoreFileBackground = (data[size - 1] & 1) != 0;
       png.BackgroundColor = fotoloom::MakeColor(data[size - 1], 255 - data[size - 1], 128);
     }
-    png.LoadFromMemory(data, size);
+    {
+      fotoloom::fuzzing::PeakHeapCheck check;
+      png.LoadFromMemory(data, size);
+    }
     fotoloom::TImageFormatTransform toTrueColor;
     toTrueColor.Apply(png);
   } catch (const fotoloom::Error&) {

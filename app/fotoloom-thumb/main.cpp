@@ -1,7 +1,10 @@
 // fotoloom-thumb SOURCE TARGET [BOXW BOXH]
 // Writes the JPEG thumbnail of SOURCE to TARGET, fitted into a BOXW x BOXH box (100 x 100
 // when left out), and prints its size as WIDTHxHEIGHT.
-// Exit status: 0 thumbnail written, 1 no thumbnail, 2 wrong arguments.
+// Exit status: 0 thumbnail written, 1 no thumbnail, 2 wrong arguments (a TARGET that is
+// SOURCE itself among them).
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -17,10 +20,11 @@ namespace {
 constexpr int kUsage = 2;
 
 void PrintUsage() {
-  std::fputs("usage: fotoloom-thumb SOURCE TARGET [BOXW BOXH]\n"
-             "  Writes a JPEG thumbnail of SOURCE (.bmp, .jpg, .jpeg, .png) to TARGET, fitted\n"
-             "  into a BOXW x BOXH box (default 100 x 100), and prints its size.\n",
-             stderr);
+  std::fputs(
+      "usage: fotoloom-thumb SOURCE TARGET [BOXW BOXH]\n"
+      "  Writes a JPEG thumbnail of SOURCE (.bmp, .jpg, .jpeg, .png) to TARGET, fitted\n"
+      "  into a BOXW x BOXH box (default 100 x 100), and prints its size.\n",
+      stderr);
 }
 
 // A box side: a decimal number from 1 to 65535, nothing else.
@@ -32,6 +36,16 @@ bool ParseSide(const char* text, std::int32_t& side) {
   if (errno != 0 || *end != '\0' || value < 1 || value > 65535) return false;
   side = static_cast<std::int32_t>(value);
   return true;
+}
+
+// True when target names the source file itself: the same device and inode, which every other
+// name of it shares (a hard link, a symbolic link, another spelling of the path). Writing the
+// thumbnail there would replace the photo. A target that does not exist is not the source.
+bool SameFile(const std::string& source, const std::string& target) {
+  struct stat s;
+  struct stat t;
+  return ::stat(source.c_str(), &s) == 0 && ::stat(target.c_str(), &t) == 0 &&
+         s.st_dev == t.st_dev && s.st_ino == t.st_ino;
 }
 
 }  // namespace
@@ -50,6 +64,10 @@ int main(int argc, char** argv) {
   }
   const std::string source = argv[1];
   const std::string target = argv[2];
+  if (SameFile(source, target)) {
+    std::fprintf(stderr, "fotoloom-thumb: %s is the source file itself\n", target.c_str());
+    return kUsage;
+  }
   if (!fotoloom::CreateThumbnail(source, target, box_width, box_height)) {
     std::fprintf(stderr, "fotoloom-thumb: no thumbnail made from %s\n", source.c_str());
     return 1;

@@ -1,12 +1,11 @@
 #include "imaging/bmp_reader.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
-#include <iterator>
 #include <vector>
 
 #include "imaging/byte_stream.h"
-#include "platform/file_errors.h"
 
 namespace fotoloom {
 
@@ -19,29 +18,60 @@ constexpr std::uint32_t kBiBitfields = 3;
 
 [[noreturn]] void Invalid() { throw EInvalidGraphic("Bitmap image is not valid"); }
 
-// Little-endian reads with every access checked against the end of the data.
+// The bytes of a bitmap file: either all in memory, or read from the file on demand through a
+// window, so that only the headers and the pixel data's own bytes are ever read, whatever the
+// file's size. Little-endian reads; every access is checked against the end of the data.
 class Bytes {
  public:
-  Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  std::size_t size() const { return size_; }
-  const std::uint8_t* at(std::size_t offset, std::size_t count) const {
-    if (offset > size_ || count > size_ - offset) Invalid();
-    return data_ + offset;
+  Bytes(const std::uint8_t* data, std::size_t size)
+      : window_(data), windowSize_(size), size_(size) {}
+  explicit Bytes(TInputFile& file) : size_(file.Size()), file_(&file) {}
+  // True when count bytes at offset lie inside the data; nothing is read.
+  bool Has(std::uint64_t offset, std::uint64_t count) const {
+    return offset <= size_ && count <= size_ - offset;
   }
-  std::uint16_t U16(std::size_t offset) const {
+  // The count bytes at offset, valid until the next call.
+  const std::uint8_t* at(std::uint64_t offset, std::size_t count) {
+    if (!Has(offset, count)) Invalid();
+    if (offset < windowStart_ || offset - windowStart_ > windowSize_ ||
+        count > windowSize_ - (offset - windowStart_)) {
+      Load(offset, count);
+    }
+    return window_ + (offset - windowStart_);
+  }
+  std::uint16_t U16(std::uint64_t offset) {
     const std::uint8_t* p = at(offset, 2);
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
   }
-  std::uint32_t U32(std::size_t offset) const {
+  std::uint32_t U32(std::uint64_t offset) {
     const std::uint8_t* p = at(offset, 4);
     return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
            (std::uint32_t{p[3]} << 24);
   }
-  std::int32_t I32(std::size_t offset) const { return static_cast<std::int32_t>(U32(offset)); }
+  std::int32_t I32(std::uint64_t offset) { return static_cast<std::int32_t>(U32(offset)); }
 
  private:
-  const std::uint8_t* data_;
-  std::size_t size_;
+  static constexpr std::size_t kWindowBytes = 1 << 20;
+
+  void Load(std::uint64_t offset, std::size_t count) {
+    if (file_ == nullptr) Invalid();  // unreachable: memory data is one window
+    const std::size_t want = static_cast<std::size_t>(
+        std::min<std::uint64_t>(std::max(count, kWindowBytes), size_ - offset));
+    buffer_.resize(want);
+    // A file that shrank since it was opened is as short as what is left of it.
+    const std::size_t got = file_->ReadAt(offset, buffer_.data(), want);
+    if (got < count) Invalid();
+    window_ = buffer_.data();
+    windowStart_ = offset;
+    windowSize_ = got;
+  }
+
+  const std::uint8_t* window_ = nullptr;
+  std::uint64_t windowStart_ = 0;
+  std::size_t windowSize_ = 0;
+  std::uint64_t size_;
+  TInputFile* file_ = nullptr;
+  std::vector<std::uint8_t> buffer_;
 };
 
 // One colour channel of a 16- or 32-bit pixel: its mask position and how to widen to 8 bits.
@@ -66,14 +96,6 @@ std::size_t Stride(int width, int bits) {
   return ((static_cast<std::size_t>(width) * static_cast<std::size_t>(bits) + 31) / 32) * 4;
 }
 
-// Refuses images the image model could not hold, before anything is allocated for them.
-void CheckSize(int width, int height, int bits) {
-  if (width > kMaxImageDimension || height > kMaxImageDimension ||
-      Stride(width, bits) * static_cast<std::size_t>(height) > kMaxImageBytes) {
-    throw EPixwellError("CreateDibSection failed");
-  }
-}
-
 TPixelBuffer AllocatePixels(std::size_t size) {
   TPixelBuffer buffer = TPixelBuffer::Allocate(size);
   if (!buffer) throw EPixwellError("CreateDibSection failed");
@@ -81,9 +103,11 @@ TPixelBuffer AllocatePixels(std::size_t size) {
 }
 
 // Run-length data (RLE8 or RLE4) drawn onto a 24-bit bottom-up buffer. Pixels the data skips
-// take colour 0 of the table. Any run that leaves the image or uses a colour outside the
-// table makes the file invalid.
-void DecodeRle(const Bytes& file, std::size_t offset, bool rle4, const TPalette& table, int width,
+// take colour 0 of the table. Any run, delta or line end that leaves the image, and any colour
+// outside the table, makes the file invalid; so does a stream longer than any drawing of the
+// image needs (four bytes for each pixel and each row: only deltas that move nowhere could
+// make it longer).
+void DecodeRle(Bytes& file, std::uint64_t offset, bool rle4, const TPalette& table, int width,
                int height, std::uint8_t* out, std::size_t stride) {
   const TPaletteEntry background = table.empty() ? TPaletteEntry{} : table[0];
   if (background != TPaletteEntry{}) {
@@ -96,25 +120,29 @@ void DecodeRle(const Bytes& file, std::size_t offset, bool rle4, const TPalette&
       }
     }
   }
-  auto put = [&](int x, int y, int index) {
+  // x and y stay within 0 .. width + 255 and 0 .. height: every move below is checked.
+  int x = 0, y = 0;  // y counts stored rows, from the bottom
+  auto put = [&](int index) {
     if (x >= width || y >= height) Invalid();
     if (static_cast<std::size_t>(index) >= table.size()) Invalid();
     std::uint8_t* p = out + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3;
     p[0] = table[static_cast<std::size_t>(index)].blue;
     p[1] = table[static_cast<std::size_t>(index)].green;
     p[2] = table[static_cast<std::size_t>(index)].red;
+    ++x;
   };
-  int x = 0, y = 0;  // y counts stored rows, from the bottom
-  std::size_t pos = offset;
+  const std::uint64_t end =
+      offset + 4 * (static_cast<std::uint64_t>(width) + 1) * static_cast<std::uint64_t>(height) + 2;
+  std::uint64_t pos = offset;
   for (;;) {
+    if (pos >= end) Invalid();
     const std::uint8_t* code = file.at(pos, 2);
     pos += 2;
     const int count = code[0], value = code[1];
     if (count > 0) {
-      for (int i = 0; i < count; ++i, ++x) {
-        put(x, y, rle4 ? ((i & 1) ? (value & 15) : (value >> 4)) : value);
-      }
+      for (int i = 0; i < count; ++i) put(rle4 ? ((i & 1) ? (value & 15) : (value >> 4)) : value);
     } else if (value == 0) {  // end of line
+      if (y >= height) Invalid();
       x = 0;
       ++y;
     } else if (value == 1) {  // end of bitmap
@@ -124,25 +152,22 @@ void DecodeRle(const Bytes& file, std::size_t offset, bool rle4, const TPalette&
       pos += 2;
       x += d[0];
       y += d[1];
-      if (y > height || (y == height && x > 0)) Invalid();
+      if (x > width || y > height || (y == height && x > 0)) Invalid();
     } else {  // absolute run of `value` pixels, padded to a 16-bit boundary
       const int n = value;
       const std::size_t bytes =
           rle4 ? (static_cast<std::size_t>(n) + 1) / 2 : static_cast<std::size_t>(n);
       const std::uint8_t* p = file.at(pos, bytes);
-      for (int i = 0; i < n; ++i, ++x) {
-        put(x, y, rle4 ? ((i & 1) ? (p[i / 2] & 15) : (p[i / 2] >> 4)) : p[i]);
-      }
+      for (int i = 0; i < n; ++i) put(rle4 ? ((i & 1) ? (p[i / 2] & 15) : (p[i / 2] >> 4)) : p[i]);
       pos += (bytes + 1) & ~std::size_t{1};
     }
   }
 }
 
-}  // namespace
-
-TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size) {
-  const Bytes file(data, size);
-  if (size < 14 + 12 || data[0] != 'B' || data[1] != 'M') Invalid();
+// The decoder proper, over the bytes of a whole file.
+TBitmap Decode(Bytes& file) {
+  const std::uint8_t* start = file.at(0, 14 + 12);
+  if (start[0] != 'B' || start[1] != 'M') Invalid();
   const std::uint32_t pixelOffset = file.U32(10);
   const std::uint32_t headerSize = file.U32(14);
   const std::size_t info = 14;
@@ -205,26 +230,33 @@ TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size) {
   if (rle && topDown) Invalid();
 
   // Colour table: right after the header (and the masks of a 40-byte BI_BITFIELDS header).
-  std::size_t tableOffset = info + headerSize;
+  std::uint64_t tableOffset = info + headerSize;
   if (headerSize == 40 && compression == kBiBitfields) tableOffset += 12;
   if (bits <= 8) {
     const std::uint32_t full = 1u << bits;
     std::uint32_t count = usedColors == 0 ? full : usedColors;
     if (count > full) {
       // An oversized table is tolerated when it is really there; only 2^bits entries count.
-      file.at(tableOffset, static_cast<std::size_t>(count) * paletteEntrySize);
+      if (!file.Has(tableOffset, std::uint64_t{count} * paletteEntrySize)) Invalid();
       count = full;
     }
-    const std::uint8_t* t =
-        file.at(tableOffset, static_cast<std::size_t>(count) * paletteEntrySize);
+    const std::uint8_t* t = file.at(tableOffset, count * paletteEntrySize);
     for (std::uint32_t i = 0; i < count; ++i, t += paletteEntrySize) {
       bmp.colorTable.push_back({t[2], t[1], t[0]});
     }
     bmp.usedColors = static_cast<int>(count);
   }
 
+  // Everything is checked before any pixel data is read: the image against the bound, and
+  // the stored rows of an uncompressed file against the bound and the file's end.
   const int outBits = (bits <= 8 && !rle) ? bits : 24;
-  CheckSize(width, height, outBits);
+  CheckImageBound(width, height, outBits);
+  const std::size_t inStride = Stride(width, bits);
+  const std::uint64_t inBytes = std::uint64_t{inStride} * static_cast<std::uint64_t>(height);
+  if (!rle) {
+    if (pixelOffset + inBytes > kMaxImageBytes) throw EPixwellError("CreateDibSection failed");
+    if (!file.Has(pixelOffset, inBytes)) Invalid();
+  }
   bmp.width = width;
   bmp.height = height;
   bmp.bitsPerPixel = outBits;
@@ -241,39 +273,7 @@ TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size) {
     return bmp;
   }
 
-  const std::size_t inStride = Stride(width, bits);
-  const std::uint8_t* in = file.at(pixelOffset, inStride * static_cast<std::size_t>(height));
-  auto storedRow = [&](int y) {  // y counts from the bottom, as the output does
-    const int fileRow = topDown ? height - 1 - y : y;
-    return in + static_cast<std::size_t>(fileRow) * inStride;
-  };
-
-  if (bits <= 8) {
-    const std::size_t limit = bmp.colorTable.size();
-    for (int y = 0; y < height; ++y) {
-      const std::uint8_t* src = storedRow(y);
-      // A pixel naming a colour past the table's end makes the file invalid.
-      if (limit < (1u << bits)) {
-        for (int x = 0; x < width; ++x) {
-          const int index = bits == 8   ? src[x]
-                            : bits == 4 ? ((x & 1) ? (src[x >> 1] & 15) : (src[x >> 1] >> 4))
-                                        : ((src[x >> 3] >> (7 - (x & 7))) & 1);
-          if (static_cast<std::size_t>(index) >= limit) Invalid();
-        }
-      }
-      std::memcpy(out + static_cast<std::size_t>(y) * outStride, src, inStride);
-    }
-    return bmp;
-  }
-
-  if (bits == 24) {
-    for (int y = 0; y < height; ++y) {
-      std::memcpy(out + static_cast<std::size_t>(y) * outStride, storedRow(y), inStride);
-    }
-    return bmp;
-  }
-
-  if (!haveMasks) {
+  if (bits > 8 && bits != 24 && !haveMasks) {
     if (bits == 16) {
       masks[0] = 0x7C00;
       masks[1] = 0x03E0;
@@ -285,43 +285,58 @@ TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size) {
     }
   }
   const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* src = storedRow(y);
+  const std::size_t limit = bmp.colorTable.size();
+  // Rows in the order they are stored in the file; y counts from the bottom, as the output
+  // does.
+  for (int fileRow = 0; fileRow < height; ++fileRow) {
+    const int y = topDown ? height - 1 - fileRow : fileRow;
+    const std::uint8_t* src =
+        file.at(pixelOffset + static_cast<std::uint64_t>(fileRow) * inStride, inStride);
     std::uint8_t* dst = out + static_cast<std::size_t>(y) * outStride;
-    for (int x = 0; x < width; ++x, dst += 3) {
-      std::uint32_t px;
-      if (bits == 16) {
-        px = static_cast<std::uint32_t>(src[2 * x] | (src[2 * x + 1] << 8));
-      } else {
-        const std::uint8_t* p = src + 4 * static_cast<std::size_t>(x);
-        px = std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-             (std::uint32_t{p[3]} << 24);
+    if (bits <= 8) {
+      // A pixel naming a colour past the table's end makes the file invalid.
+      if (limit < (1u << bits)) {
+        for (int x = 0; x < width; ++x) {
+          const int index = bits == 8   ? src[x]
+                            : bits == 4 ? ((x & 1) ? (src[x >> 1] & 15) : (src[x >> 1] >> 4))
+                                        : ((src[x >> 3] >> (7 - (x & 7))) & 1);
+          if (static_cast<std::size_t>(index) >= limit) Invalid();
+        }
       }
-      dst[0] = blue.Get(px);
-      dst[1] = green.Get(px);
-      dst[2] = red.Get(px);
+      std::memcpy(dst, src, inStride);
+    } else if (bits == 24) {
+      std::memcpy(dst, src, inStride);
+    } else {
+      for (int x = 0; x < width; ++x, dst += 3) {
+        std::uint32_t px;
+        if (bits == 16) {
+          px = static_cast<std::uint32_t>(src[2 * x] | (src[2 * x + 1] << 8));
+        } else {
+          const std::uint8_t* p = src + 4 * static_cast<std::size_t>(x);
+          px = std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+               (std::uint32_t{p[3]} << 24);
+        }
+        dst[0] = blue.Get(px);
+        dst[1] = green.Get(px);
+        dst[2] = red.Get(px);
+      }
     }
   }
   return bmp;
 }
 
-TBitmap ReadBitmap(std::istream& stream) {
-  std::vector<std::uint8_t> data;
-  for (;;) {
-    const std::size_t at = data.size();
-    data.resize(at + 256 * 1024);
-    const std::size_t n = ReadSome(stream, data.data() + at, 256 * 1024);
-    data.resize(at + n);
-    if (n == 0) break;
-  }
-  return ReadBitmap(data.data(), data.size());
+}  // namespace
+
+TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size) {
+  Bytes bytes(data, size);
+  return Decode(bytes);
 }
 
 void LoadBitmapFile(const std::string& fileName, TDibGraphic& image) {
-  std::ifstream file;
-  OpenForReading(file, fileName);
+  TInputFile file(fileName);
+  Bytes bytes(file);
   // Moving the bitmap in hands its rows to the image without another copy.
-  image.Assign(ReadBitmap(file));
+  image.Assign(Decode(bytes));
 }
 
 }  // namespace fotoloom

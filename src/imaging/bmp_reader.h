@@ -4,12 +4,12 @@
 // per pixel; bottom-up and top-down rows; BI_BITFIELDS masks for 16 and 32 bits; RLE8 and
 // RLE4. 1-, 4- and 8-bit files keep their colour table (a used-colour count of 0 means
 // 2^bits); 16-, 32-bit and run-length files are delivered as 24-bit true colour. Anything
-// else is refused with an error, never read past the data.
+// else is refused with an error, never read past the data. A file is read in parts: the headers
+// first, then only the bytes its pixel data needs, so its size beyond them costs nothing.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <istream>
 #include <string>
 
 #include "imaging/dib_graphic.h"
@@ -18,10 +18,13 @@ namespace fotoloom {
 
 // Raises EInvalidGraphic "Bitmap image is not valid" for malformed or truncated data,
 // EPixwellError "Unsupported compression" / "Unsupported bit count" for unsupported kinds
-// and "CreateDibSection failed" for oversized images.
+// and "CreateDibSection failed" for images past the bound of dib_graphic.h, checked before
+// any pixel data is read (for an uncompressed file, the pixel offset plus the stored rows
+// count against the bound as well).
 TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size);
-TBitmap ReadBitmap(std::istream& stream);
-// Reads a .bmp file straight into an image.
+// Reads a .bmp file straight into an image. Raises the file-open error when the file cannot
+// be opened, EInvalidGraphic "Input file read error" when reading it fails, and the errors
+// above.
 void LoadBitmapFile(const std::string& fileName, TDibGraphic& image);
 
 }  // namespace fotoloom

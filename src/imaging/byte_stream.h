@@ -22,8 +22,31 @@ class MemoryStreamBuf : public std::streambuf {
 // for anything else (missing, unreadable, a directory, a FIFO).
 void OpenForReading(std::ifstream& file, const std::string& fileName);
 
-// Reads up to size bytes; returns how many arrived (0 at the end or on a stream error).
-// Never throws, even when the stream has exceptions switched on.
+// Reads up to size bytes; returns how many arrived (0 at the end or on a stream error; tell
+// the two apart with ReadFailed). Never throws, even when the stream has exceptions switched on.
 std::size_t ReadSome(std::istream& stream, void* buffer, std::size_t size) noexcept;
+// True once a read from the stream failed for another reason than its end (an I/O error).
+bool ReadFailed(const std::istream& stream) noexcept;
+
+// A regular file read at any offset, for readers that take only the parts of a file they
+// need, whatever its size.
+class TInputFile {
+ public:
+  // Raises FileOpenError "Cannot open file <name>" like OpenForReading.
+  explicit TInputFile(const std::string& fileName);
+  ~TInputFile();
+  TInputFile(const TInputFile&) = delete;
+  TInputFile& operator=(const TInputFile&) = delete;
+
+  // Size when opened.
+  std::uint64_t Size() const { return size_; }
+  // Reads up to size bytes at offset; fewer only at the end of the file. Raises
+  // EInvalidGraphic "Input file read error" when the system reports a read error.
+  std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size);
+
+ private:
+  int fd_ = -1;
+  std::uint64_t size_ = 0;
+};
 
 }  // namespace fotoloom

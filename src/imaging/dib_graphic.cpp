@@ -165,6 +165,17 @@ int PixelsPerMeterToDpi(double pixelsPerMeter) {
   return RoundToInt(pixelsPerMeter / kInchesPerMetre);
 }
 
+void CheckImageBound(int width, int height, int bitsPerPixel, std::uint64_t otherBytes) {
+  if (width < 1 || height < 1 || width > kMaxImageDimension || height > kMaxImageDimension) {
+    throw EPixwellError("CreateDibSection failed");
+  }
+  const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bitsPerPixel + 31) / 32 * 4;
+  const std::uint64_t pixels = rowBytes * static_cast<std::uint64_t>(height);
+  if (pixels > kMaxImageBytes || otherBytes > kMaxImageBytes - pixels) {
+    throw EPixwellError("CreateDibSection failed");
+  }
+}
+
 TPixelBuffer TPixelBuffer::Allocate(std::size_t size) {
   TPixelBuffer b;
   b.p_.reset(static_cast<std::uint8_t*>(std::calloc(size == 0 ? 1 : size, 1)));
@@ -238,12 +249,9 @@ void TDibGraphic::Create(int width, int height, TImageFormat format, const TPale
                          int xdpi, int ydpi, TPixelBuffer* adopt) {
   Clear();
   const int bits = BitsPerPixel(format);
-  if (width < 1 || height < 1 || width > kMaxImageDimension || height > kMaxImageDimension) {
-    throw EPixwellError("CreateDibSection failed");
-  }
+  CheckImageBound(width, height, bits);
   const std::size_t rowBytes = ((static_cast<std::size_t>(width) * bits + 31) / 32) * 4;
   const std::size_t size = rowBytes * static_cast<std::size_t>(height);
-  if (size > kMaxImageBytes) throw EPixwellError("CreateDibSection failed");
   TPixelBuffer buffer = (adopt != nullptr && adopt->size() >= size) ? std::move(*adopt)
                                                                     : TPixelBuffer::Allocate(size);
   if (!buffer) throw EPixwellError("CreateDibSection failed");

@@ -70,6 +70,12 @@ constexpr std::size_t kMaxImageBytes = std::size_t{64} << 20;  // fuzzers run in
 constexpr std::size_t kMaxImageBytes = std::size_t{1} << 30;
 #endif
 
+// Raises EPixwellError "CreateDibSection failed" unless a width x height image of
+// bitsPerPixel fits the bounds above, its pixel buffer counted together with otherBytes: the
+// other whole-image buffers its decoder holds at the same time (a progressive JPEG's
+// coefficients). Readers call it before they read any pixel data.
+void CheckImageBound(int width, int height, int bitsPerPixel, std::uint64_t otherBytes = 0);
+
 // Nearest palette colour with a small direct-mapped cache. Holds a reference to the palette,
 // which must outlive it. Ties between equally near entries go to the lowest index.
 class TRgbToPaletteConverter {

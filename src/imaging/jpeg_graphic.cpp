@@ -49,6 +49,18 @@ void EmitMessage(j_common_ptr cinfo, int level) {
 
 void OutputMessage(j_common_ptr) {}
 
+// Scans of a file beyond this many are refused. Each scan passes over the whole image, so a
+// small file of empty scans could keep the decoder busy for hours; photos have about ten.
+constexpr int kMaxScans = 500;
+
+// libjpeg's progress hook, called while the scans are read: ends the decode like a fatal error.
+void LimitScans(j_common_ptr cinfo) {
+  if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number <= kMaxScans) return;
+  auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+  std::snprintf(err->message, sizeof err->message, "JPEG file has more than %d scans", kMaxScans);
+  std::longjmp(err->jump, 1);
+}
+
 void InitErrorManager(ErrorManager& err) {
   jpeg_std_error(&err.pub);
   err.pub.error_exit = ErrorExit;
@@ -75,6 +87,9 @@ boolean FillInputBuffer(j_decompress_ptr cinfo) {
   auto* src = reinterpret_cast<StreamSource*>(cinfo->src);
   std::size_t n = ReadSome(*src->stream, src->buffer, kBufferSize);
   if (n == 0) {
+    // A read error is not the end of the file: decoding the rest as missing would make a
+    // thumbnail of half a photo.
+    if (ReadFailed(*src->stream)) ERREXIT(cinfo, JERR_FILE_READ);
     if (src->startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
     WARNMS(cinfo, JWRN_JPEG_EOF);
     // A fake end-of-image marker lets libjpeg finish a truncated file as far as it can.
@@ -100,6 +115,71 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
 }
 
 void TermSource(j_decompress_ptr) {}
+
+// ---- EXIF block ----
+
+// The first APP1 segment that holds EXIF data, kept while the header is read. libjpeg's own
+// marker saving would keep every APP1 segment, and a file may hold any number of them.
+struct ExifBlock {
+  bool found = false;
+  std::size_t length = 0;
+  JOCTET data[0xFFFF - 2];
+};
+
+// Copies count bytes of the segment being read; the source never suspends.
+void ReadSegmentBytes(j_decompress_ptr cinfo, JOCTET* out, std::size_t count) {
+  jpeg_source_mgr* src = cinfo->src;
+  while (count > 0) {
+    if (src->bytes_in_buffer == 0) (*src->fill_input_buffer)(cinfo);
+    const std::size_t n = std::min(count, src->bytes_in_buffer);
+    std::memcpy(out, src->next_input_byte, n);
+    src->next_input_byte += n;
+    src->bytes_in_buffer -= n;
+    out += n;
+    count -= n;
+  }
+}
+
+// libjpeg's marker processor for APP1: keeps the first EXIF segment, skips all others.
+boolean ReadApp1(j_decompress_ptr cinfo) {
+  auto* exif = static_cast<ExifBlock*>(cinfo->client_data);
+  JOCTET length[2];
+  ReadSegmentBytes(cinfo, length, 2);
+  const long size = ((length[0] << 8) | length[1]) - 2;  // a bogus length gives no data
+  constexpr long kHeader = 6;                            // "Exif" and two zero bytes
+  long skip = size;
+  if (!exif->found && size >= kHeader) {
+    ReadSegmentBytes(cinfo, exif->data, kHeader);
+    skip -= kHeader;
+    if (std::memcmp(exif->data, "Exif\0\0", kHeader) == 0) {
+      ReadSegmentBytes(cinfo, exif->data + kHeader, static_cast<std::size_t>(skip));
+      exif->found = true;
+      exif->length = static_cast<std::size_t>(size);
+      skip = 0;
+    }
+  }
+  if (skip > 0) (*cinfo->src->skip_input_data)(cinfo, skip);
+  return TRUE;
+}
+
+// Bytes of the coefficient buffer libjpeg keeps for the whole image when the file's scans
+// cannot be decoded one row of blocks at a time (progressive or multi-scan files): one block
+// of 64 two-byte coefficients per 8 x 8 samples of every component, each component's blocks
+// rounded up to whole units of its sampling factors. It is allocated by
+// jpeg_start_decompress, so it must be counted before. Other decoders need no whole-image
+// buffer.
+std::uint64_t CoefficientBytes(j_decompress_ptr cinfo) {
+  if (!jpeg_has_multiple_scans(cinfo) && !cinfo->buffered_image) return 0;
+  auto roundUp = [](std::uint64_t n, std::uint64_t unit) { return (n + unit - 1) / unit * unit; };
+  std::uint64_t bytes = 0;
+  for (int i = 0; i < cinfo->num_components; ++i) {
+    const jpeg_component_info& c = cinfo->comp_info[i];
+    bytes += roundUp(c.width_in_blocks, static_cast<std::uint64_t>(c.h_samp_factor)) *
+             roundUp(c.height_in_blocks, static_cast<std::uint64_t>(c.v_samp_factor)) *
+             sizeof(JBLOCK);
+  }
+  return bytes;
+}
 
 // ---- destination manager over a byte sink ----
 
@@ -264,12 +344,15 @@ void TJpegGraphic::LoadFromStream(std::istream& stream) {
   source->pub.term_source = TermSource;
   source->pub.bytes_in_buffer = 0;
   source->pub.next_input_byte = nullptr;
+  auto exif = std::make_unique<ExifBlock>();
   std::vector<JSAMPROW> rows;
 
   jpeg_decompress_struct cinfo{};
   ErrorManager err;
   InitErrorManager(err);
   cinfo.err = &err.pub;
+  jpeg_progress_mgr progress{};
+  progress.progress_monitor = LimitScans;
   jpeg_create_decompress(&cinfo);
   DecompressGuard guard{&cinfo};
   if (setjmp(err.jump)) {
@@ -278,15 +361,11 @@ void TJpegGraphic::LoadFromStream(std::istream& stream) {
   }
 
   cinfo.src = &source->pub;
-  jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+  cinfo.progress = &progress;
+  cinfo.client_data = exif.get();
+  jpeg_set_marker_processor(&cinfo, JPEG_APP0 + 1, ReadApp1);
   jpeg_read_header(&cinfo, TRUE);
-  for (jpeg_saved_marker_ptr m = cinfo.marker_list; m != nullptr; m = m->next) {
-    if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 &&
-        std::memcmp(m->data, "Exif\0\0", 6) == 0) {
-      exifOrientation_ = ExifOrientationFromApp1(m->data, m->data_length);
-      break;
-    }
-  }
+  if (exif->found) exifOrientation_ = ExifOrientationFromApp1(exif->data, exif->length);
   const bool gray = cinfo.jpeg_color_space == JCS_GRAYSCALE;
 #ifdef JCS_EXTENSIONS
   // libjpeg-turbo converts straight to the stored blue, green, red order.
@@ -299,7 +378,9 @@ void TJpegGraphic::LoadFromStream(std::istream& stream) {
   jpeg_calc_output_dimensions(&cinfo);
   if (cinfo.out_color_components == 1 || cinfo.out_color_components == 3) {
     // The image is made before decompression starts, so an oversized one is refused before
-    // libjpeg allocates its own buffers for it.
+    // libjpeg allocates its own buffers for it; they count against the bound too.
+    CheckImageBound(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
+                    8 * cinfo.out_color_components, CoefficientBytes(&cinfo));
     NewImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
              cinfo.out_color_components == 1 ? ifGray256 : ifColor16M, nullptr,
              DensityToDpi(cinfo.density_unit, cinfo.X_density),

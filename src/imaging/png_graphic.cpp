@@ -124,8 +124,6 @@ void TPngGraphic::LoadFromStream(std::istream& stream) {
   png_infop info = guard.info;
   // Everything with a destructor lives outside the jump's reach: a longjmp back to setjmp
   // skips the destructors of objects made after it.
-  std::vector<png_bytep> rowPointers;
-  std::vector<png_byte> packed;
   TPalette palette;
 
   if (setjmp(png_jmpbuf(png))) {
@@ -206,27 +204,22 @@ void TPngGraphic::LoadFromStream(std::istream& stream) {
            palette.empty() ? nullptr : &palette, xdpi, ydpi);
 
   const std::size_t rowBytes = png_get_rowbytes(png, info);
+  if (rowBytes > static_cast<std::size_t>(RowBytes())) throw EPNGError("Invalid row size");
+  for (int pass = 0; pass < passes; ++pass) {
+    for (int y = 0; y < static_cast<int>(height); ++y) png_read_row(png, Row(y), nullptr);
+  }
   if (depth == 2) {
-    // Two bits per pixel has no place in the image model: read packed rows, then widen.
-    if (rowBytes * height > kMaxImageBytes) throw EPixwellError("CreateDibSection failed");
-    packed.resize(rowBytes * height);
-    rowPointers.resize(height);
-    for (png_uint_32 y = 0; y < height; ++y) rowPointers[y] = packed.data() + y * rowBytes;
-    png_read_image(png, rowPointers.data());
+    // Two bits per pixel has no place in the image model: each row holds its packed pixels
+    // at its start and is widened to four bits in place, from the right, where no pixel
+    // still to be read is overwritten; the image needs no second buffer.
     const bool gray = colorType == PNG_COLOR_TYPE_GRAY;
     for (int y = 0; y < static_cast<int>(height); ++y) {
-      const png_byte* in = rowPointers[static_cast<std::size_t>(y)];
-      for (int x = 0; x < static_cast<int>(width); ++x) {
-        const int v = (in[x >> 2] >> (6 - 2 * (x & 3))) & 3;
+      std::uint8_t* row = Row(y);
+      for (int x = static_cast<int>(width) - 1; x >= 0; --x) {
+        const int v = (row[x >> 2] >> (6 - 2 * (x & 3))) & 3;
         SetIndex(x, y, gray ? 5 * v : v);
       }
-    }
-  } else {
-    if (rowBytes > static_cast<std::size_t>(RowBytes())) {
-      throw EPNGError("Invalid row size");
-    }
-    for (int pass = 0; pass < passes; ++pass) {
-      for (int y = 0; y < static_cast<int>(height); ++y) png_read_row(png, Row(y), nullptr);
+      if (width == 1) row[0] &= 0xF0;  // the packed padding there is no pixel
     }
   }
 }

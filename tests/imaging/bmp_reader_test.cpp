@@ -223,6 +223,28 @@ TEST(BmpReaderTest, RunLengthDataIsDrawnAndBounded) {
   BmpBuilder farDelta = rle;
   farDelta.pixels = {0, 2, 0, 9, 1, 1, 0, 1};
   EXPECT_EQ(ErrorOf(farDelta.Build()), "Bitmap image is not valid");
+  BmpBuilder pastRightEdge = rle;  // a delta may reach the edge, not pass it
+  pastRightEdge.pixels = {0, 2, 4, 0, 0, 0, 0, 1};
+  EXPECT_EQ(ErrorOf(pastRightEdge.Build()), "(decoded)");
+  pastRightEdge.pixels[2] = 5;
+  EXPECT_EQ(ErrorOf(pastRightEdge.Build()), "Bitmap image is not valid");
+  BmpBuilder pastLastRow = rle;
+  pastLastRow.pixels = {0, 0, 0, 0, 0, 0, 0, 1};
+  EXPECT_EQ(ErrorOf(pastLastRow.Build()), "(decoded)");
+  pastLastRow.pixels.insert(pastLastRow.pixels.begin(), {0, 0});
+  EXPECT_EQ(ErrorOf(pastLastRow.Build()), "Bitmap image is not valid");
+  // A stream may spend up to four bytes on every pixel and row (one-pixel deltas); one far
+  // longer holds deltas that move nowhere, and is not read to its end.
+  BmpBuilder slow = rle;
+  slow.pixels.clear();
+  for (int row = 0; row < 3; ++row) {
+    for (int x = 0; x < 4; ++x) slow.pixels.insert(slow.pixels.end(), {0, 2, 1, 0});
+    slow.pixels.insert(slow.pixels.end(), {0, 0});
+  }
+  slow.pixels.insert(slow.pixels.end(), {0, 1});
+  EXPECT_EQ(ErrorOf(slow.Build()), "(decoded)");
+  for (int i = 0; i < 100; ++i) slow.pixels.insert(slow.pixels.begin(), {0, 2, 0, 0});
+  EXPECT_EQ(ErrorOf(slow.Build()), "Bitmap image is not valid");
   BmpBuilder unterminated = rle;
   unterminated.pixels = {2, 1, 0, 0};
   EXPECT_EQ(ErrorOf(unterminated.Build()), "Bitmap image is not valid");
@@ -247,6 +269,10 @@ TEST(BmpReaderTest, UnsupportedKindsAreRefusedByName) {
   BmpBuilder wide = base;
   wide.width = 70000;
   EXPECT_EQ(ErrorOf(wide.Build()), "CreateDibSection failed");
+  // Pixel data 2 GiB into the file counts against the bound before anything is read.
+  std::vector<std::uint8_t> far = base.Build();
+  far[13] = 0x80;
+  EXPECT_EQ(ErrorOf(far), "CreateDibSection failed");
 }
 
 }  // namespace

@@ -332,6 +332,17 @@ TEST_F(ThumbnailTest, ToolExitStatusAndOutput) {
   EXPECT_EQ(RunTool(Quoted(good) + " " + Quoted(Path("e.jpg")) + " 0 100").first, 2);
   EXPECT_EQ(RunTool(Quoted(good) + " " + Quoted(Path("e.jpg")) + " -5 100").first, 2);
   EXPECT_FALSE(fs::exists(Path("e.jpg")));
+
+  // A target that is the source itself, under any name, is refused and the photo kept.
+  fs::create_symlink(good, Path("link.jpg"));
+  fs::create_hard_link(good, Path("hard.jpg"));
+  const auto size = fs::file_size(good);
+  for (const std::string& target :
+       {good, Path("link.jpg"), Path("hard.jpg"), dir_ + "/./good.jpg"}) {
+    EXPECT_EQ(RunTool(Quoted(good) + " " + Quoted(target)).first, 2) << target;
+    EXPECT_EQ(RunTool(Quoted(target) + " " + Quoted(good)).first, 2) << target;
+    EXPECT_EQ(fs::file_size(good), size) << target;
+  }
 }
 
 }  // namespace
