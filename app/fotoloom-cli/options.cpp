@@ -1,6 +1,16 @@
 #include "options.h"
 
 namespace fotoloom::cli {
+namespace {
+
+bool HasControlCharacter(const std::string& text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 ParseResult ParseArguments(const std::vector<std::string>& args) {
   ParseResult result;
@@ -51,6 +61,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     result.error = "only one image directory may be given";
   } else if (positional[0].empty()) {
     result.error = "the image directory is empty";
+  } else if (HasControlCharacter(positional[0])) {
+    // The directory field has no room for a line break: the catalog would go elsewhere.
+    result.error = "the image directory's name holds a control character";
   } else {
     o.directory = positional[0];
     o.answers = yes ? AnswerPolicy::kYes : no ? AnswerPolicy::kNo : AnswerPolicy::kAsk;

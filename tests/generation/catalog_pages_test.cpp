@@ -86,7 +86,7 @@ TEST_F(WorkedCatalogTest, LeavesExactlyTheCatalogFiles) {
   EXPECT_EQ(Listing(album_), album_files);
 
   // x.bmp is named first (its mask comes first), so X.JPG finds x.jpg taken, case ignored.
-  std::set<std::string> data_files = {"tile.gif", "tune.mid"};
+  std::set<std::string> data_files = {".fotoloom-data", "tile.gif", "tune.mid"};
   for (const char* stem : {"a", "b", "x", "X (1)", "my photo", "Anna's day",
                            "Gr\xC3\xB6\xC3\x9F" "e", "say \"cheese\""}) {
     data_files.insert(std::string(stem) + ".jpg");

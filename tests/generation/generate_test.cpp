@@ -9,6 +9,7 @@
 
 #include "catalog_fixture.h"
 #include "files/file_errors.h"
+#include "files/file_utils.h"
 #include "generation/album.h"
 
 namespace fotoloom::testing {
@@ -249,13 +250,15 @@ TEST_F(GenerateTest, CopiesABackgroundFromInsideTheDataDirectoryUnderANewName) {
 TEST_F(GenerateTest, CleaningKeepsABackgroundChosenFromTheDataDirectory) {
   Photos(1);
   fs::create_directory(data());
+  File(kDataDirectoryMarker, "", data());
   File("bg.gif", "only copy", data());
   File("stale.jpg", "old thumbnail", data());
   Album().BgImage = (data() / "bg.gif").string();
   Album().EraseExistingFiles = true;
   generate();
   EXPECT_EQ(GetMessages(), "");
-  EXPECT_EQ(Listing(data()), (std::set<std::string>{"bg.gif", "bg (1).gif", "p00.jpg"}));
+  EXPECT_EQ(Listing(data()),
+            (std::set<std::string>{kDataDirectoryMarker, "bg.gif", "bg (1).gif", "p00.jpg"}));
   EXPECT_EQ(Read(data() / "bg.gif"), "only copy");
   EXPECT_EQ(fs::last_write_time(data() / "bg.gif"),
             fs::last_write_time(data() / "bg (1).gif"));
@@ -275,7 +278,7 @@ TEST_F(GenerateTest, CancelWhileNamingWritesNoPage) {
   EXPECT_TRUE(CancelRequested());
   EXPECT_EQ(GetMessages(), "");
   EXPECT_EQ(Album().FirstPage, "index001.html");
-  EXPECT_EQ(Listing(data()), std::set<std::string>{});
+  EXPECT_EQ(Listing(data()), std::set<std::string>{kDataDirectoryMarker});
   for (const std::string& name : Listing(album_)) EXPECT_NE(fs::path(name).extension(), ".html");
 }
 
@@ -292,8 +295,8 @@ TEST_F(GenerateTest, CancelWhileWritingSavesThePartialPage) {
   EXPECT_EQ(Album().FirstPage, "index001.html");
   EXPECT_FALSE(fs::exists(album_ / "index002.html"));
   // Two thumbnails and pages made; the row is closed and its details row is complete.
-  EXPECT_EQ(Listing(data()),
-            (std::set<std::string>{"p00.jpg", "p00.html", "p01.jpg", "p01.html"}));
+  EXPECT_EQ(Listing(data()), (std::set<std::string>{kDataDirectoryMarker, "p00.jpg", "p00.html",
+                                                    "p01.jpg", "p01.html"}));
   const std::string page = Read(album_ / "index001.html");
   EXPECT_EQ(Count(page, "valign=\"center\""), 2u);
   EXPECT_EQ(Count(page, "valign=\"top\""), 6u);
@@ -307,12 +310,13 @@ TEST_F(GenerateTest, CancelWhileWritingSavesThePartialPage) {
 TEST_F(GenerateTest, CleansOnlyADataDirectoryInsideTheAlbum) {
   Photos(2);
   fs::create_directory(data());
+  File(kDataDirectoryMarker, "", data());
   File("p00.jpg", "old thumbnail", data());
   File("old.html", "old page", data());
   Album().EraseExistingFiles = true;
   generate();
   EXPECT_EQ(GetMessages(), "");
-  EXPECT_EQ(Listing(data()), (std::set<std::string>{"p00.jpg", "p01.jpg"}));
+  EXPECT_EQ(Listing(data()), (std::set<std::string>{kDataDirectoryMarker, "p00.jpg", "p01.jpg"}));
 
   // "." is the album itself, ".." its parent, and a link may lead anywhere: none is cleaned.
   const fs::path elsewhere = root_ / "elsewhere";
