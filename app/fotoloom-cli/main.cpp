@@ -59,11 +59,10 @@ int Run(const Options& options, const char* argv0) {
     // A file named on purpose that gives nothing would otherwise mean a run with every
     // default, cleaning included.
     const IniFile settings(options.settings_path);
-    const char* problem = !FileExists(options.settings_path) ? "does not exist"
-                          : !settings.loaded()                ? "cannot be read"
-                          : !settings.HasSection(kSettingsSection)
-                              ? "has no [Settings] section"
-                              : nullptr;
+    const char* problem = !FileExists(options.settings_path)       ? "does not exist"
+                          : !settings.loaded()                     ? "cannot be read"
+                          : !settings.HasSection(kSettingsSection) ? "has no [Settings] section"
+                                                                   : nullptr;
     if (problem != nullptr) {
       std::fprintf(stderr, "%s: settings file %s %s\n", program.c_str(),
                    options.settings_path.c_str(), problem);

@@ -19,7 +19,7 @@ enum class AnswerPolicy {
 struct Options {
   std::string settings_path;  // empty: the settings file the window would use
   AnswerPolicy answers = AnswerPolicy::kAsk;
-  bool quiet = false;         // no progress display
+  bool quiet = false;  // no progress display
   bool help = false;
   bool version = false;
   std::string directory;

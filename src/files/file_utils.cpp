@@ -162,12 +162,13 @@ std::int64_t FileSizeOf(const std::string& path) {
 bool IsNumberedCatalogName(const std::string& catalog_path, const std::string& name) {
   static constexpr std::string_view kExtension = ".html";
   const std::string stem = StripFileExt(ExtractFileName(catalog_path));
-  if (name.size() < stem.size() + 3 + kExtension.size() || name.compare(0, stem.size(), stem) != 0 ||
+  if (name.size() < stem.size() + 3 + kExtension.size() ||
+      name.compare(0, stem.size(), stem) != 0 ||
       name.compare(name.size() - kExtension.size(), kExtension.size(), kExtension) != 0) {
     return false;
   }
-  const std::string_view digits = std::string_view(name).substr(
-      stem.size(), name.size() - stem.size() - kExtension.size());
+  const std::string_view digits =
+      std::string_view(name).substr(stem.size(), name.size() - stem.size() - kExtension.size());
   if (digits.find_first_not_of("0123456789") != std::string_view::npos) return false;
   // Numbers below 100 are padded to three digits; larger ones have no leading zero.
   if (digits.find_first_not_of('0') == std::string_view::npos) return false;

@@ -32,7 +32,7 @@ constexpr char kNotCleaned[] = "Thumbnail directory was not completely cleaned u
 
 std::string ResolvedPath(const std::string& path) {
   std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                        &std::free);
+                                                       &std::free);
   return resolved ? std::string(resolved.get()) : std::string();
 }
 
@@ -107,9 +107,7 @@ void RequireReadableDescriptions(const std::string& album_directory) {
   if (FileExists(path) && !IsReadableFile(path)) RaiseFileOpenError(path);
 }
 
-bool EndsPage(int i, int n, std::int64_t per_page) {
-  return (i + 1) % per_page == 0 || i == n - 1;
-}
+bool EndsPage(int i, int n, std::int64_t per_page) { return (i + 1) % per_page == 0 || i == n - 1; }
 
 void AssignIndexPages(int n, std::int64_t per_page) {
   const std::string& album_file = Album().AlbumFileName;

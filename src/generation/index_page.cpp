@@ -197,8 +197,7 @@ std::string DetailsCell(const std::string& source, const std::string& target,
     shown = max_len > 3 ? LeftChars(shown, max_len - 3) + "..." : LeftChars(shown, max_len);
   }
 
-  std::string text =
-      "<td align=\"center\" valign=\"top\"><font size=\"" + album.FontSize + "\">";
+  std::string text = "<td align=\"center\" valign=\"top\"><font size=\"" + album.FontSize + "\">";
   if (album.ShowFileName) {
     text += "<a href =\"" + UrlFromAlbum(target) +
             "\" OnMouseOver=\"this.className='over'; window.status='" +

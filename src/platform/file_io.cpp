@@ -35,8 +35,8 @@ int CreateTemporaryFile(const std::string& directory, std::string* name) {
     std::uint64_t bits = random() ^ static_cast<std::uint64_t>(getpid());
     std::string candidate = directory + kTemporaryFilePrefix;
     for (int i = 0; i < 8; ++i, bits /= 62) candidate += kLetters[bits % 62];
-    const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        0666);
+    const int fd =
+        open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0) {
       *name = std::move(candidate);
       return fd;
@@ -58,8 +58,8 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 }
 
 void SyncDirectory(const std::string& directory) {
-  const int fd = open(directory.empty() ? "." : directory.c_str(),
-                      O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int fd =
+      open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   fsync(fd);
   close(fd);

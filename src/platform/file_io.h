@@ -8,11 +8,12 @@
 // naming the target (see file_errors.h).
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace fotoloom {
 

@@ -146,13 +146,11 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
       line.text = data.substr(pos);
       pos = data.size();
     } else {
-      line.text = data.substr(pos, nl - pos);
-      line.end = "\n";
+      const bool cr = nl > pos && data[nl - 1] == '\r';
+      line.text = data.substr(pos, nl - pos - (cr ? 1 : 0));
+      // Taken from the text itself: GCC 12 warns falsely (-Wrestrict) about a literal here.
+      line.end = data.substr(nl - (cr ? 1 : 0), cr ? 2 : 1);
       pos = nl + 1;
-      if (!line.text.empty() && line.text.back() == '\r') {
-        line.text.pop_back();
-        line.end = "\r\n";
-      }
       if (!style_known) {
         newline_ = line.end;
         style_known = true;
@@ -183,8 +181,7 @@ int IniFile::FindKey(int header, const std::string& key) const {
 
 bool IniFile::HasSection(const std::string& section) const { return FindSection(section) >= 0; }
 
-std::optional<std::string> IniFile::Find(const std::string& section,
-                                         const std::string& key) const {
+std::optional<std::string> IniFile::Find(const std::string& section, const std::string& key) const {
   int header = FindSection(section);
   if (header < 0) return std::nullopt;
   int at = FindKey(header, key);

@@ -7,9 +7,12 @@ namespace {
 
 CheckState CheckStateOf(int stored) {
   switch (stored) {
-    case 1: return CheckState::kChecked;
-    case 2: return CheckState::kGrayed;
-    default: return CheckState::kUnchecked;
+    case 1:
+      return CheckState::kChecked;
+    case 2:
+      return CheckState::kGrayed;
+    default:
+      return CheckState::kUnchecked;
   }
 }
 
@@ -118,8 +121,12 @@ void Wizard::SaveAllSettings() {
   IniFile out(env_.settings_path);
   const WizardModel& m = model_;
   const AdvancedValues& adv = advanced_->kept();
-  auto text = [&](const char* key, const std::string& value) { out.WriteString(kSettingsSection, key, value); };
-  auto integer = [&](const char* key, int value) { out.WriteInteger(kSettingsSection, key, value); };
+  auto text = [&](const char* key, const std::string& value) {
+    out.WriteString(kSettingsSection, key, value);
+  };
+  auto integer = [&](const char* key, int value) {
+    out.WriteInteger(kSettingsSection, key, value);
+  };
   auto check = [&](const char* key, CheckState state) { integer(key, static_cast<int>(state)); };
 
   text("AlbumFileName", m.editAlbumFileName.text());

@@ -73,7 +73,7 @@ TEST_F(FullDiskTest, AFullDiskEndsTheRunAndKeepsEveryEarlierFile) {
     std::string failed;
   } cases[] = {
       {100, (data() / "p00 (1).jpg").string()},  // the first thumbnail
-      {20000, "index.html"},                      // the index page
+      {20000, "index.html"},                     // the index page
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.limit);

@@ -101,6 +101,22 @@ TEST_F(GenerateTest, NumbersPagesWithAtLeastThreeDigits) {
   EXPECT_FALSE(fs::exists(album_ / "index.html"));
 }
 
+TEST_F(GenerateTest, BringsSettingsOutOfRangeIntoRangeFirst) {
+  Photos(3);
+  Album().ThumbsPerRow = 0;
+  Album().ThumbRowsPerFile = -2;
+  Album().HeaderSize = "";
+  Album().SlideShow = true;
+  Album().SlideShowDelay = -5;
+  Album().GenerateHTMLImages = true;
+  generate();
+  EXPECT_EQ(GetMessages(), "");
+  EXPECT_EQ(Album().FirstPage, "index001.html");
+  EXPECT_TRUE(fs::exists(album_ / "index003.html"));
+  EXPECT_NE(Read(album_ / "index002.html").find("<h2><font color="), std::string::npos);
+  EXPECT_NE(Read(data() / "p00.html").find("content=0;url="), std::string::npos);
+}
+
 TEST_F(GenerateTest, ReportsProgressInOrder) {
   const fs::path assets = root_ / "assets";
   fs::create_directory(assets);
@@ -198,7 +214,8 @@ TEST_F(GenerateTest, MakesFallbackThumbnailsFromTheSparePicture) {
   ASSERT_EQ(broken.size(), 4u) << ::testing::PrintToString(broken);  // img + details link each
   for (const std::string& b : broken)
     EXPECT_TRUE(b.find("corrupt.jpg") != std::string::npos ||
-                b.find("flat.jpg") != std::string::npos) << b;
+                b.find("flat.jpg") != std::string::npos)
+        << b;
 }
 
 TEST_F(GenerateTest, RefusesADataDirectoryItCannotWriteInto) {
@@ -240,8 +257,7 @@ TEST_F(GenerateTest, CopiesABackgroundFromInsideTheDataDirectoryUnderANewName) {
   EXPECT_EQ(Read(data() / "bg (1).gif"), "GIF");
   EXPECT_NE(Read(album_ / "index.html").find("background=\"fldata/bg%20%281%29.gif\""),
             std::string::npos);
-  EXPECT_NE(Read(data() / "p00.html").find("background=\"bg%20%281%29.gif\""),
-            std::string::npos);
+  EXPECT_NE(Read(data() / "p00.html").find("background=\"bg%20%281%29.gif\""), std::string::npos);
   // The sound was never copied, yet the pages still name it in the data directory.
   EXPECT_NE(Read(album_ / "index.html").find("<bgsound src=\"fldata/no%20such%20tune.mid\">"),
             std::string::npos);
@@ -260,8 +276,7 @@ TEST_F(GenerateTest, CleaningKeepsABackgroundChosenFromTheDataDirectory) {
   EXPECT_EQ(Listing(data()),
             (std::set<std::string>{kDataDirectoryMarker, "bg.gif", "bg (1).gif", "p00.jpg"}));
   EXPECT_EQ(Read(data() / "bg.gif"), "only copy");
-  EXPECT_EQ(fs::last_write_time(data() / "bg.gif"),
-            fs::last_write_time(data() / "bg (1).gif"));
+  EXPECT_EQ(fs::last_write_time(data() / "bg.gif"), fs::last_write_time(data() / "bg (1).gif"));
   EXPECT_EQ(BrokenLinks(AllPages()), std::vector<std::string>{});
 }
 
@@ -336,9 +351,9 @@ TEST_F(GenerateTest, CleansOnlyADataDirectoryInsideTheAlbum) {
     Album().EraseExistingFiles = true;
     generate();
     EXPECT_EQ(GetMessages(), "Thumbnail directory was not completely cleaned up.\r");
-    for (const auto& [folder, before] : {std::pair{album_, album_before},
-                                         std::pair{root_, parent_before},
-                                         std::pair{elsewhere, elsewhere_before}}) {
+    for (const auto& [folder, before] :
+         {std::pair{album_, album_before}, std::pair{root_, parent_before},
+          std::pair{elsewhere, elsewhere_before}}) {
       const std::set<std::string> after = Listing(folder);
       for (const std::string& file : before) EXPECT_TRUE(after.count(file)) << folder / file;
     }

@@ -52,8 +52,13 @@ TEST_F(DeletionsTest, NumberedFilesQuestionMatchesOnlyPagesARunWrites) {
       {"Mo", "Mo.html", {"Mountains.JPG", "Mo001.html", "Mo7.html", "Mo001.htm"}, {"Mo001.html"}},
       {"photos", "photos.html", {"photos_beach.jpg", "photos002.html"}, {"photos002.html"}},
       {"IMG.jpg", "IMG.html", {"IMG.jpg", "IMG_0001.jpg", "IMG100.html"}, {"IMG100.html"}},
-      {"index.htm", "index.html", {"index_old.html", "index.htm", "index001.html"}, {"index001.html"}},
-      {"cat.html", "cat.html", {"cat_notes.html", "cat01.html", "cat0100.html", "cat1000.html"},
+      {"index.htm",
+       "index.html",
+       {"index_old.html", "index.htm", "index001.html"},
+       {"index001.html"}},
+      {"cat.html",
+       "cat.html",
+       {"cat_notes.html", "cat01.html", "cat0100.html", "cat1000.html"},
        {"cat1000.html"}},
       {".jpg", ".html", {"a.jpg", "001.html"}, {}},  // no stem: refused, nothing asked
   };
