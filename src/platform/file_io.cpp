@@ -99,19 +99,24 @@ OutputFile::OutputFile(const std::string& path, WriteOptions options)
     : path_(path), options_(options) {
   struct stat existing;
   const bool exists = lstat(path.c_str(), &existing) == 0;
-  // Only a file or a link is ever replaced: never a directory, a device, a FIFO or a socket.
-  if (exists && !S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode)) {
+  // Only a file or a link is ever replaced: never a directory, a device, a FIFO or a socket,
+  // nor a read-only file, which a write in place could not have changed either.
+  const bool regular = exists && S_ISREG(existing.st_mode);
+  if (exists &&
+      ((!regular && !S_ISLNK(existing.st_mode)) || (regular && !(existing.st_mode & S_IWUSR)))) {
     RaiseFileCreateError(path_);
   }
-  const bool regular = exists && S_ISREG(existing.st_mode);
   fd_ = CreateTemporaryFile(ExtractFilePath(path), &temporary_);
   if (fd_ < 0) {
     if (options_.in_place_fallback && regular) OpenInPlace();
     if (fd_ < 0) RaiseFileCreateError(path_);
     return;
   }
-  if (!options_.keep_attributes || !regular) return;
+  if (!regular) return;
+  // Overwriting a file in place kept its mode; a catalog published with chosen permissions
+  // keeps them.
   fchmod(fd_, existing.st_mode & 07777);
+  if (!options_.keep_owner) return;
   const bool same_owner = existing.st_uid == geteuid() && existing.st_gid == getegid();
   if (same_owner || fchown(fd_, existing.st_uid, existing.st_gid) == 0) return;
   // Someone else's file (a shared settings file): a rename would make it ours.

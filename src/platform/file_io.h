@@ -4,8 +4,9 @@
 // file beside the target (created with O_CREAT | O_EXCL, so no existing file or link is ever
 // opened), and Close() renames it over the target. A link or a hard link at the target is
 // therefore replaced, never written through, and a write that fails, or never reaches Close(),
-// leaves the previous file whole and no temporary file behind. Every failure raises an error
-// naming the target (see file_errors.h).
+// leaves the previous file whole and no temporary file behind. A regular file at the target
+// hands its permission bits on to the new one; a new file gets 0666 less the umask. Every
+// failure raises an error naming the target (see file_errors.h).
 #pragma once
 
 #include <sys/types.h>
@@ -32,9 +33,9 @@ struct WriteOptions {
   // Flush the file and its folder to the disk. For files that are the user's own (settings, a
   // restored background), not for outputs a run can make again.
   bool sync = false;
-  // A regular file already at the target hands its permission bits and, where the system
-  // allows, its owner and group on to the new file.
-  bool keep_attributes = false;
+  // A regular file already at the target hands its owner and group on to the new file, where
+  // the system allows. (Its permission bits always carry over.)
+  bool keep_owner = false;
   // When no temporary file can be made beside a regular file already at the target (its
   // folder is not writable), or its owner could not be kept, the file is rewritten in place
   // instead, keeping its owner and mode. Not atomic: only for the settings file.
@@ -44,8 +45,9 @@ struct WriteOptions {
 class OutputFile {
  public:
   // Raises FileCreateError(path) when path is something other than a file or a link (a
-  // directory, a device, a FIFO), or when no temporary file can be made beside it (and, with
-  // in_place_fallback, path cannot be opened for writing either).
+  // directory, a device, a FIFO), is a read-only file (owner write bit clear), or when no
+  // temporary file can be made beside it (and, with in_place_fallback, path cannot be opened
+  // for writing either).
   explicit OutputFile(const std::string& path, WriteOptions options = {});
   // Without a successful Close() the temporary file is removed and path stays as it was.
   ~OutputFile();

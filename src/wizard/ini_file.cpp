@@ -256,7 +256,7 @@ void IniFile::Save() const {
   MakeDirectories(ExtractFilePath(target));
   try {
     WriteWholeFile(target, Text(),
-                   WriteOptions{.sync = true, .keep_attributes = true, .in_place_fallback = true});
+                   WriteOptions{.sync = true, .keep_owner = true, .in_place_fallback = true});
   } catch (const Error&) {
     RaiseFileWriteError(path_);
   }

@@ -63,6 +63,8 @@ TEST_F(LinksWritesTest, LinksAtOutputNamesAreReplacedNeverWrittenThrough) {
   fs::create_symlink("../../elsewhere/gone.jpg", data + "c.jpg");  // broken
   fs::create_symlink("../elsewhere/z.html", album_dir_ + "_cat002.html");
   fs::create_hard_link(root_ + "elsewhere/z.html", album_dir_ + "_cat003.html");
+  Touch(album_dir_ + "_cat001.html");  // a page of an earlier run, its mode chosen by the user
+  fs::permissions(album_dir_ + "_cat001.html", fs::perms(0604));
 
   Generate(false);
   EXPECT_EQ(GetMessages(), "");
@@ -71,6 +73,7 @@ TEST_F(LinksWritesTest, LinksAtOutputNamesAreReplacedNeverWrittenThrough) {
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(data + name))) << name;
   EXPECT_TRUE(fs::is_symlink(data + "c.jpg"));
   EXPECT_FALSE(fs::is_symlink(album_dir_ + "_cat002.html"));
+  EXPECT_EQ(fs::status(album_dir_ + "_cat001.html").permissions(), fs::perms(0604));
   EXPECT_EQ(BrokenLinks(Pages()), std::vector<std::string>{});
 
   // Cleaning removes the links themselves.
