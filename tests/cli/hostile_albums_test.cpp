@@ -148,7 +148,9 @@ TEST_P(HostileAlbumsTest, NothingOutsideTheOutputsChanges) {
                                          (root / "album").string()};
   const std::map<std::string, std::string> before = Fingerprints(root);
 
-  if (album.killed_first) ASSERT_TRUE(KilledOnceWritten(args, root / "album/fldata/p00.jpg"));
+  if (album.killed_first) {
+    ASSERT_TRUE(KilledOnceWritten(args, root / "album/fldata/p00.jpg"));
+  }
   const CliResult r = RunCli(args);
   EXPECT_EQ(r.exit_code, album.exit_code) << r.err;
 
