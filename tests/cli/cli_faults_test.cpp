@@ -45,11 +45,6 @@ class CliFaultsTest : public ::testing::Test {
 int RunUnread(const std::vector<std::string>& args, const std::function<void()>& prepare) {
   int fds[2];
   if (::pipe(fds) != 0) return -1;
-  std::vector<std::string> text{CliPath()};
-  text.insert(text.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : text) argv.push_back(a.data());
-  argv.push_back(nullptr);
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::dup2(fds[1], STDOUT_FILENO);
@@ -57,8 +52,7 @@ int RunUnread(const std::vector<std::string>& args, const std::function<void()>&
     ::close(fds[0]);
     ::signal(SIGPIPE, SIG_DFL);
     prepare();
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
+    ExecCli(args);
   }
   ::close(fds[0]);
   ::close(fds[1]);

@@ -112,17 +112,11 @@ const Album kAlbums[] = {
 // Runs fotoloom-cli and kills it (SIGKILL) as soon as file appears; true when it was still
 // running then.
 bool KilledOnceWritten(const std::vector<std::string>& args, const fs::path& file) {
-  std::vector<std::string> text{CliPath()};
-  text.insert(text.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : text) argv.push_back(a.data());
-  argv.push_back(nullptr);
   const pid_t pid = ::fork();
   if (pid == 0) {
     const int null = ::open("/dev/null", O_RDWR);
     for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) ::dup2(null, fd);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
+    ExecCli(args);
   }
   int status = 0;
   while (::waitpid(pid, &status, WNOHANG) == 0) {
