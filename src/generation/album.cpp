@@ -18,9 +18,7 @@
 #include "generation/client_ui.h"
 #include "generation/index_page.h"
 #include "platform/file_io.h"
-#include "platform/file_time.h"
 #include "platform/listing.h"
-#include "platform/permissions.h"
 
 namespace fotoloom {
 
