@@ -4,6 +4,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "platform/error.h"
 #include "platform/paths.h"
 #include "terminal_ui.h"
+#include "wizard/ini_file.h"
 #include "wizard/wizard.h"
 
 #ifndef FOTOLOOM_VERSION
@@ -50,10 +52,20 @@ int Run(const Options& options, const char* argv0) {
   const char* const env_argv[] = {argv0, nullptr};
   WizardEnvironment env = DefaultWizardEnvironment(1, env_argv);
   env.command_line_directory = options.directory;
+  // Nothing is deleted before every page has passed: a run refused at page 6 must not have
+  // cost the old catalog already.
+  env.delete_after_all_checks = true;
   if (!options.settings_path.empty()) {
-    if (!FileExists(options.settings_path)) {
-      std::fprintf(stderr, "%s: settings file %s does not exist\n", program.c_str(),
-                   options.settings_path.c_str());
+    // A file named on purpose that gives nothing would otherwise mean a run with every
+    // default, cleaning included.
+    const IniFile settings(options.settings_path);
+    const char* problem = !FileExists(options.settings_path)       ? "does not exist"
+                          : !settings.loaded()                     ? "cannot be read"
+                          : !settings.HasSection(kSettingsSection) ? "has no [Settings] section"
+                                                                   : nullptr;
+    if (problem != nullptr) {
+      std::fprintf(stderr, "%s: settings file %s %s\n", program.c_str(),
+                   options.settings_path.c_str(), problem);
       return kRefused;
     }
     env.settings_path = options.settings_path;
@@ -98,6 +110,10 @@ int Run(const Options& options, const char* argv0) {
 
 int main(int argc, char** argv) {
   using namespace fotoloom::cli;
+  // A reader that went away (`fotoloom-cli DIR | head -1`) is no reason to stop writing the
+  // catalog half-way; and a file size limit is a failed write to report, not a silent death.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
   // A run decodes one photo after another; keep their memory warm between thumbnails.
   fotoloom::RetainFreedImageMemory();
   const std::string program = ProgramName(argc > 0 ? argv[0] : nullptr);

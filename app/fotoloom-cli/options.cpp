@@ -1,6 +1,16 @@
 #include "options.h"
 
 namespace fotoloom::cli {
+namespace {
+
+bool HasControlCharacter(const std::string& text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 ParseResult ParseArguments(const std::vector<std::string>& args) {
   ParseResult result;
@@ -51,6 +61,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     result.error = "only one image directory may be given";
   } else if (positional[0].empty()) {
     result.error = "the image directory is empty";
+  } else if (HasControlCharacter(positional[0])) {
+    // The directory field has no room for a line break: the catalog would go elsewhere.
+    result.error = "the image directory's name holds a control character";
   } else {
     o.directory = positional[0];
     o.answers = yes ? AnswerPolicy::kYes : no ? AnswerPolicy::kNo : AnswerPolicy::kAsk;
@@ -66,7 +79,8 @@ std::string UsageText(const std::string& program) {
          "\n"
          "  --settings FILE  read the settings from FILE instead of the wizard's Settings.ini\n"
          "  --yes, -y        answer yes to the questions (overwrite an existing catalog,\n"
-         "                   delete old numbered catalog files)\n"
+         "                   delete old numbered catalog files); nothing is deleted\n"
+         "                   before every page check has passed\n"
          "  --no, -n         answer no to them (the default when standard input is not a\n"
          "                   terminal; otherwise they are asked)\n"
          "  --quiet, -q      show no progress\n"

@@ -19,7 +19,7 @@ enum class AnswerPolicy {
 struct Options {
   std::string settings_path;  // empty: the settings file the window would use
   AnswerPolicy answers = AnswerPolicy::kAsk;
-  bool quiet = false;         // no progress display
+  bool quiet = false;  // no progress display
   bool help = false;
   bool version = false;
   std::string directory;
@@ -32,7 +32,8 @@ struct ParseResult {
 
 // args excludes the program name. "--settings=FILE" is accepted as well; "--" ends the
 // options, so a directory may start with "-". Exactly one directory is required unless
-// --help or --version is given.
+// --help or --version is given; a directory name with a control character (a line break, a
+// tab) is refused.
 ParseResult ParseArguments(const std::vector<std::string>& args);
 
 // The usage text printed by --help (program is argv[0]'s file name).

@@ -68,11 +68,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "fotoloom-thumb: %s is the source file itself\n", target.c_str());
     return kUsage;
   }
-  if (!fotoloom::CreateThumbnail(source, target, box_width, box_height)) {
-    std::fprintf(stderr, "fotoloom-thumb: no thumbnail made from %s\n", source.c_str());
-    return 1;
-  }
   try {
+    // A target that cannot be written (or a source that cannot be read) raises.
+    if (!fotoloom::CreateThumbnail(source, target, box_width, box_height)) {
+      std::fprintf(stderr, "fotoloom-thumb: no thumbnail made from %s\n", source.c_str());
+      return 1;
+    }
     fotoloom::TJpegGraphic written;
     written.LoadFromFile(target);
     std::printf("%dx%d\n", written.Width(), written.Height());

@@ -11,6 +11,7 @@
 #include "files/dir.h"
 #include "files/file_errors.h"
 #include "files/url_utils.h"
+#include "platform/file_io.h"
 #include "platform/file_time.h"
 #include "platform/listing.h"
 #include "platform/permissions.h"
@@ -30,12 +31,6 @@ class FileDescriptor {
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int get() const { return fd_; }
-  // Closes now and reports whether everything written reached the file.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0 || errno == EINTR;
-  }
 
  private:
   int fd_;
@@ -54,17 +49,6 @@ ssize_t ReadBlock(int fd, char* buffer, std::size_t size) {
     got += static_cast<std::size_t>(n);
   }
   return static_cast<ssize_t>(got);
-}
-
-bool WriteBlock(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -92,7 +76,7 @@ std::string UniqueFileName(const std::string& path) {
   const std::string stem = StripFileExt(path);
   const std::string extension = ExtractFileExt(path);
   std::string candidate = path;
-  for (unsigned long long n = 1; FileExists(candidate); ++n) {
+  for (unsigned long long n = 1; NameTaken(candidate); ++n) {
     candidate = stem + " (" + std::to_string(n) + ")" + extension;
   }
   return candidate;
@@ -113,9 +97,24 @@ bool CleanDirectory(const std::string& directory) {
   const CDir listing(directory, "*.*", "");
   bool all_deleted = true;
   for (int i = 0; i < listing.Count(); ++i) {
-    if (!RemoveFile(listing.Items(i).Path)) all_deleted = false;
+    const std::string& path = listing.Items(i).Path;
+    if (ExtractFileName(path) == kDataDirectoryMarker) continue;
+    if (!RemoveFile(path)) all_deleted = false;
   }
   return all_deleted;
+}
+
+void MarkDataDirectory(const std::string& directory) {
+  WriteWholeFile(WithTrailingSeparator(directory) + kDataDirectoryMarker,
+                 "Fotoloom data directory\n"
+                 "# Thumbnails, image pages and background copies of a Fotoloom catalog.\n"
+                 "# Fotoloom cleans this directory only while this file is in it.\n");
+}
+
+bool IsMarkedDataDirectory(const std::string& directory) {
+  struct stat st;
+  const std::string marker = WithTrailingSeparator(directory) + kDataDirectoryMarker;
+  return lstat(marker.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 void CopyFileKeepingDate(const std::string& source, const std::string& destination) {
@@ -128,8 +127,7 @@ void CopyFileKeepingDate(const std::string& source, const std::string& destinati
     RaiseFileOpenError(source);
   }
 
-  // Opening the destination would truncate the source when both are the same file, and a
-  // read-only destination is not to be overwritten; both count as "cannot create".
+  // The source itself, and a read-only file, are never replaced; both count as "cannot create".
   struct stat destination_stat;
   if (stat(full_destination.c_str(), &destination_stat) == 0 &&
       ((destination_stat.st_dev == source_stat.st_dev &&
@@ -137,23 +135,19 @@ void CopyFileKeepingDate(const std::string& source, const std::string& destinati
        (destination_stat.st_mode & S_IWUSR) == 0)) {
     RaiseFileCreateError(full_destination);
   }
-  FileDescriptor out(
-      open(full_destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-  if (out.get() < 0) RaiseFileCreateError(full_destination);
-
+  OutputFile out(full_destination);
   const auto buffer = std::make_unique<char[]>(kCopyBlock);
   for (;;) {
     const ssize_t n = ReadBlock(in.get(), buffer.get(), kCopyBlock);
-    if (n > 0 && !WriteBlock(out.get(), buffer.get(), static_cast<std::size_t>(n))) {
-      RaiseFileWriteError(full_destination);
-    }
+    // A read error is no end of file: a short copy would pass for a whole one.
+    if (n < 0) RaiseFileReadError(source);
+    out.Write(buffer.get(), static_cast<std::size_t>(n));
     if (n != static_cast<ssize_t>(kCopyBlock)) break;
   }
-  if (!out.Close()) RaiseFileWriteError(full_destination);
-
-  // The date first: a read-only copy could refuse it afterwards on other systems.
-  SetFileModificationTime(full_destination, UnpackFileTime(PackFileTime(source_stat.st_mtime)));
-  SetPermissions(full_destination, source_stat.st_mode & 07777);
+  // The copy carries the source's time at the 2-second step of the packed form.
+  out.SetFinalAttributes(source_stat.st_mode & 07777,
+                         UnpackFileTime(PackFileTime(source_stat.st_mtime)));
+  out.Close();
 }
 
 std::int64_t FileSizeOf(const std::string& path) {
@@ -165,22 +159,40 @@ std::int64_t FileSizeOf(const std::string& path) {
   return found.empty() ? 0 : found.front().size;
 }
 
-std::string SimilarFilesPattern(const std::string& path) {
-  const std::string extension = ExtractFileExt(path);
-  return StripFileExt(path) + "*" + extension;
+bool IsNumberedCatalogName(const std::string& catalog_path, const std::string& name) {
+  static constexpr std::string_view kExtension = ".html";
+  const std::string stem = StripFileExt(ExtractFileName(catalog_path));
+  if (name.size() < stem.size() + 3 + kExtension.size() ||
+      name.compare(0, stem.size(), stem) != 0 ||
+      name.compare(name.size() - kExtension.size(), kExtension.size(), kExtension) != 0) {
+    return false;
+  }
+  const std::string_view digits =
+      std::string_view(name).substr(stem.size(), name.size() - stem.size() - kExtension.size());
+  if (digits.find_first_not_of("0123456789") != std::string_view::npos) return false;
+  // Numbers below 100 are padded to three digits; larger ones have no leading zero.
+  if (digits.find_first_not_of('0') == std::string_view::npos) return false;
+  return digits.size() == 3 || digits.front() != '0';
 }
 
-bool SimilarFilesExist(const std::string& path) {
-  const std::string pattern = SimilarFilesPattern(path);
-  return DirectorySnapshot(ExtractFilePath(pattern)).Any(ExtractFileName(pattern));
+std::vector<std::string> NumberedCatalogFiles(const std::string& path) {
+  const std::string directory = ExtractFilePath(path);
+  std::vector<std::string> found;
+  for (const std::string& name : EntryNames(directory)) {
+    if (!IsNumberedCatalogName(path, name)) continue;
+    struct stat st;
+    const std::string file = directory + name;
+    if (lstat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode)) found.push_back(file);
+  }
+  return found;
 }
+
+bool SimilarFilesExist(const std::string& path) { return !NumberedCatalogFiles(path).empty(); }
 
 bool DeleteSimilarFiles(const std::string& path) {
-  const std::string pattern = SimilarFilesPattern(path);
-  const std::string directory = WithTrailingSeparator(ExpandFileName(ExtractFilePath(pattern)));
   bool all_deleted = true;
-  for (const FoundFile& file : FindFiles(directory, ExtractFileName(pattern))) {
-    if (!RemoveFile(directory + file.name)) all_deleted = false;
+  for (const std::string& file : NumberedCatalogFiles(path)) {
+    if (!RemoveFile(file)) all_deleted = false;
   }
   return all_deleted;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/paths.h"
 
@@ -24,8 +25,8 @@ bool IsSuggestedName(const std::string& name);
 // "fldata/my photo.jpg" -> "fldata/my%20photo.jpg".
 std::string PathToUrl(const std::string& path);
 
-// path itself when no file (a directory does not count) of that name exists; otherwise
-// the first free stem + " (" n ")" + extension for n = 1, 2, ...:
+// path itself when no file or link (a broken one included; a directory does not count) of
+// that name exists; otherwise the first free stem + " (" n ")" + extension for n = 1, 2, ...:
 // "a.tar.gz" -> "a.tar (1).gz", "notes" -> "notes (1)".
 std::string UniqueFileName(const std::string& path);
 
@@ -33,31 +34,54 @@ std::string UniqueFileName(const std::string& path);
 // touched) can be created in directory; the probe is deleted again.
 bool IsDirectoryWritable(const std::string& directory);
 
-// Deletes every file (not subdirectories) of directory, hidden ones included, attempting
-// each. True when all deletions succeeded (an empty directory too); a read-only file is
-// left and makes the answer false.
+// The hidden file that marks a data directory as the program's own. The run writes it when
+// it creates the directory or finds it empty; cleaning keeps it, and only a directory that
+// holds it is cleaned, so a folder of the user's that happens to bear the data directory's
+// name is never emptied.
+inline constexpr char kDataDirectoryMarker[] = ".fotoloom-data";
+
+// Deletes every file (not subdirectories) of directory but the marker, hidden ones included,
+// attempting each; a link is removed, never what it leads to. True when all deletions
+// succeeded (an empty directory too); a read-only file is left and makes the answer false.
 bool CleanDirectory(const std::string& directory);
 
-// Copies source to destination, keeping the modification time (2-second resolution) and
-// the permission bits. Raises FileOpenError(source) when the source cannot be opened or is
-// not a regular file (nothing is created), FileCreateError(full destination path) when the
+// Writes the marker into directory; raises the file writer's errors.
+void MarkDataDirectory(const std::string& directory);
+
+// True when directory holds the marker as a regular file (a link to one does not count).
+bool IsMarkedDataDirectory(const std::string& directory);
+
+// Copies source to destination through the one file writer (a link or hard link at the
+// destination is replaced, not written through), keeping the modification time (2-second
+// resolution) and the permission bits. Raises FileOpenError(source) when the source cannot be
+// opened or is not a regular file (nothing is created), FileReadError(source) when it cannot
+// be read to its end (an I/O error), FileCreateError(full destination path) when the
 // destination cannot be created (among others: it is read-only, or it is the source itself),
-// FileWriteError (full destination path) when not every byte could be written.
+// FileWriteError(full destination path) when not every byte could be written; the
+// destination is then as it was.
 void CopyFileKeepingDate(const std::string& source, const std::string& destination);
 
 // Size of the file at path; when no such file exists and the path's last component holds
 // wildcards, the size of the first file (listing order) matching it. 0 when none exists.
 std::int64_t FileSizeOf(const std::string& path);
 
-// The pattern directory + stem + "*" + extension of a catalog file path, e.g.
-// "/pics/_cat.html" -> "/pics/_cat*.html", matching "_cat.html", "_cat001.html", ...
-std::string SimilarFilesPattern(const std::string& path);
+// True when name is one a run gives a numbered index page of the catalog file catalog_path:
+// the catalog's stem (its name without extension, letter case as it is), a number of at least
+// three digits as the run writes it ("001" to "099" padded, "100" on without leading zeros),
+// and ".html". "_cat.html" gives "_cat001.html", "_cat1000.html"; never "_cat.html" itself,
+// "_cat_old.html" or "_cat01.html".
+bool IsNumberedCatalogName(const std::string& catalog_path, const std::string& name);
 
-// True when a file (not a directory) matches SimilarFilesPattern(path).
+// Paths of the regular files (never links or directories) in catalog_path's directory whose
+// names pass IsNumberedCatalogName.
+std::vector<std::string> NumberedCatalogFiles(const std::string& path);
+
+// True when NumberedCatalogFiles(path) finds one. The catalog file itself is the overwrite
+// question's business.
 bool SimilarFilesExist(const std::string& path);
 
-// Deletes every file matching SimilarFilesPattern(path), attempting each; true when every
-// deletion succeeded. Read-only files are left and make the answer false.
+// Deletes every file of NumberedCatalogFiles(path), attempting each; true when every deletion
+// succeeded. Read-only files are left and make the answer false.
 bool DeleteSimilarFiles(const std::string& path);
 
 // Text before the first separator (all of it when there is none) / after it ("" when none).

@@ -18,8 +18,7 @@
 #include "generation/client_ui.h"
 #include "generation/index_page.h"
 #include "platform/file_io.h"
-#include "platform/file_time.h"
-#include "platform/permissions.h"
+#include "platform/listing.h"
 
 namespace fotoloom {
 
@@ -31,7 +30,7 @@ constexpr char kNotCleaned[] = "Thumbnail directory was not completely cleaned u
 
 std::string ResolvedPath(const std::string& path) {
   std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                        &std::free);
+                                                       &std::free);
   return resolved ? std::string(resolved.get()) : std::string();
 }
 
@@ -72,10 +71,12 @@ class KeptBackground {
   }
 
   void Restore() const {
-    if (!kept_ || FileExists(path_)) return;
-    WriteWholeFile(path_, bytes_);
-    SetFileModificationTime(path_, mtime_);
-    SetPermissions(path_, permissions_);
+    if (!kept_ || NameTaken(path_)) return;
+    // The user's only copy: flushed to the disk before the run goes on.
+    OutputFile file(path_, WriteOptions{.sync = true});
+    file.Write(bytes_);
+    file.SetFinalAttributes(permissions_, mtime_);
+    file.Close();
   }
 
  private:
@@ -90,13 +91,21 @@ class KeptBackground {
 // product reaches 25 000 000, so it is kept wide.
 std::int64_t ItemsPerPage() {
   const AlbumSettings& album = Album();
-  return std::max<std::int64_t>(1, std::int64_t{std::max(1, album.ThumbsPerRow)} *
-                                       std::max(1, album.ThumbRowsPerFile));
+  return std::int64_t{album.ThumbsPerRow} * album.ThumbRowsPerFile;
 }
 
-bool EndsPage(int i, int n, std::int64_t per_page) {
-  return (i + 1) % per_page == 0 || i == n - 1;
+bool IsHeaderElement(const std::string& name) {
+  return name.size() == 2 && (name[0] == 'h' || name[0] == 'H') && name[1] >= '1' && name[1] <= '6';
 }
+
+// Refuses an "imgdesc.dat" that exists but cannot be read before anything is deleted or
+// written, with the error the listing would raise for it later.
+void RequireReadableDescriptions(const std::string& album_directory) {
+  const std::string path = album_directory + kDescriptionFile;
+  if (FileExists(path) && !IsReadableFile(path)) RaiseFileOpenError(path);
+}
+
+bool EndsPage(int i, int n, std::int64_t per_page) { return (i + 1) % per_page == 0 || i == n - 1; }
 
 void AssignIndexPages(int n, std::int64_t per_page) {
   const std::string& album_file = Album().AlbumFileName;
@@ -173,10 +182,19 @@ void CopyBackgroundFiles() {
   }
 }
 
+void BringSettingsIntoRange() {
+  AlbumSettings& album = Album();
+  album.ThumbsPerRow = std::max(1, album.ThumbsPerRow);
+  album.ThumbRowsPerFile = std::max(1, album.ThumbRowsPerFile);
+  album.SlideShowDelay = std::max(0, album.SlideShowDelay);
+  if (!IsHeaderElement(album.HeaderSize)) album.HeaderSize = AlbumSettings{}.HeaderSize;
+}
+
 void generate() {
   AlbumSettings& album = Album();
   RunCleanup cleanup;
   ClearMessages();
+  BringSettingsIntoRange();
 
   // An empty text would otherwise become the root directory.
   if (album.AlbumDirectory.empty()) {
@@ -203,13 +221,16 @@ void generate() {
     return;
   }
 
-  CreateDir(album.ThumbDirectory);
+  RequireReadableDescriptions(album.AlbumDirectory);
+  const bool created = CreateDir(album.ThumbDirectory);
   RequireUsableDataDirectory(album.ThumbDirectory);
+  if (created || IsEmptyDirectory(album.ThumbDirectory)) MarkDataDirectory(album.ThumbDirectory);
   if (album.EraseExistingFiles) {
     ShowStatus("Cleaning thumbnail directory (this may take a while)...");
     const KeptBackground image(album.BgImage, album.ThumbDirectory);
     const KeptBackground sound(album.BgSound, album.ThumbDirectory);
     const bool cleaned = LiesStrictlyBelow(album.ThumbDirectory, album.AlbumDirectory) &&
+                         IsMarkedDataDirectory(album.ThumbDirectory) &&
                          CleanDirectory(album.ThumbDirectory);
     image.Restore();
     sound.Restore();

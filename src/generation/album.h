@@ -18,17 +18,27 @@ namespace fotoloom {
 // warnings: "Error in: generate.setcurrentdir (src_directory) ", "Selected directory does
 // not contain supported image files !", "Thumbnail directory was not completely cleaned up.".
 //
-// The data directory is cleaned only when it lies strictly below the album directory once
-// links are resolved; otherwise the cleaning is skipped with the last warning above. A
-// background file that lies in the data directory survives the cleaning (and is then copied
-// under a numbered name like any other). Nothing outside the data directory is deleted or
-// overwritten, except the index pages.
+// The run first brings its settings into range (BringSettingsIntoRange). A data directory the
+// run creates, or finds empty, gets the marker file (files/file_utils.h). It is cleaned only
+// when it holds that marker and lies strictly below the album directory once links are
+// resolved; otherwise the cleaning is skipped with the last warning above. A background file
+// that lies in the data directory survives the cleaning (and is then copied under a numbered
+// name like any other). Nothing outside the data directory is deleted or overwritten, except
+// the index pages; every file is written through the one file writer (platform/file_io.h), so
+// a link at an output's name is replaced, never written through.
 //
-// Raises FileCreateError when the data directory is missing or unwritable after the attempt
-// to create it (nothing has been written then), and passes on the errors of copying, listing
-// and page writing ("Cannot open file %s", "Cannot create file %s", "Unable to write to %s"),
-// which end the run; FirstPage is then "" and the item list released.
+// Raises FileOpenError for an "imgdesc.dat" that exists but cannot be read, and
+// FileCreateError when the data directory is missing or unwritable after the attempt to
+// create it; nothing has been deleted or written then. Passes on the errors of copying,
+// listing, thumbnail and page writing ("Cannot open file %s", "Cannot create file %s",
+// "Unable to write to %s"), which end the run; FirstPage is then "" and the item list released.
 void generate();
+
+// The one place where the run's settings are made safe to compute and to paste into pages:
+// ThumbsPerRow and ThumbRowsPerFile below 1 become 1, a negative SlideShowDelay 0, and a
+// HeaderSize that is no "h1" to "h6" element (either case) the default "h2". generate() calls
+// it first.
+void BringSettingsIntoRange();
 
 // Copies BgImage and then BgSound, when each names an existing file and no cancel is
 // pending, to a free name in the data directory and points the setting at the copy.

@@ -1,9 +1,7 @@
 #include "generation/album_items.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 #include <vector>
 
 #include "files/dir.h"
@@ -12,6 +10,7 @@
 #include "generation/client_ui.h"
 #include "generation/unique_names.h"
 #include "platform/file_time.h"
+#include "platform/listing.h"
 #include "platform/paths.h"
 
 namespace fotoloom {
@@ -34,37 +33,20 @@ CFile& Item(int i) {
   return State().list->Items(i);
 }
 
-// Names of the subdirectories of dir; none when it cannot be read.
-std::vector<std::string> SubdirectoryNames(const std::string& dir) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  std::filesystem::directory_iterator it(
-      dir, std::filesystem::directory_options::skip_permission_denied, ec);
-  for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-    std::error_code type_ec;
-    if (it->is_directory(type_ec)) names.push_back(it->path().filename().string());
-  }
-  return names;
-}
-
-// Gives every item a name in the data directory that neither an existing file (matching mask)
-// nor an earlier item holds. Items are named in list order, so the first of several images
-// with the same stem keeps the plain name.
-void MakeUniqueNames(const std::string& mask, const std::string& extension,
-                     std::string CFile::*field, const std::string& status) {
+// Gives every item a name in the data directory that neither an existing entry nor an earlier
+// item holds, and that fits the file system's name limit. Items are named in list order, so
+// the first of several images with the same stem keeps the plain name.
+void MakeUniqueNames(const std::string& extension, std::string CFile::*field,
+                     const std::string& status) {
   CDir& list = *State().list;
   const int count = list.Count();
   ResetProgress(count);
 
-  UniqueNamer namer(State().data_dir, extension);
-  {
-    // No description file: descriptions play no part here, and an unreadable one in the
-    // data directory must not stop the run.
-    CDir existing(State().data_dir, mask, "");
-    for (int k = 0; k < existing.Count(); ++k) namer.Take(existing.Items(k).Path);
-  }
-  // A subdirectory holding a name would make that thumbnail or page impossible to write.
-  for (const std::string& name : SubdirectoryNames(State().data_dir)) namer.Take(name);
+  const std::string& data_dir = State().data_dir;
+  UniqueNamer namer(data_dir, extension, MaxFileNameBytes(data_dir));
+  // Every entry counts, whatever it is: a file, a subdirectory (which would make the name
+  // impossible to write), a link, even a broken one (which a run would otherwise replace).
+  for (const std::string& name : EntryNames(data_dir)) namer.Take(name);
 
   for (int i = 0; i < count; ++i) {
     CFile& item = list.Items(i);
@@ -105,8 +87,8 @@ void ReadItems(const std::string& sourceDir, const std::string& dataDir, int sor
   s.list = std::make_unique<CDir>(sourceDir, kImageMasks, kDescriptionFile);
   if (s.list->Count() == 0) return;
 
-  MakeUniqueNames("*.jpg", ".jpg", &CFile::ThumbPath, "Creating unique thumbnail file names ");
-  MakeUniqueNames("*.html", ".html", &CFile::ImagePage, "Creating unique HTML file names ");
+  MakeUniqueNames(".jpg", &CFile::ThumbPath, "Creating unique thumbnail file names ");
+  MakeUniqueNames(".html", &CFile::ImagePage, "Creating unique HTML file names ");
   ClearIndexPages();
 
   ShowStatus("Sorting files...");

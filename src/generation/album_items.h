@@ -6,9 +6,11 @@
 //   image page  data directory + file stem + ".html"  (or stem + " (n).html")
 //   index page  name of the index page that shows it, relative to the album directory;
 //               kIndexPageNotDefined until the run assigns one.
-// Thumbnail and page names are unique against each other and against the files already in
-// the data directory, letter case ignored (locale upper-casing), so a run never overwrites
-// the output of an earlier run that was not erased.
+// Thumbnail and page names are unique against each other and against every entry already in
+// the data directory (files, subdirectories, links, broken ones too), letter case ignored
+// (locale upper-casing), so a run never overwrites the output of an earlier run that was not
+// erased, nor replaces a link it did not make. A stem too long for the file system's name
+// limit is cut at a character boundary so that the name fits.
 //
 // Items are addressed by a 0-based index. REQUIRES for every per-item accessor:
 // 0 <= i < ItemCount(); an index outside that range throws fotoloom::Error with

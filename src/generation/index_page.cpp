@@ -15,7 +15,8 @@ namespace fotoloom {
 namespace {
 
 // The thumbnail at thumb_path, made from the item's image or, when that gives none (or an
-// empty file), from the alternative image; when both fail the cell refers to a missing file.
+// empty file), from the alternative image; when both give none the cell refers to a missing
+// file. A thumbnail that cannot be written is an error that ends the run (CreateThumbnail).
 void MakeThumbnail(int i) {
   const AlbumSettings& album = Album();
   const std::string thumb = ItemThumbPath(i);
@@ -196,8 +197,7 @@ std::string DetailsCell(const std::string& source, const std::string& target,
     shown = max_len > 3 ? LeftChars(shown, max_len - 3) + "..." : LeftChars(shown, max_len);
   }
 
-  std::string text =
-      "<td align=\"center\" valign=\"top\"><font size=\"" + album.FontSize + "\">";
+  std::string text = "<td align=\"center\" valign=\"top\"><font size=\"" + album.FontSize + "\">";
   if (album.ShowFileName) {
     text += "<a href =\"" + UrlFromAlbum(target) +
             "\" OnMouseOver=\"this.className='over'; window.status='" +

@@ -9,34 +9,39 @@ namespace fotoloom {
 
 namespace {
 
-std::string Numbered(const std::string& stem, long long n, const std::string& extension) {
-  if (n == 0) return stem + extension;
-  return stem + " (" + std::to_string(n) + ")" + extension;
-}
+std::string Suffix(long long n) { return n == 0 ? std::string() : " (" + std::to_string(n) + ")"; }
 
 }  // namespace
 
-UniqueNamer::UniqueNamer(std::string directory, std::string extension)
+UniqueNamer::UniqueNamer(std::string directory, std::string extension, std::size_t max_name_bytes)
     : directory_(std::move(directory)),
       extension_(std::move(extension)),
-      upper_extension_(UpperCase(extension_)) {}
+      upper_extension_(UpperCase(extension_)),
+      max_name_bytes_(max_name_bytes) {}
 
 void UniqueNamer::Take(const std::string& path) { taken_.insert(UpperCase(ExtractFileName(path))); }
 
+std::string UniqueNamer::Fitted(const std::string& stem, const std::string& suffix) const {
+  const std::size_t fixed = suffix.size() + extension_.size();
+  if (stem.size() + fixed <= max_name_bytes_) return stem + suffix + extension_;
+  return LeftBytes(stem, max_name_bytes_ > fixed ? max_name_bytes_ - fixed : 0) + suffix +
+         extension_;
+}
+
 std::string UniqueNamer::Claim(const std::string& stem) {
-  // The pieces joined below meet at ASCII characters, so upper-casing them apart gives the
-  // same bytes as upper-casing the whole name.
-  const std::string upper_stem = UpperCase(stem);
+  // Names are compared upper-cased. A name's pieces meet at ASCII characters, so upper-casing
+  // the cut stem alone gives the same bytes as upper-casing the whole name.
+  std::string name = Fitted(stem, "");
   // Most names are free: one hash operation, and no number search state for them.
-  if (taken_.insert(upper_stem + upper_extension_).second) {
-    return directory_ + stem + extension_;
-  }
-  long long& n = next_free_[upper_stem];
+  if (taken_.insert(UpperCase(name)).second) return directory_ + name;
+  long long& n = next_free_[UpperCase(stem)];
   if (n == 0) n = 1;
-  std::string key = Numbered(upper_stem, n, upper_extension_);
-  while (taken_.count(key) != 0) key = Numbered(upper_stem, ++n, upper_extension_);
-  taken_.insert(std::move(key));
-  return directory_ + Numbered(stem, n++, extension_);
+  for (;; ++n) {
+    name = Fitted(stem, Suffix(n));
+    if (taken_.insert(UpperCase(name)).second) break;
+  }
+  ++n;
+  return directory_ + name;
 }
 
 }  // namespace fotoloom

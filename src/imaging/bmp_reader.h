@@ -23,8 +23,7 @@ namespace fotoloom {
 // count against the bound as well).
 TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size);
 // Reads a .bmp file straight into an image. Raises the file-open error when the file cannot
-// be opened, EInvalidGraphic "Input file read error" when reading it fails, and the errors
-// above.
+// be opened, FileReadError (the same message) when reading it fails, and the errors above.
 void LoadBitmapFile(const std::string& fileName, TDibGraphic& image);
 
 }  // namespace fotoloom

@@ -8,7 +8,6 @@
 
 #include <istream>
 
-#include "imaging/image_errors.h"
 #include "platform/file_errors.h"
 
 namespace fotoloom {
@@ -33,7 +32,7 @@ std::size_t ReadSome(std::istream& stream, void* buffer, std::size_t size) noexc
 
 bool ReadFailed(const std::istream& stream) noexcept { return stream.bad(); }
 
-TInputFile::TInputFile(const std::string& fileName) {
+TInputFile::TInputFile(const std::string& fileName) : fileName_(fileName) {
   // Without O_NONBLOCK a FIFO would wait for a writer; only regular files are read.
   fd_ = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat st {};
@@ -52,7 +51,7 @@ std::size_t TInputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t s
     const ssize_t n = ::pread(fd_, static_cast<char*>(buffer) + done, size - done,
                               static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw EInvalidGraphic("Input file read error");
+    if (n < 0) RaiseFileReadError(fileName_);
     if (n == 0) break;
     done += static_cast<std::size_t>(n);
   }

@@ -41,10 +41,12 @@ class TInputFile {
   // Size when opened.
   std::uint64_t Size() const { return size_; }
   // Reads up to size bytes at offset; fewer only at the end of the file. Raises
-  // EInvalidGraphic "Input file read error" when the system reports a read error.
+  // FileReadError "Cannot open file <name>" when the system reports a read error: the disk
+  // failed, not the picture.
   std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size);
 
  private:
+  std::string fileName_;
   int fd_ = -1;
   std::uint64_t size_ = 0;
 };

@@ -15,7 +15,8 @@ std::string PictureFileDescription(const std::string& extension);
 // Reads the file with the reader its extension selects (bmp, jpg, jpeg, png; case ignored).
 // .jpg/.jpeg give a TJpegGraphic (see ExifOrientation), .png a TPngGraphic, .bmp a plain
 // TDibGraphic. Raises EInvalidGraphic "Unknown picture file extension (.ext)" for others,
-// the file-open error for unreadable files and the reader's errors for bad data.
+// the file-open error for files that cannot be opened, FileReadError when reading failed
+// part-way (an I/O error, not the end of the file), and the reader's errors for bad data.
 std::unique_ptr<TDibGraphic> LoadPicture(const std::string& fileName);
 
 }  // namespace fotoloom

@@ -1,9 +1,5 @@
 #include "imaging/thumbnails.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -14,6 +10,8 @@
 #include "imaging/jpeg_graphic.h"
 #include "imaging/picture_loader.h"
 #include "imaging/resize_transform.h"
+#include "platform/file_errors.h"
+#include "platform/file_io.h"
 
 namespace fotoloom {
 namespace {
@@ -37,29 +35,10 @@ std::int32_t Trunc(Ext value) {
   return static_cast<std::int32_t>(t);
 }
 
-// Writes the whole buffer; on any failure removes what was created and returns false.
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  std::size_t done = 0;
-  bool ok = true;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (::close(fd) != 0) ok = false;
-  if (!ok) ::unlink(path.c_str());
-  return ok;
-}
-
-// The guarded part of CreateThumbnail: any exception means no thumbnail.
-bool MakeThumbnail(const std::string& source_path, const std::string& target_path,
-                   std::int32_t box_width, std::int32_t box_height) {
+// The guarded part of CreateThumbnail: the thumbnail encoded in memory, or false when the
+// source gives none.
+bool EncodeThumbnail(const std::string& source_path, std::int32_t box_width,
+                     std::int32_t box_height, std::string* encoded) {
   std::unique_ptr<TDibGraphic> source = LoadPicture(source_path);
   // The loaded graphic is used as the source image itself, and a photo stored sideways is
   // read upright by the resampler rather than turned first: a copy of the photo would
@@ -93,9 +72,10 @@ bool MakeThumbnail(const std::string& source_path, const std::string& target_pat
   output.SetQuality(85);
   output.SetProgressive(true);
 
-  std::ostringstream encoded;
-  output.SaveToStream(encoded);
-  return WriteWholeFile(target_path, encoded.str());
+  std::ostringstream stream;
+  output.SaveToStream(stream);
+  *encoded = std::move(stream).str();
+  return true;
 }
 
 }  // namespace
@@ -119,11 +99,18 @@ void FitInBox(std::int32_t& width, std::int32_t& height, std::int32_t box_width,
 
 bool CreateThumbnail(const std::string& source_path, const std::string& target_path,
                      std::int32_t box_width, std::int32_t box_height) {
+  std::string encoded;
   try {
-    return MakeThumbnail(source_path, target_path, box_width, box_height);
+    if (!EncodeThumbnail(source_path, box_width, box_height, &encoded)) return false;
+  } catch (const FileReadError&) {
+    throw;  // the disk failed, not the picture
   } catch (...) {
     return false;
   }
+  // A thumbnail that cannot be written is a failed output of the run, not a picture without
+  // a thumbnail: the alternative image would not fit on a full disk either.
+  WriteWholeFile(target_path, encoded);
+  return true;
 }
 
 }  // namespace fotoloom

@@ -29,11 +29,14 @@ void FitInBox(std::int32_t& width, std::int32_t& height, std::int32_t box_width,
 // Writes a progressive JPEG thumbnail (quality 85, the source's resolution) of the image file
 // source_path into target_path, sized by FitInBox; a JPEG's EXIF orientation is applied
 // first, so the thumbnail is upright. The source is only read.
-// Returns true when the file was written. Returns false for every failure (missing,
-// unreadable or corrupt source, unknown extension, an image too large for memory, a
-// thumbnail dimension below 2, target not writable); nothing is reported and no new or
-// partial target file is left behind: the thumbnail is encoded in memory first, and a
-// target whose writing fails is removed. Never throws.
+// Returns true when the file was written. Returns false when the source gives no thumbnail
+// (missing, unopenable or corrupt source, unknown extension, an image too large for memory,
+// a thumbnail dimension below 2); nothing is reported and the target is not touched.
+// The thumbnail is encoded in memory first and then written through the one file writer
+// (platform/file_io.h), which replaces a link at the target instead of writing through it.
+// Raises, with the target as it was: FileCreateError / FileWriteError naming the target when
+// it cannot be written (a full disk is a failed output, not a picture without thumbnail), and
+// FileReadError naming the source when reading it failed part-way (an I/O error).
 bool CreateThumbnail(const std::string& source_path, const std::string& target_path,
                      std::int32_t box_width, std::int32_t box_height);
 

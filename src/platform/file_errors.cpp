@@ -17,12 +17,15 @@ ListIndexError::ListIndexError(long long index) : Error(IndexMessage(index)) {}
 
 FileOpenError::FileOpenError(const std::string& path) : Error("Cannot open file " + path) {}
 
+FileReadError::FileReadError(const std::string& path) : FileOpenError(path) {}
+
 FileCreateError::FileCreateError(const std::string& path) : Error("Cannot create file " + path) {}
 
 FileWriteError::FileWriteError(const std::string& path) : Error("Unable to write to " + path) {}
 
 void RaiseListIndexError(long long index) { throw ListIndexError(index); }
 void RaiseFileOpenError(const std::string& path) { throw FileOpenError(path); }
+void RaiseFileReadError(const std::string& path) { throw FileReadError(path); }
 void RaiseFileCreateError(const std::string& path) { throw FileCreateError(path); }
 void RaiseFileWriteError(const std::string& path) { throw FileWriteError(path); }
 

@@ -21,6 +21,13 @@ class FileOpenError : public Error {
   explicit FileOpenError(const std::string& path);
 };
 
+// "Cannot open file %s" as well, for a file that opened but could not be read to its end (an
+// I/O error): kept apart from a file that cannot be opened, which callers may pass over.
+class FileReadError : public FileOpenError {
+ public:
+  explicit FileReadError(const std::string& path);
+};
+
 // "Cannot create file %s"
 class FileCreateError : public Error {
  public:
@@ -35,6 +42,7 @@ class FileWriteError : public Error {
 
 [[noreturn]] void RaiseListIndexError(long long index);
 [[noreturn]] void RaiseFileOpenError(const std::string& path);
+[[noreturn]] void RaiseFileReadError(const std::string& path);
 [[noreturn]] void RaiseFileCreateError(const std::string& path);
 [[noreturn]] void RaiseFileWriteError(const std::string& path);
 

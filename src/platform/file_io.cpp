@@ -5,19 +5,71 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <random>
+
 #include "platform/file_errors.h"
+#include "platform/paths.h"
 
 namespace fotoloom {
+namespace {
 
-bool ReadWholeFile(const std::string& path, std::string* data) {
+int OpenRegularForReading(const std::string& path) {
   // Without O_NONBLOCK a FIFO would wait for a writer forever; only regular files are read.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return -1;
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     close(fd);
-    return false;
+    return -1;
   }
+  return fd;
+}
+
+// A new, empty file named directory + kTemporaryFilePrefix + random letters, created
+// exclusively: an existing name, a link included, is never opened. -1 with errno on failure.
+int CreateTemporaryFile(const std::string& directory, std::string* name) {
+  static constexpr char kLetters[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static std::mt19937_64 random{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::uint64_t bits = random() ^ static_cast<std::uint64_t>(getpid());
+    std::string candidate = directory + kTemporaryFilePrefix;
+    for (int i = 0; i < 8; ++i, bits /= 62) candidate += kLetters[bits % 62];
+    const int fd =
+        open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      *name = std::move(candidate);
+      return fd;
+    }
+    if (errno != EEXIST) return -1;
+  }
+  return -1;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+void SyncDirectory(const std::string& directory) {
+  const int fd =
+      open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string* data) {
+  const int fd = OpenRegularForReading(path);
+  if (fd < 0) return false;
   data->clear();
   char buffer[65536];
   bool ok = true;
@@ -36,39 +88,106 @@ bool ReadWholeFile(const std::string& path, std::string* data) {
   return ok;
 }
 
-OutputFile::OutputFile(const std::string& path) : path_(path) {
-  fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd_ < 0) RaiseFileCreateError(path_);
+bool IsReadableFile(const std::string& path) {
+  const int fd = OpenRegularForReading(path);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
+
+OutputFile::OutputFile(const std::string& path, WriteOptions options)
+    : path_(path), options_(options) {
+  struct stat existing;
+  const bool exists = lstat(path.c_str(), &existing) == 0;
+  // Only a file or a link is ever replaced: never a directory, a device, a FIFO or a socket,
+  // nor a read-only file, which a write in place could not have changed either.
+  const bool regular = exists && S_ISREG(existing.st_mode);
+  if (exists &&
+      ((!regular && !S_ISLNK(existing.st_mode)) || (regular && !(existing.st_mode & S_IWUSR)))) {
+    RaiseFileCreateError(path_);
+  }
+  fd_ = CreateTemporaryFile(ExtractFilePath(path), &temporary_);
+  if (fd_ < 0) {
+    if (options_.in_place_fallback && regular) OpenInPlace();
+    if (fd_ < 0) RaiseFileCreateError(path_);
+    return;
+  }
+  if (!regular) return;
+  // Overwriting a file in place kept its mode; a catalog published with chosen permissions
+  // keeps them.
+  fchmod(fd_, existing.st_mode & 07777);
+  if (!options_.keep_owner) return;
+  const bool same_owner = existing.st_uid == geteuid() && existing.st_gid == getegid();
+  if (same_owner || fchown(fd_, existing.st_uid, existing.st_gid) == 0) return;
+  // Someone else's file (a shared settings file): a rename would make it ours.
+  if (!options_.in_place_fallback) return;
+  const int temporary_fd = fd_;
+  fd_ = -1;
+  OpenInPlace();
+  if (fd_ < 0) {
+    fd_ = temporary_fd;  // not writable in place either: the new file at least keeps the mode
+    return;
+  }
+  close(temporary_fd);
+  unlink(temporary_.c_str());
+  temporary_.clear();
+}
+
+void OutputFile::OpenInPlace() {
+  // No O_TRUNC: the old content stays until it is overwritten, and Close() cuts what is left.
+  fd_ = open(path_.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+  in_place_ = fd_ >= 0;
 }
 
 OutputFile::~OutputFile() {
   if (fd_ >= 0) close(fd_);
+  if (!temporary_.empty()) unlink(temporary_.c_str());
 }
 
 void OutputFile::Write(std::string_view data) { Write(data.data(), data.size()); }
 
 void OutputFile::Write(const void* data, std::size_t size) {
-  if (fd_ < 0) RaiseFileWriteError(path_);
-  const char* p = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t n = write(fd_, p, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) RaiseFileWriteError(path_);
-    p += n;
-    size -= static_cast<std::size_t>(n);
-  }
+  if (fd_ < 0 || !WriteAll(fd_, static_cast<const char*>(data), size)) RaiseFileWriteError(path_);
+  written_ += static_cast<off_t>(size);
+}
+
+void OutputFile::SetFinalAttributes(std::uint32_t permissions, std::time_t modification_time) {
+  final_attributes_ = true;
+  final_permissions_ = permissions & 07777;
+  final_time_ = modification_time;
 }
 
 void OutputFile::Close() {
-  if (fd_ < 0) return;
+  if (closed_) return;
+  if (fd_ < 0) RaiseFileWriteError(path_);
+  bool ok = !in_place_ || ftruncate(fd_, written_) == 0;
+  if (ok && final_attributes_ && !in_place_) {
+    // The time after the last write, which would move it; a read-only mode does not stop
+    // the rename.
+    const timespec times[2] = {{0, UTIME_OMIT}, {final_time_, 0}};
+    futimens(fd_, times);
+    fchmod(fd_, static_cast<mode_t>(final_permissions_));
+  }
+  if (ok && options_.sync && fsync(fd_) != 0) ok = false;
   const int fd = fd_;
   fd_ = -1;
   // A delayed write error (network or full file systems) shows up only here.
-  if (close(fd) != 0 && errno != EINTR) RaiseFileWriteError(path_);
+  if (close(fd) != 0 && errno != EINTR) ok = false;
+  if (!ok) RaiseFileWriteError(path_);
+  closed_ = in_place_;
+  if (in_place_) return;
+  if (rename(temporary_.c_str(), path_.c_str()) != 0) {
+    const int error = errno;
+    if (error == EISDIR || error == ENOTDIR) RaiseFileCreateError(path_);
+    RaiseFileWriteError(path_);
+  }
+  temporary_.clear();
+  closed_ = true;
+  if (options_.sync) SyncDirectory(ExtractFilePath(path_));
 }
 
-void WriteWholeFile(const std::string& path, std::string_view data) {
-  OutputFile file(path);
+void WriteWholeFile(const std::string& path, std::string_view data, WriteOptions options) {
+  OutputFile file(path, options);
   file.Write(data);
   file.Close();
 }

@@ -1,7 +1,18 @@
-// Whole-file reads and checked writes. Writes never fail silently: every failure raises an
-// error naming the file (see file_errors.h).
+// Whole-file reads, and the one way the program writes a file.
+//
+// Every file the program writes goes through OutputFile. The bytes go to a fresh temporary
+// file beside the target (created with O_CREAT | O_EXCL, so no existing file or link is ever
+// opened), and Close() renames it over the target. A link or a hard link at the target is
+// therefore replaced, never written through, and a write that fails, or never reaches Close(),
+// leaves the previous file whole and no temporary file behind. A regular file at the target
+// hands its permission bits on to the new one; a new file gets 0666 less the umask. Every
+// failure raises an error naming the target (see file_errors.h).
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstdint>
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -11,28 +22,65 @@ namespace fotoloom {
 // or is not a regular file (a FIFO or device is never waited on).
 bool ReadWholeFile(const std::string& path, std::string* data);
 
-// A file being written. Create raises FileCreateError(path) when the file cannot be
-// created or truncated; Write and Close raise FileWriteError(path) when not every byte
-// reached the file (disk full, I/O error). The destructor closes without raising.
+// True when path opens for reading as a regular file (after following links); nothing is read.
+bool IsReadableFile(const std::string& path);
+
+// Prefix of the temporary files beside a target. A run that is killed between creating one
+// and its rename leaves a hidden file of this name.
+inline constexpr char kTemporaryFilePrefix[] = ".fotoloom-";
+
+struct WriteOptions {
+  // Flush the file and its folder to the disk. For files that are the user's own (settings, a
+  // restored background), not for outputs a run can make again.
+  bool sync = false;
+  // A regular file already at the target hands its owner and group on to the new file, where
+  // the system allows. (Its permission bits always carry over.)
+  bool keep_owner = false;
+  // When no temporary file can be made beside a regular file already at the target (its
+  // folder is not writable), or its owner could not be kept, the file is rewritten in place
+  // instead, keeping its owner and mode. Not atomic: only for the settings file.
+  bool in_place_fallback = false;
+};
+
 class OutputFile {
  public:
-  explicit OutputFile(const std::string& path);  // creates or truncates, mode 0666 & ~umask
+  // Raises FileCreateError(path) when path is something other than a file or a link (a
+  // directory, a device, a FIFO), is a read-only file (owner write bit clear), or when no
+  // temporary file can be made beside it (and, with in_place_fallback, path cannot be opened
+  // for writing either).
+  explicit OutputFile(const std::string& path, WriteOptions options = {});
+  // Without a successful Close() the temporary file is removed and path stays as it was.
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
+  // Raises FileWriteError(path) when not every byte was stored (disk full, file size limit).
   void Write(std::string_view data);
   void Write(const void* data, std::size_t size);
+  // The permission bits and modification time the finished file gets (a copy's).
+  void SetFinalAttributes(std::uint32_t permissions, std::time_t modification_time);
+  // Puts the written file in place of path (a second call does nothing). Raises
+  // FileCreateError(path) when path is a directory, FileWriteError(path) for every other
+  // failure; path is then unchanged.
   void Close();
   const std::string& path() const { return path_; }
-  int fd() const { return fd_; }
 
  private:
+  void OpenInPlace();
+
   std::string path_;
+  WriteOptions options_;
+  std::string temporary_;  // empty once renamed, and when writing in place
   int fd_ = -1;
+  bool in_place_ = false;
+  bool closed_ = false;
+  off_t written_ = 0;
+  bool final_attributes_ = false;
+  std::uint32_t final_permissions_ = 0;
+  std::time_t final_time_ = 0;
 };
 
-// Creates or truncates path and writes data into it, checked as OutputFile does.
-void WriteWholeFile(const std::string& path, std::string_view data);
+// Writes data as the whole new content of path through an OutputFile.
+void WriteWholeFile(const std::string& path, std::string_view data, WriteOptions options = {});
 
 }  // namespace fotoloom

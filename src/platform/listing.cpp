@@ -133,6 +133,38 @@ bool DirectorySnapshot::Any(const std::string& mask) const {
   return false;
 }
 
+namespace {
+
+// Calls visit(name) for every entry but "." and ".." until it answers false; false when the
+// directory cannot be read.
+template <typename Visit>
+bool ForEachEntry(const std::string& directory, Visit visit) {
+  const std::unique_ptr<DIR, DirCloser> dir(opendir(directory.empty() ? "." : directory.c_str()));
+  if (!dir) return false;
+  while (const dirent* entry = readdir(dir.get())) {
+    const std::string_view name(entry->d_name);
+    if (name != "." && name != ".." && !visit(name)) break;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> EntryNames(const std::string& directory) {
+  std::vector<std::string> names;
+  ForEachEntry(directory, [&](std::string_view name) {
+    names.emplace_back(name);
+    return true;
+  });
+  return names;
+}
+
+bool IsEmptyDirectory(const std::string& directory) {
+  bool empty = true;
+  const bool read = ForEachEntry(directory, [&](std::string_view) { return empty = false; });
+  return read && empty;
+}
+
 std::vector<FoundFile> FindFiles(const std::string& directory, const std::string& mask) {
   return DirectorySnapshot(directory).Find(mask);
 }

@@ -56,6 +56,13 @@ class DirectorySnapshot {
   bool ok_ = false;
 };
 
+// Every name in directory but "." and "..", of whatever kind (subdirectories, links, broken
+// ones included), in the order the directory yields them; none when it cannot be read.
+std::vector<std::string> EntryNames(const std::string& directory);
+
+// True when directory can be read and holds no entry but "." and "..".
+bool IsEmptyDirectory(const std::string& directory);
+
 // Shorthand for DirectorySnapshot(directory).Find(mask).
 std::vector<FoundFile> FindFiles(const std::string& directory, const std::string& mask);
 

@@ -91,6 +91,17 @@ bool DirectoryExists(const std::string& path) {
   return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool NameTaken(const std::string& path) {
+  struct stat st;
+  return !path.empty() && lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+std::size_t MaxFileNameBytes(const std::string& directory) {
+  errno = 0;
+  const long limit = pathconf(directory.empty() ? "." : directory.c_str(), _PC_NAME_MAX);
+  return limit > 0 ? static_cast<std::size_t>(limit) : 255;
+}
+
 std::string ExecutableDirectory() {
   std::vector<char> buffer(PATH_MAX);
   for (;;) {

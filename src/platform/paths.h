@@ -48,6 +48,14 @@ bool FileExists(const std::string& path);
 // True when path names a directory after following links.
 bool DirectoryExists(const std::string& path);
 
+// True when a directory entry of that name exists that is not a directory itself: a file, or
+// a link of any kind, a broken one included (links are not followed).
+bool NameTaken(const std::string& path);
+
+// The longest file name, in bytes, that the file system holding directory accepts
+// (pathconf _PC_NAME_MAX); 255 when it cannot be asked.
+std::size_t MaxFileNameBytes(const std::string& directory);
+
 // The directory of the running executable, from /proc/self/exe, with a trailing
 // separator; "" when it cannot be found.
 std::string ExecutableDirectory();

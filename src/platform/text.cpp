@@ -104,4 +104,14 @@ std::string LeftChars(std::string_view text, std::size_t count) {
   return std::string(text.substr(0, pos));
 }
 
+std::string LeftBytes(std::string_view text, std::size_t max_bytes) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t length = DecodeUtf8At(text, pos).length;
+    if (pos + length > max_bytes) break;
+    pos += length;
+  }
+  return std::string(text.substr(0, pos));
+}
+
 }  // namespace fotoloom

@@ -38,4 +38,7 @@ std::size_t CharCount(std::string_view text);
 // character in half.
 std::string LeftChars(std::string_view text, std::size_t count);
 
+// The longest start of text of at most max_bytes bytes that does not cut a character in half.
+std::string LeftBytes(std::string_view text, std::size_t max_bytes);
+
 }  // namespace fotoloom

@@ -1,10 +1,7 @@
 #include "wizard/ini_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <string_view>
@@ -135,8 +132,13 @@ std::optional<int> ParseIniInteger(const std::string& text) {
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
   std::string data;
   if (!ReadWholeFile(path_, &data)) return;
+  loaded_ = true;
+  // Editors that save "UTF-8 with BOM" put the mark before the first section's header, which
+  // would then not read as one.
+  static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  byte_order_mark_ = std::string_view(data).substr(0, kByteOrderMark.size()) == kByteOrderMark;
   bool style_known = false;
-  std::size_t pos = 0;
+  std::size_t pos = byte_order_mark_ ? kByteOrderMark.size() : 0;
   while (pos < data.size()) {
     std::size_t nl = data.find('\n', pos);
     Line line;
@@ -144,13 +146,11 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
       line.text = data.substr(pos);
       pos = data.size();
     } else {
-      line.text = data.substr(pos, nl - pos);
-      line.end = "\n";
+      const bool cr = nl > pos && data[nl - 1] == '\r';
+      line.text = data.substr(pos, nl - pos - (cr ? 1 : 0));
+      // Taken from the text itself: GCC 12 warns falsely (-Wrestrict) about a literal here.
+      line.end = data.substr(nl - (cr ? 1 : 0), cr ? 2 : 1);
       pos = nl + 1;
-      if (!line.text.empty() && line.text.back() == '\r') {
-        line.text.pop_back();
-        line.end = "\r\n";
-      }
       if (!style_known) {
         newline_ = line.end;
         style_known = true;
@@ -179,8 +179,9 @@ int IniFile::FindKey(int header, const std::string& key) const {
   return -1;
 }
 
-std::optional<std::string> IniFile::Find(const std::string& section,
-                                         const std::string& key) const {
+bool IniFile::HasSection(const std::string& section) const { return FindSection(section) >= 0; }
+
+std::optional<std::string> IniFile::Find(const std::string& section, const std::string& key) const {
   int header = FindSection(section);
   if (header < 0) return std::nullopt;
   int at = FindKey(header, key);
@@ -241,7 +242,7 @@ void IniFile::WriteInteger(const std::string& section, const std::string& key, i
 }
 
 std::string IniFile::Text() const {
-  std::string text;
+  std::string text = byte_order_mark_ ? "\xEF\xBB\xBF" : "";
   for (const Line& line : lines_) {
     text += line.text;
     text += line.end;
@@ -253,36 +254,10 @@ void IniFile::Save() const {
   if (IsReadOnly(path_)) RaiseFileWriteError(path_);
   const std::string target = ResolveLink(path_);
   MakeDirectories(ExtractFilePath(target));
-
-  std::string temp = target + ".XXXXXX";
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) RaiseFileWriteError(path_);
-
-  // The new file gets the old one's permissions, or what a plain create would give.
-  std::uint32_t bits = 0;
-  if (!GetPermissions(target, &bits)) {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    bits = 0666u & ~static_cast<std::uint32_t>(mask);
-  }
-
-  const std::string text = Text();
-  bool ok = ::fchmod(fd, static_cast<mode_t>(bits)) == 0;
-  std::size_t done = 0;
-  while (ok && done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = false;
-  if (!ok) {
-    ::unlink(temp.c_str());
+  try {
+    WriteWholeFile(target, Text(),
+                   WriteOptions{.sync = true, .keep_owner = true, .in_place_fallback = true});
+  } catch (const Error&) {
     RaiseFileWriteError(path_);
   }
 }

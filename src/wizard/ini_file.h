@@ -5,7 +5,8 @@
 //
 // Reading: the text after "=" without the blanks around it; a value wholly enclosed in a pair
 // of matching double or single quotes loses them; at most kMaxValueBytes bytes. A key present
-// with an empty value is the empty text. Both LF and CR LF line ends are read.
+// with an empty value is the empty text. Both LF and CR LF line ends are read; a UTF-8
+// byte-order mark at the start is passed over (and written back).
 //
 // Writing changes the copy in memory: an existing key's value is replaced in place, a new key
 // is appended after the section's last entry, a missing section is created at the end. Every
@@ -26,6 +27,9 @@ class IniFile {
   explicit IniFile(std::string path);
 
   const std::string& path() const { return path_; }
+  // True when the file was read (it exists and is a readable regular file).
+  bool loaded() const { return loaded_; }
+  bool HasSection(const std::string& section) const;
 
   // The value, or nullopt when the section or key is absent.
   std::optional<std::string> Find(const std::string& section, const std::string& key) const;
@@ -40,10 +44,14 @@ class IniFile {
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
   void WriteInteger(const std::string& section, const std::string& key, int value);
 
-  // Writes the file through a temporary file beside it and a rename, so a failed write never
-  // leaves a damaged or truncated file. Creates missing parent directories. Throws
-  // FileWriteError ("Unable to write to <path>") when the file is read-only (owner write bit
-  // clear) or cannot be written; the file on disk is then unchanged.
+  // Writes the file through the one file writer (platform/file_io.h): a temporary file beside
+  // it, flushed to the disk and renamed over it, so a failed write never leaves a damaged or
+  // truncated file. The file keeps its permission bits and, where the system allows, its owner.
+  // A link is kept and the file it leads to is replaced. When no temporary file can be made
+  // beside the file (its folder is not writable), or its owner could not be kept, the file is
+  // rewritten in place. Creates missing parent directories. Throws FileWriteError ("Unable to
+  // write to <path>") when the file is read-only (owner write bit clear) or cannot be written;
+  // except for a failure part-way through an in-place rewrite, the file is then unchanged.
   void Save() const;
 
   // The file's text as Save() would write it.
@@ -60,6 +68,8 @@ class IniFile {
   int FindKey(int header, const std::string& key) const;
 
   std::string path_;
+  bool loaded_ = false;
+  bool byte_order_mark_ = false;
   std::vector<Line> lines_;
   std::string newline_ = "\n";
 };

@@ -122,12 +122,19 @@ bool Wizard::StepPage(int direction) {
 }
 
 bool Wizard::AdvanceToFinish() {
+  pending_deletions_.clear();
+  deferring_deletions_ = env_.delete_after_all_checks;
   bool ok = ValidatePage(current_page_);
   while (ok && current_page_ < kPageCount) {
     ++current_page_;
     LoadPageSettings(current_page_);
     ok = ValidatePage(current_page_);
   }
+  deferring_deletions_ = false;
+  if (ok) {
+    for (const auto& deletion : pending_deletions_) deletion();
+  }
+  pending_deletions_.clear();
   ShowPage(current_page_);
   UpdateButtons();
   return ok;

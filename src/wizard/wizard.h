@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "wizard/advanced_dialog.h"
 #include "wizard/wizard_model.h"
@@ -24,6 +25,8 @@ inline constexpr char kBgImageFilter[] =
     "JPEG images (*.jpg, *.jpeg, *.jpe)|*.jpg;*.jpeg;*.jpe|GIF images (*.gif)|*.gif";
 inline constexpr char kBgSoundFilter[] = "All files (*.*)|*.*";
 inline constexpr char kCancelledStatus[] = "Cancelled.";
+// The one section of the settings file.
+inline constexpr char kSettingsSection[] = "Settings";
 
 // Page-check messages.
 inline constexpr char kFileNameWarning[] =
@@ -61,6 +64,11 @@ struct WizardEnvironment {
   std::function<std::string()> short_date;
   // The generation run; empty: the real one. Tests may put their own here.
   std::function<void()> generate;
+  // When page 1's deletions happen. false (the window): a "&Yes" to the overwrite or the
+  // numbered-files question deletes at once, during the check. true (the terminal): the walk
+  // to the last page (AdvanceToFinish) only notes them, and deletes once every page's check
+  // has passed; a walk that stops at a failed check deletes nothing.
+  bool delete_after_all_checks = false;
 };
 
 // The usual environment of a front end: the executable's directory, the settings file's place,
@@ -100,7 +108,8 @@ class Wizard {
 
   // --- checks ------------------------------------------------------------------------------
   // True when page n may be left forward; shows one message per problem and may delete files
-  // after the user agreed.
+  // after the user agreed. Page 1 first normalises the catalog file name
+  // (NormalizeCatalogFileName), whichever way it reached the page.
   bool ValidatePage(int page);
 
   // --- navigation --------------------------------------------------------------------------
@@ -111,6 +120,7 @@ class Wizard {
   // direction -1 (back) or +1 (next); true when the step was taken.
   bool StepPage(int direction);
   // Walks forward to page 7, loading and checking every page; true when page 7 was reached.
+  // With delete_after_all_checks, page 1's deletions follow only a walk that reached page 7.
   bool AdvanceToFinish();
 
   // --- transfer and run --------------------------------------------------------------------
@@ -161,6 +171,8 @@ class Wizard {
 
  private:
   void PickColorInto(ColorSwatch& swatch);
+  // Runs a deletion page 1's check was allowed to make, or notes it for the end of the walk.
+  void DeleteWhenChecked(std::function<void()> deletion);
   void LoadPage(int page);
   void FinishRunState();
   void RequestClose();
@@ -175,6 +187,8 @@ class Wizard {
   bool first_paint_pending_ = true;
   bool close_requested_ = false;
   bool running_ = false;
+  bool deferring_deletions_ = false;
+  std::vector<std::function<void()>> pending_deletions_;
   // The colour picker opens on the colour last confirmed in it, whichever button opened it.
   std::int32_t last_picked_color_ = 0;
 };

@@ -7,10 +7,10 @@
 namespace fotoloom {
 namespace {
 
-// An empty name or one of dots only would make "directory/name" the directory itself or one
-// above it, and the numbered-files question would then offer to delete every file there.
+// A name whose stem is empty or dots only would make "directory/name" the directory itself or
+// one above it, or give numbered pages named by their number alone ("001.html").
 bool UsableCatalogName(const std::string& name) {
-  return IsSuggestedName(name) && name.find_first_not_of('.') != std::string::npos;
+  return IsSuggestedName(name) && StripFileExt(name).find_first_not_of('.') != std::string::npos;
 }
 
 }  // namespace
@@ -18,6 +18,9 @@ bool UsableCatalogName(const std::string& name) {
 bool Wizard::ValidatePage(int page) {
   bool result = true;
   if (page == 1) {
+    // A stored name, a command-line start or a front end without a field's focus events would
+    // otherwise reach the checks, and the run, with "photos" or "IMG.jpg" as the catalog file.
+    model_.editAlbumFileName.SetText(NormalizeCatalogFileName(model_.editAlbumFileName.text()));
     const std::string name = model_.editAlbumFileName.text();
     const std::string directory = model_.editAlbumDirectory.text();
     if (!UsableCatalogName(name)) {
@@ -27,12 +30,14 @@ bool Wizard::ValidatePage(int page) {
       const std::string path = directory + kPathSeparator + name;
       if (FileExists(path)) {
         if (ui_.AskQuestion(kOverwriteQuestion)) {
-          RemoveFile(path);
+          DeleteWhenChecked([path] { RemoveFile(path); });
         } else {
           result = false;
         }
       } else if (SimilarFilesExist(path)) {
-        if (ui_.AskQuestion(kNumberedFilesQuestion)) DeleteSimilarFiles(path);
+        if (ui_.AskQuestion(kNumberedFilesQuestion)) {
+          DeleteWhenChecked([path] { DeleteSimilarFiles(path); });
+        }
       }
     }
     if (!DirectoryExists(directory) || !IsDirectoryWritable(directory)) {
@@ -53,6 +58,14 @@ bool Wizard::ValidatePage(int page) {
     if (!advanced_->ValidateAdvanced()) result = false;
   }
   return result;
+}
+
+void Wizard::DeleteWhenChecked(std::function<void()> deletion) {
+  if (deferring_deletions_) {
+    pending_deletions_.push_back(std::move(deletion));
+  } else {
+    deletion();
+  }
 }
 
 }  // namespace fotoloom

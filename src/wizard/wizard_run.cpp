@@ -14,6 +14,9 @@ void Wizard::TransferToAlbum() {
   const std::function<std::string()> today =
       env_.short_date ? env_.short_date : std::function<std::string()>(CurrentShortDate);
   AlbumSettings& a = Album();
+  // A swatch holds a 24-bit colour; the bits above, from a hand-edited negative or oversized
+  // value, would make a nine-character colour no page can use.
+  const auto html = [](std::int32_t color) { return ColorToHtml(color & 0xFFFFFF); };
 
   a.AlbumFileName = m.editAlbumFileName.text();
   a.AlbumDirectory = m.editAlbumDirectory.text();
@@ -30,21 +33,21 @@ void Wizard::TransferToAlbum() {
   a.ThumbGeometryW = m.seditThumbGeometryW.value();
   a.ThumbGeometryH = m.seditThumbGeometryH.value();
   a.AlbumName = ExpandDate(m.editAlbumName.text(), today);
-  a.HeaderColor = ColorToHtml(m.editHeaderColor.color);
+  a.HeaderColor = html(m.editHeaderColor.color);
   a.HeaderSize = m.cmbHeaderSize.text();
   a.AlbumHeader = ExpandDate(m.editAlbumHeader.text(), today);
   a.AlbumFooter = ExpandDate(m.editAlbumFooter.text(), today);
   a.ThumbnailBorder = std::to_string(m.seditThumbnailBorder.value());
   a.TableBorder = std::to_string(m.seditTableBorder.value());
   a.FontSize = std::to_string(m.seditFontSize.value());
-  a.TextColor = ColorToHtml(m.editTextColor.color);
-  a.BgColor = ColorToHtml(m.editBgColor.color);
+  a.TextColor = html(m.editTextColor.color);
+  a.BgColor = html(m.editBgColor.color);
   a.UseTableBgColor = m.chkboxUseTableBgColor.checked();
-  a.TableBgColor = ColorToHtml(m.editTableBgColor.color);
+  a.TableBgColor = html(m.editTableBgColor.color);
   a.BgImage = m.editBgImage.text();
   a.BgSound = m.editBgSound.text();
-  a.LinkColor = ColorToHtml(m.editLinkColor.color);
-  a.VLinkColor = ColorToHtml(m.editVLinkColor.color);
+  a.LinkColor = html(m.editLinkColor.color);
+  a.VLinkColor = html(m.editVLinkColor.color);
   a.Font = m.editAlbumFont.text();
   a.NameMaxLen = m.seditNameMaxLen.value();
   a.SlideShow = adv.SlideShow == CheckState::kChecked;

@@ -5,13 +5,14 @@
 namespace fotoloom {
 namespace {
 
-constexpr char kSection[] = "Settings";
-
 CheckState CheckStateOf(int stored) {
   switch (stored) {
-    case 1: return CheckState::kChecked;
-    case 2: return CheckState::kGrayed;
-    default: return CheckState::kUnchecked;
+    case 1:
+      return CheckState::kChecked;
+    case 2:
+      return CheckState::kGrayed;
+    default:
+      return CheckState::kUnchecked;
   }
 }
 
@@ -19,10 +20,10 @@ class SettingsReader {
  public:
   explicit SettingsReader(const std::string& path) : ini_(path) {}
   std::string Text(const char* key, const std::string& default_value) const {
-    return ini_.ReadString(kSection, key, default_value);
+    return ini_.ReadString(kSettingsSection, key, default_value);
   }
   int Integer(const char* key, int default_value) const {
-    return ini_.ReadInteger(kSection, key, default_value);
+    return ini_.ReadInteger(kSettingsSection, key, default_value);
   }
   CheckState Check(const char* key, int default_value) const {
     return CheckStateOf(Integer(key, default_value));
@@ -120,8 +121,12 @@ void Wizard::SaveAllSettings() {
   IniFile out(env_.settings_path);
   const WizardModel& m = model_;
   const AdvancedValues& adv = advanced_->kept();
-  auto text = [&](const char* key, const std::string& value) { out.WriteString(kSection, key, value); };
-  auto integer = [&](const char* key, int value) { out.WriteInteger(kSection, key, value); };
+  auto text = [&](const char* key, const std::string& value) {
+    out.WriteString(kSettingsSection, key, value);
+  };
+  auto integer = [&](const char* key, int value) {
+    out.WriteInteger(kSettingsSection, key, value);
+  };
   auto check = [&](const char* key, CheckState state) { integer(key, static_cast<int>(state)); };
 
   text("AlbumFileName", m.editAlbumFileName.text());

@@ -26,6 +26,17 @@ struct CliResult {
 
 inline std::string CliPath() { return std::string(FOTOLOOM_BIN_DIR) + "/fotoloom-cli"; }
 
+// In a child process: becomes fotoloom-cli with args (exit 127 when it cannot be started).
+[[noreturn]] inline void ExecCli(const std::vector<std::string>& args) {
+  std::vector<std::string> text{CliPath()};
+  text.insert(text.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : text) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  execv(argv[0], argv.data());
+  _exit(127);
+}
+
 // Starts the program with args in working_directory. on_err_line, when set, sees every
 // complete line of standard error as it arrives, with the child's pid, so a test can react
 // to the progress (send Ctrl-C).
@@ -34,12 +45,6 @@ inline CliResult RunCli(const std::vector<std::string>& args,
                         const std::function<void(const std::string&, pid_t)>& on_err_line = {}) {
   int out_pipe[2], err_pipe[2];
   if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) throw std::runtime_error("pipe failed");
-
-  std::vector<std::string> argv_text{CliPath()};
-  argv_text.insert(argv_text.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : argv_text) argv.push_back(a.data());
-  argv.push_back(nullptr);
 
   const pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
@@ -52,8 +57,7 @@ inline CliResult RunCli(const std::vector<std::string>& args,
     close(err_pipe[0]);
     signal(SIGINT, SIG_DFL);
     if (!working_directory.empty() && chdir(working_directory.c_str()) != 0) _exit(126);
-    execv(argv[0], argv.data());
-    _exit(127);
+    ExecCli(args);
   }
   close(out_pipe[1]);
   close(err_pipe[1]);
@@ -98,22 +102,13 @@ inline CliResult RunCli(const std::vector<std::string>& args,
 // output and error are all the terminal. answer is typed once the program prompts "[y/N] ".
 // The output is everything the terminal showed.
 inline CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::string& answer) {
-  std::vector<std::string> argv_text{CliPath()};
-  argv_text.insert(argv_text.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : argv_text) argv.push_back(a.data());
-  argv.push_back(nullptr);
-
   int master = -1;
   winsize size{};
   size.ws_col = 100;
   size.ws_row = 24;
   const pid_t pid = forkpty(&master, nullptr, nullptr, &size);
   if (pid < 0) throw std::runtime_error("forkpty failed");
-  if (pid == 0) {
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
+  if (pid == 0) ExecCli(args);
   CliResult result;
   bool answered = false;
   char buffer[4096];

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "catalog_fixture.h"
-#include "generation/album.h"
 #include "files/dir.h"
+#include "generation/album.h"
 #include "generation/index_page.h"
 
 namespace fotoloom::testing {
@@ -64,7 +64,10 @@ class WorkedCatalogTest : public CatalogTest {
     Image("X.JPG", 10, 20);
     Image("my photo.jpg", 16, 12, 1536);
     Image("Anna's day.png", 16, 12);
-    Image("Gr\xC3\xB6\xC3\x9F" "e.jpg", 16, 12, 10240);
+    Image(
+        "Gr\xC3\xB6\xC3\x9F"
+        "e.jpg",
+        16, 12, 10240);
     Image("say \"cheese\".jpg", 16, 12, 2560);
     File("imgdesc.dat", "say \"cheese\".jpg|Everyone <b>smiles</b>\r\n");
     ConfigureWorkedCatalog(assets);
@@ -79,16 +82,28 @@ TEST_F(WorkedCatalogTest, LeavesExactlyTheCatalogFiles) {
   EXPECT_EQ(ItemCount(), 0);
   EXPECT_EQ(fs::current_path(), album_);
 
-  const std::set<std::string> album_files = {
-      "a.jpg", "b.png", "x.bmp", "X.JPG", "my photo.jpg", "Anna's day.png",
-      "Gr\xC3\xB6\xC3\x9F" "e.jpg", "say \"cheese\".jpg", "imgdesc.dat",
-      "index001.html", "index002.html", "index003.html", "fldata/"};
+  const std::set<std::string> album_files = {"a.jpg",
+                                             "b.png",
+                                             "x.bmp",
+                                             "X.JPG",
+                                             "my photo.jpg",
+                                             "Anna's day.png",
+                                             "Gr\xC3\xB6\xC3\x9F"
+                                             "e.jpg",
+                                             "say \"cheese\".jpg",
+                                             "imgdesc.dat",
+                                             "index001.html",
+                                             "index002.html",
+                                             "index003.html",
+                                             "fldata/"};
   EXPECT_EQ(Listing(album_), album_files);
 
   // x.bmp is named first (its mask comes first), so X.JPG finds x.jpg taken, case ignored.
-  std::set<std::string> data_files = {"tile.gif", "tune.mid"};
+  std::set<std::string> data_files = {".fotoloom-data", "tile.gif", "tune.mid"};
   for (const char* stem : {"a", "b", "x", "X (1)", "my photo", "Anna's day",
-                           "Gr\xC3\xB6\xC3\x9F" "e", "say \"cheese\""}) {
+                           "Gr\xC3\xB6\xC3\x9F"
+                           "e",
+                           "say \"cheese\""}) {
     data_files.insert(std::string(stem) + ".jpg");
     data_files.insert(std::string(stem) + ".html");
   }
@@ -111,7 +126,9 @@ TEST_F(WorkedCatalogTest, MiddleIndexPageText) {
   const std::string status_in = "\" OnMouseOver=\"this.className='over'; window.status='";
   const std::string status_out =
       "'; return true;\" OnMouseOut=\"this.className='off'; window.status=''; return true;\">";
-  const std::string gross = "Gr\xC3\xB6\xC3\x9F" "e";
+  const std::string gross =
+      "Gr\xC3\xB6\xC3\x9F"
+      "e";
   const std::string gross_url = "Gr%C3%B6%C3%9Fe";
   const std::vector<std::string> expected = {
       "<html>",
@@ -131,8 +148,8 @@ TEST_F(WorkedCatalogTest, MiddleIndexPageText) {
       "<center>",
       "<font size=\"3\">",
       "<a href=\"index001.html" + status_in + "&lt;&lt; Prev" + status_out +
-          "&lt;&lt; Prev</a> | <a href=\"index003.html" + status_in + "Next &gt;&gt;" +
-          status_out + "Next &gt;&gt;</a>",
+          "&lt;&lt; Prev</a> | <a href=\"index003.html" + status_in + "Next &gt;&gt;" + status_out +
+          "Next &gt;&gt;</a>",
       "</font>",
       "</center>",
       "&nbsp;",
@@ -154,15 +171,15 @@ TEST_F(WorkedCatalogTest, MiddleIndexPageText) {
       "<tr>",
       "<a name=\"row1\">",
       "<td align=\"center\" valign=\"center\" width=\"102\" height=\"82\"><a href=\"fldata/" +
-          gross_url + ".html" + status_in + gross + ".jpg" + status_out +
-          "<img src=\"fldata/" + gross_url + ".jpg\" border=\"1\" alt=\"" + gross +
-          ".jpg\"></a></td>",
+          gross_url + ".html" + status_in + gross + ".jpg" + status_out + "<img src=\"fldata/" +
+          gross_url + ".jpg\" border=\"1\" alt=\"" + gross + ".jpg\"></a></td>",
       "<td align=\"center\" valign=\"center\" width=\"102\" height=\"82\"><a "
-      "href=\"fldata/my%20photo.html" + status_in + "my photo.jpg" + status_out +
+      "href=\"fldata/my%20photo.html" +
+          status_in + "my photo.jpg" + status_out +
           "<img src=\"fldata/my%20photo.jpg\" border=\"1\" alt=\"my photo.jpg\"></a></td>",
       "<td align=\"center\" valign=\"center\" width=\"102\" height=\"82\"><a "
-      "href=\"fldata/say%20%22cheese%22.html" + status_in + "say &quot;cheese&quot;.jpg" +
-          status_out +
+      "href=\"fldata/say%20%22cheese%22.html" +
+          status_in + "say &quot;cheese&quot;.jpg" + status_out +
           "<img src=\"fldata/say%20%22cheese%22.jpg\" border=\"1\" "
           "alt=\"say &quot;cheese&quot;.jpg\"></a></td>",
       "</a>",
@@ -176,8 +193,9 @@ TEST_F(WorkedCatalogTest, MiddleIndexPageText) {
           "my photo.jpg</a><br>05/17/24<br>2 kB<br></font><p><br></p></td>",
       // 16 characters shown as the first 11 and "...", escaped after the cut.
       "<td align=\"center\" valign=\"top\"><font size=\"2\"><a href "
-      "=\"fldata/say%20%22cheese%22.html" + status_in + "say &quot;cheese&quot;.jpg" +
-          status_out + "say &quot;cheese...</a><br>05/17/24<br>2 kB<br></font><p><br></p></td>",
+      "=\"fldata/say%20%22cheese%22.html" +
+          status_in + "say &quot;cheese&quot;.jpg" + status_out +
+          "say &quot;cheese...</a><br>05/17/24<br>2 kB<br></font><p><br></p></td>",
       "</tr>",
       "</table>",
       "</center>",
@@ -220,9 +238,9 @@ TEST_F(WorkedCatalogTest, ImagePageText) {
       "<center>",
       "<font size=\"3\">",
       "<a href=\"my%20photo.html" + status_in + "&lt;&lt; Prev" + status_out +
-          "&lt;&lt; Prev</a> | <a href=\"../index002.html#row1" + status_in + "Index" +
-          status_out + "Index</a> | <a href=\"x.html" + status_in + "Next &gt;&gt;" +
-          status_out + "Next &gt;&gt;</a>",
+          "&lt;&lt; Prev</a> | <a href=\"../index002.html#row1" + status_in + "Index" + status_out +
+          "Index</a> | <a href=\"x.html" + status_in + "Next &gt;&gt;" + status_out +
+          "Next &gt;&gt;</a>",
       "</font>",
       "</center>",
       "</p>",
@@ -283,7 +301,6 @@ TEST_F(WorkedCatalogTest, EndsOfTheCatalog) {
   EXPECT_NE(last_image.find("</a> | Next &gt;&gt;\r\n"), std::string::npos);
   EXPECT_NE(last_image.find("<img src=\"../X.JPG\""), std::string::npos);
 }
-
 
 // The checker every catalog test leans on must itself catch what it is meant to catch.
 TEST_F(CatalogPagesTest, LinkCheckerReportsMissingFilesAnchorsAndAbsoluteReferences) {

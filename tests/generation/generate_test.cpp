@@ -9,6 +9,7 @@
 
 #include "catalog_fixture.h"
 #include "files/file_errors.h"
+#include "files/file_utils.h"
 #include "generation/album.h"
 
 namespace fotoloom::testing {
@@ -98,6 +99,22 @@ TEST_F(GenerateTest, NumbersPagesWithAtLeastThreeDigits) {
   EXPECT_TRUE(fs::exists(album_ / "index101.html"));
   EXPECT_FALSE(fs::exists(album_ / "index102.html"));
   EXPECT_FALSE(fs::exists(album_ / "index.html"));
+}
+
+TEST_F(GenerateTest, BringsSettingsOutOfRangeIntoRangeFirst) {
+  Photos(3);
+  Album().ThumbsPerRow = 0;
+  Album().ThumbRowsPerFile = -2;
+  Album().HeaderSize = "";
+  Album().SlideShow = true;
+  Album().SlideShowDelay = -5;
+  Album().GenerateHTMLImages = true;
+  generate();
+  EXPECT_EQ(GetMessages(), "");
+  EXPECT_EQ(Album().FirstPage, "index001.html");
+  EXPECT_TRUE(fs::exists(album_ / "index003.html"));
+  EXPECT_NE(Read(album_ / "index002.html").find("<h2><font color="), std::string::npos);
+  EXPECT_NE(Read(data() / "p00.html").find("content=0;url="), std::string::npos);
 }
 
 TEST_F(GenerateTest, ReportsProgressInOrder) {
@@ -197,7 +214,8 @@ TEST_F(GenerateTest, MakesFallbackThumbnailsFromTheSparePicture) {
   ASSERT_EQ(broken.size(), 4u) << ::testing::PrintToString(broken);  // img + details link each
   for (const std::string& b : broken)
     EXPECT_TRUE(b.find("corrupt.jpg") != std::string::npos ||
-                b.find("flat.jpg") != std::string::npos) << b;
+                b.find("flat.jpg") != std::string::npos)
+        << b;
 }
 
 TEST_F(GenerateTest, RefusesADataDirectoryItCannotWriteInto) {
@@ -239,8 +257,7 @@ TEST_F(GenerateTest, CopiesABackgroundFromInsideTheDataDirectoryUnderANewName) {
   EXPECT_EQ(Read(data() / "bg (1).gif"), "GIF");
   EXPECT_NE(Read(album_ / "index.html").find("background=\"fldata/bg%20%281%29.gif\""),
             std::string::npos);
-  EXPECT_NE(Read(data() / "p00.html").find("background=\"bg%20%281%29.gif\""),
-            std::string::npos);
+  EXPECT_NE(Read(data() / "p00.html").find("background=\"bg%20%281%29.gif\""), std::string::npos);
   // The sound was never copied, yet the pages still name it in the data directory.
   EXPECT_NE(Read(album_ / "index.html").find("<bgsound src=\"fldata/no%20such%20tune.mid\">"),
             std::string::npos);
@@ -249,16 +266,17 @@ TEST_F(GenerateTest, CopiesABackgroundFromInsideTheDataDirectoryUnderANewName) {
 TEST_F(GenerateTest, CleaningKeepsABackgroundChosenFromTheDataDirectory) {
   Photos(1);
   fs::create_directory(data());
+  File(kDataDirectoryMarker, "", data());
   File("bg.gif", "only copy", data());
   File("stale.jpg", "old thumbnail", data());
   Album().BgImage = (data() / "bg.gif").string();
   Album().EraseExistingFiles = true;
   generate();
   EXPECT_EQ(GetMessages(), "");
-  EXPECT_EQ(Listing(data()), (std::set<std::string>{"bg.gif", "bg (1).gif", "p00.jpg"}));
+  EXPECT_EQ(Listing(data()),
+            (std::set<std::string>{kDataDirectoryMarker, "bg.gif", "bg (1).gif", "p00.jpg"}));
   EXPECT_EQ(Read(data() / "bg.gif"), "only copy");
-  EXPECT_EQ(fs::last_write_time(data() / "bg.gif"),
-            fs::last_write_time(data() / "bg (1).gif"));
+  EXPECT_EQ(fs::last_write_time(data() / "bg.gif"), fs::last_write_time(data() / "bg (1).gif"));
   EXPECT_EQ(BrokenLinks(AllPages()), std::vector<std::string>{});
 }
 
@@ -275,7 +293,7 @@ TEST_F(GenerateTest, CancelWhileNamingWritesNoPage) {
   EXPECT_TRUE(CancelRequested());
   EXPECT_EQ(GetMessages(), "");
   EXPECT_EQ(Album().FirstPage, "index001.html");
-  EXPECT_EQ(Listing(data()), std::set<std::string>{});
+  EXPECT_EQ(Listing(data()), std::set<std::string>{kDataDirectoryMarker});
   for (const std::string& name : Listing(album_)) EXPECT_NE(fs::path(name).extension(), ".html");
 }
 
@@ -292,8 +310,8 @@ TEST_F(GenerateTest, CancelWhileWritingSavesThePartialPage) {
   EXPECT_EQ(Album().FirstPage, "index001.html");
   EXPECT_FALSE(fs::exists(album_ / "index002.html"));
   // Two thumbnails and pages made; the row is closed and its details row is complete.
-  EXPECT_EQ(Listing(data()),
-            (std::set<std::string>{"p00.jpg", "p00.html", "p01.jpg", "p01.html"}));
+  EXPECT_EQ(Listing(data()), (std::set<std::string>{kDataDirectoryMarker, "p00.jpg", "p00.html",
+                                                    "p01.jpg", "p01.html"}));
   const std::string page = Read(album_ / "index001.html");
   EXPECT_EQ(Count(page, "valign=\"center\""), 2u);
   EXPECT_EQ(Count(page, "valign=\"top\""), 6u);
@@ -307,12 +325,13 @@ TEST_F(GenerateTest, CancelWhileWritingSavesThePartialPage) {
 TEST_F(GenerateTest, CleansOnlyADataDirectoryInsideTheAlbum) {
   Photos(2);
   fs::create_directory(data());
+  File(kDataDirectoryMarker, "", data());
   File("p00.jpg", "old thumbnail", data());
   File("old.html", "old page", data());
   Album().EraseExistingFiles = true;
   generate();
   EXPECT_EQ(GetMessages(), "");
-  EXPECT_EQ(Listing(data()), (std::set<std::string>{"p00.jpg", "p01.jpg"}));
+  EXPECT_EQ(Listing(data()), (std::set<std::string>{kDataDirectoryMarker, "p00.jpg", "p01.jpg"}));
 
   // "." is the album itself, ".." its parent, and a link may lead anywhere: none is cleaned.
   const fs::path elsewhere = root_ / "elsewhere";
@@ -332,9 +351,9 @@ TEST_F(GenerateTest, CleansOnlyADataDirectoryInsideTheAlbum) {
     Album().EraseExistingFiles = true;
     generate();
     EXPECT_EQ(GetMessages(), "Thumbnail directory was not completely cleaned up.\r");
-    for (const auto& [folder, before] : {std::pair{album_, album_before},
-                                         std::pair{root_, parent_before},
-                                         std::pair{elsewhere, elsewhere_before}}) {
+    for (const auto& [folder, before] :
+         {std::pair{album_, album_before}, std::pair{root_, parent_before},
+          std::pair{elsewhere, elsewhere_before}}) {
       const std::set<std::string> after = Listing(folder);
       for (const std::string& file : before) EXPECT_TRUE(after.count(file)) << folder / file;
     }

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "imaging/jpeg_graphic.h"
+#include "platform/file_errors.h"
 
 namespace fotoloom {
 namespace {
@@ -276,9 +277,10 @@ TEST_F(ThumbnailTest, FailuresGiveFalseAndNoFile) {
     EXPECT_FALSE(CreateThumbnail(source, target, 100, 100)) << source;
     EXPECT_FALSE(fs::exists(target)) << source;
   }
-  // A target that cannot be created; the source stays as it was.
+  // A target that cannot be created is an error of the run, not a missing thumbnail; the
+  // source stays as it was.
   const auto before = fs::file_size(good);
-  EXPECT_FALSE(CreateThumbnail(good, Path("no-such-dir/t.jpg"), 100, 100));
+  EXPECT_THROW(CreateThumbnail(good, Path("no-such-dir/t.jpg"), 100, 100), FileCreateError);
   EXPECT_FALSE(fs::exists(Path("no-such-dir")));
   EXPECT_EQ(fs::file_size(good), before);
   // A failure leaves an earlier thumbnail at the target alone.

@@ -37,10 +37,10 @@ TEST(FileIo, WritesAreCheckedAndNameTheFile) {
   testing::ExpectError<FileCreateError>(
       [&] { WriteWholeFile(dir / "no/such/dir/page.html", "x"); },
       "Cannot create file " + dir.path() + "no/such/dir/page.html");
-  // /dev/full accepts the open and refuses every byte, as a full disk does.
+  // A device at the name is neither written to nor replaced.
   if (FileExists("/dev/full")) {
-    testing::ExpectError<FileWriteError>([&] { WriteWholeFile("/dev/full", "content"); },
-                                         "Unable to write to /dev/full");
+    testing::ExpectError<FileCreateError>([&] { WriteWholeFile("/dev/full", "content"); },
+                                          "Cannot create file /dev/full");
   }
 }
 

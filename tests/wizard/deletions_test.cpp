@@ -1,0 +1,139 @@
+// The catalog name and what may be deleted: the numbered-files question matches only pages a
+// run writes, the name is normalised before the check, cleaning needs the data directory's
+// marker, and nothing is deleted before an unreadable description file has stopped the run.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <set>
+
+#include "files/file_errors.h"
+#include "files/file_utils.h"
+#include "generation/album.h"
+#include "generation/album_settings.h"
+#include "test_images.h"
+#include "wizard_fixture.h"
+
+namespace fotoloom::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::set<std::string>;
+
+class DeletionsTest : public WizardTest {
+ protected:
+  void TearDown() override {
+    ResetAlbumSettings();
+    if (::chdir("/") != 0) ADD_FAILURE() << "cannot leave the album directory";
+    WizardTest::TearDown();
+  }
+  static Names Listing(const std::string& dir) {
+    Names names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename());
+    return names;
+  }
+  // A run over album_dir_ with one photo, cleaning data_dir.
+  void Generate(const std::string& data_dir) {
+    ResetAlbumSettings();
+    Album().AlbumDirectory = album_dir_;
+    Album().ThumbDirectory = data_dir;
+    Album().EraseExistingFiles = true;
+    Album().EmptyThumbnail = "";
+    generate();
+  }
+};
+
+TEST_F(DeletionsTest, NumberedFilesQuestionMatchesOnlyPagesARunWrites) {
+  struct Case {
+    std::string typed, normalised;
+    Names files, deleted;
+  };
+  const Case cases[] = {
+      {"Mo", "Mo.html", {"Mountains.JPG", "Mo001.html", "Mo7.html", "Mo001.htm"}, {"Mo001.html"}},
+      {"photos", "photos.html", {"photos_beach.jpg", "photos002.html"}, {"photos002.html"}},
+      {"IMG.jpg", "IMG.html", {"IMG.jpg", "IMG_0001.jpg", "IMG100.html"}, {"IMG100.html"}},
+      {"index.htm",
+       "index.html",
+       {"index_old.html", "index.htm", "index001.html"},
+       {"index001.html"}},
+      {"cat.html",
+       "cat.html",
+       {"cat_notes.html", "cat01.html", "cat0100.html", "cat1000.html"},
+       {"cat1000.html"}},
+      {".jpg", ".html", {"a.jpg", "001.html"}, {}},  // no stem: refused, nothing asked
+  };
+  Wizard& w = Open();
+  const std::string outside = root_ + "outside.txt";
+  Touch(outside);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    fs::remove_all(album_dir_);
+    fs::create_directory(album_dir_);
+    for (const std::string& name : c.files) Touch(album_dir_ + name);
+    // Links and directories of a numbered page's name are never deleted.
+    const std::string stem = fs::path(c.normalised).stem();
+    fs::create_symlink(outside, album_dir_ + stem + "998.html");
+    fs::create_directory(album_dir_ + stem + "999.html");
+    const Names before = Listing(album_dir_);
+
+    w.model().editAlbumFileName.SetText(c.typed);
+    w.model().editAlbumDirectory.SetText(album_dir_);
+    ui_.events.clear();
+    ui_.answers = {true};
+    EXPECT_EQ(w.ValidatePage(1), !c.deleted.empty());
+    EXPECT_EQ(w.model().editAlbumFileName.text(), c.normalised);
+    Names expected;
+    for (const std::string& name : before)
+      if (!c.deleted.count(name)) expected.insert(name);
+    EXPECT_EQ(Listing(album_dir_), expected);
+    EXPECT_TRUE(fs::exists(outside));
+  }
+}
+
+TEST_F(DeletionsTest, CleaningTouchesOnlyADataDirectoryTheRunMarked) {
+  WriteJpeg(album_dir_ + "p.jpg", 8, 6);
+
+  // The user's own folder of that name: never cleaned, and the run says so.
+  fs::create_directory(album_dir_ + "originals");
+  for (const char* raw : {"raw1.nef", "raw2.nef"}) Touch(album_dir_ + "originals/" + raw);
+  Generate("originals");
+  EXPECT_EQ(GetMessages(), "Thumbnail directory was not completely cleaned up.\r");
+  EXPECT_EQ(Listing(album_dir_ + "originals"), (Names{"raw1.nef", "raw2.nef", "p.jpg"}));
+
+  // A directory the run made, or found empty, is marked and cleaned from then on; the marker
+  // stays through the cleaning.
+  fs::create_directory(album_dir_ + "empty");
+  for (const char* dir : {"fldata", "empty"}) {
+    SCOPED_TRACE(dir);
+    Generate(dir);
+    Touch(album_dir_ + dir + "/stale.jpg");
+    Generate(dir);
+    EXPECT_EQ(GetMessages(), "");
+    EXPECT_EQ(Listing(album_dir_ + dir), (Names{kDataDirectoryMarker, "p.jpg"}));
+  }
+}
+
+TEST_F(DeletionsTest, AnUnreadableDescriptionFileStopsTheRunBeforeCleaning) {
+  WriteJpeg(album_dir_ + "p.jpg", 8, 6);
+  const std::string description = album_dir_ + "imgdesc.dat";
+  const std::function<void()> unreadable[] = {
+      [&] { ASSERT_EQ(::mkfifo(description.c_str(), 0644), 0); },
+      [&] { fs::create_symlink("/dev/zero", description); },
+  };
+  for (const auto& make : unreadable) {
+    Generate("fldata");
+    Touch(album_dir_ + "fldata/old.jpg");
+    make();
+    try {
+      Generate("fldata");
+      ADD_FAILURE() << "the run went on";
+    } catch (const FileOpenError& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot open file " + description);
+    }
+    EXPECT_TRUE(fs::exists(album_dir_ + "fldata/old.jpg"));
+    fs::remove(description);
+  }
+}
+
+}  // namespace
+}  // namespace fotoloom::testing
