@@ -334,7 +334,14 @@ void BenchCamera(const fs::path& root, int n) {
   }
 
   const int usable = fotoloom::UsableCpuCount();
-  std::printf("camera photos: %d of 4000 x 3000, image pages on; %d usable CPU(s)\n", n, usable);
+  // Wall-clock figures are only as good as the machine is quiet.
+  double load = -1;
+  if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
+    if (std::fscanf(f, "%lf", &load) != 1) load = -1;
+    std::fclose(f);
+  }
+  std::printf("camera photos: %d of 4000 x 3000, image pages on; %d usable CPU(s), load %.2f\n",
+              n, usable, load);
   std::printf("  one-core decode: wall %.3f s (%.1f ms per photo), processor %.3f s\n", decode_wall,
               decode_wall / n * 1e3, decode_cpu.total());
   std::printf("  %-12s %8s %7s %9s %7s %10s %7s %7s %14s\n", "workers", "wall s", "x dec", "cpu s",
