@@ -1,5 +1,7 @@
 # Two commands for a fresh Debian 12 machine: `make run` and `make test`.
 # Both install the Debian packages that are missing, configure and build with CMake, then run.
+# `make test SANITIZE=1` builds with AddressSanitizer and UBSan in build-asan/,
+# `make test SANITIZE=thread` with ThreadSanitizer (no window) in build-tsan/.
 # `make package` builds the Debian package build/fotoloom_<version>_<arch>.deb.
 
 SANITIZE ?=
@@ -11,6 +13,14 @@ PREFIX ?= /usr
 ifeq ($(SANITIZE),1)
 BUILD ?= build-asan
 CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFOTOLOOM_SANITIZE=ON
+else ifeq ($(SANITIZE),thread)
+# ThreadSanitizer, for the thumbnail workers. Without the Qt window: Qt is not instrumented, and
+# the window runs the same generation code as the terminal front end.
+BUILD ?= build-tsan
+TSAN_FLAGS := -fsanitize=thread -fno-omit-frame-pointer
+CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFOTOLOOM_BUILD_GUI=OFF \
+               "-DCMAKE_C_FLAGS=$(TSAN_FLAGS)" "-DCMAKE_CXX_FLAGS=$(TSAN_FLAGS)" \
+               "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread"
 else
 BUILD ?= build
 CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=Release
@@ -74,4 +84,4 @@ fuzz: deps
 	    fuzz_jpeg_crafted
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-tsan build-fuzz

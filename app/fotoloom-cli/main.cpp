@@ -4,6 +4,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -13,6 +14,7 @@
 
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
+#include "generation/usable_cpus.h"
 #include "imaging/buffer_reuse.h"
 #include "options.h"
 #include "platform/error.h"
@@ -70,6 +72,7 @@ int Run(const Options& options, const char* argv0) {
     }
     env.settings_path = options.settings_path;
   }
+  if (options.jobs > 0) Album().ThumbnailWorkers = std::min(options.jobs, UsableCpuCount());
   // The run makes the album directory current; remember where the catalog will be.
   const std::string album_directory = ExpandFileName(options.directory);
 

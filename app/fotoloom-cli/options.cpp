@@ -1,7 +1,19 @@
 #include "options.h"
 
+#include <charconv>
+
 namespace fotoloom::cli {
 namespace {
+
+// A thread count: decimal digits only, at least 1; 0 when text is anything else.
+int ParseJobs(const std::string& text) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  return !text.empty() && text[0] != '-' && error == std::errc() && stop == end && value >= 1
+             ? value
+             : 0;
+}
 
 bool HasControlCharacter(const std::string& text) {
   for (const char c : text) {
@@ -46,6 +58,18 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         result.error = "--settings needs a file name";
         return result;
       }
+    } else if (a == "--jobs" || a == "-j" || a.rfind("--jobs=", 0) == 0) {
+      const bool joined = a.size() > 6 && a[6] == '=';
+      if (!joined && i + 1 >= args.size()) {
+        result.error = a + " needs a number of threads";
+        return result;
+      }
+      const std::string value = joined ? a.substr(7) : args[++i];
+      o.jobs = ParseJobs(value);
+      if (o.jobs == 0) {
+        result.error = "--jobs needs a number from 1 up, not \"" + value + "\"";
+        return result;
+      }
     } else {
       result.error = "unknown option " + a;
       return result;
@@ -73,7 +97,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
 
 std::string UsageText(const std::string& program) {
   return "Usage: " + program +
-         " [--settings FILE] [--yes | --no] [--quiet] DIRECTORY\n"
+         " [--settings FILE] [--yes | --no] [--quiet] [--jobs N] DIRECTORY\n"
          "Generates the HTML catalog of the images in DIRECTORY with the wizard's saved\n"
          "settings, without opening a browser and without saving settings.\n"
          "\n"
@@ -84,6 +108,8 @@ std::string UsageText(const std::string& program) {
          "  --no, -n         answer no to them (the default when standard input is not a\n"
          "                   terminal; otherwise they are asked)\n"
          "  --quiet, -q      show no progress\n"
+         "  --jobs N, -j N   make thumbnails on at most N threads at once (default: one\n"
+         "                   per CPU this process may use; 1: one after the other)\n"
          "  --help, -h       show this text\n"
          "  --version        show the version\n"
          "\n"

@@ -1,5 +1,5 @@
 // The command line of fotoloom-cli:
-//   fotoloom-cli [--settings FILE] [--yes | --no] [--quiet] DIRECTORY
+//   fotoloom-cli [--settings FILE] [--yes | --no] [--quiet] [--jobs N] DIRECTORY
 //   fotoloom-cli --help | --version
 #pragma once
 
@@ -20,6 +20,7 @@ struct Options {
   std::string settings_path;  // empty: the settings file the window would use
   AnswerPolicy answers = AnswerPolicy::kAsk;
   bool quiet = false;  // no progress display
+  int jobs = 0;        // at most this many thumbnail threads; 0: no cap
   bool help = false;
   bool version = false;
   std::string directory;
@@ -30,7 +31,8 @@ struct ParseResult {
   std::string error;  // empty when the arguments are usable
 };
 
-// args excludes the program name. "--settings=FILE" is accepted as well; "--" ends the
+// args excludes the program name. "--settings=FILE" and "--jobs=N" are accepted as well; N is
+// a decimal number from 1 up. "--" ends the
 // options, so a directory may start with "-". Exactly one directory is required unless
 // --help or --version is given; a directory name with a control character (a line break, a
 // tab) is refused.

@@ -17,6 +17,7 @@
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
 #include "generation/index_page.h"
+#include "generation/item_thumbnails.h"
 #include "platform/file_io.h"
 #include "platform/listing.h"
 
@@ -125,6 +126,8 @@ void AssignIndexPages(int n, std::int64_t per_page) {
 }
 
 void WriteIndexPages(int n, std::int64_t per_page) {
+  // Thumbnails are made ahead of the pages; leaving here by any path stops the workers.
+  const RunThumbnails thumbnails(ThumbnailWorkerCount(n));
   int start = 0;
   for (int i = 0; i < n; ++i) {
     if (!EndsPage(i, n, per_page)) continue;

@@ -12,6 +12,10 @@ namespace fotoloom {
 // writes the pages, thumbnails and image pages, reporting through ClientUI and polling
 // CancelRequested() between steps.
 //
+// Thumbnails are made ahead of the pages by ThumbnailWorkerCount() threads (item_thumbnails.h);
+// everything else, every file write included, happens on the caller's thread, and the outputs
+// are the same whatever the number. No thread outlives the call, whatever ends it.
+//
 // Afterwards: AlbumDirectory ends with "/", ThumbDirectory is the data directory's path
 // (with "/"), BgImage / BgSound name their copies; FirstPage is the first item's index page
 // (relative to the album directory) or "" when the run had no items; GetMessages() holds the

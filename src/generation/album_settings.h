@@ -65,6 +65,11 @@ struct AlbumSettings {
   std::string LinkColor;
   std::string VLinkColor;
 
+  // Not a settings-file key: how many threads make thumbnails during a run, chosen by the front
+  // end for this process. 0: one per CPU the process may use (UsableCpuCount, usable_cpus.h);
+  // 1: none besides the page writer, which makes each thumbnail itself.
+  int ThumbnailWorkers = 0;
+
   // Result of the last run: index page of the first item (to open in the browser), or empty
   // when the run had no items. Only the run writes it.
   std::string FirstPage;

@@ -7,26 +7,12 @@
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
 #include "generation/image_page.h"
-#include "imaging/thumbnails.h"
+#include "generation/item_thumbnails.h"
 #include "platform/text.h"
 
 namespace fotoloom {
 
 namespace {
-
-// The thumbnail at thumb_path, made from the item's image or, when that gives none (or an
-// empty file), from the alternative image; when both give none the cell refers to a missing
-// file. A thumbnail that cannot be written is an error that ends the run (CreateThumbnail).
-void MakeThumbnail(int i) {
-  const AlbumSettings& album = Album();
-  const std::string thumb = ItemThumbPath(i);
-  const bool ok =
-      CreateThumbnail(ItemSourcePath(i), thumb, album.ThumbGeometryW, album.ThumbGeometryH);
-  // FileSizeOf only looks at wildcards when no file of that exact name exists, so asking
-  // FileExists first keeps a "?" in a name from matching some other file.
-  if (!ok || !FileExists(thumb) || FileSizeOf(thumb) == 0)
-    CreateThumbnail(album.EmptyThumbnail, thumb, album.ThumbGeometryW, album.ThumbGeometryH);
-}
 
 std::string UrlFromAlbum(const std::string& path) {
   return PathToUrl(RelativePath(Album().AlbumDirectory, path));
@@ -133,7 +119,7 @@ void WriteThumbRow(PageLines& lines, int row_first, int row_last, int row) {
   for (int i = row_first; i <= row_last; ++i) {
     StepProgress();
     if (CancelRequested()) break;
-    MakeThumbnail(i);
+    WriteItemThumbnail(i);
     const std::string source = ItemSourcePath(i);
     if (album.GenerateHTMLImages) {
       lines.push_back(ThumbCell(ItemThumbPath(i), ExtractFileName(source), ItemImagePage(i)));

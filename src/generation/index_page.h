@@ -16,8 +16,9 @@
 namespace fotoloom {
 
 // Writes the index page of items first..last (0-based, inclusive; first <= last < ItemCount())
-// to file_name, relative to the current directory. Makes every item's thumbnail (from
-// EmptyThumbnail when the image gives none) and, when GenerateHTMLImages is on, its image page.
+// to file_name, relative to the current directory. Writes every item's thumbnail
+// (WriteItemThumbnail: from the run's workers when it has them, from EmptyThumbnail when the
+// image gives none) and, when GenerateHTMLImages is on, its image page.
 // A cancel seen inside the table ends the table after the current row; the partial page is
 // still written. Raises FileCreateError / FileWriteError naming the page (or an image page)
 // that cannot be written.
@@ -43,8 +44,7 @@ void WritePageFoot(PageLines& lines);
 
 // One thumbnail cell: the image thumb linked to target, with name as alternative and status
 // text. thumb and target are paths; each is written relative to the album directory.
-std::string ThumbCell(const std::string& thumb, const std::string& name,
-                      const std::string& target);
+std::string ThumbCell(const std::string& thumb, const std::string& name, const std::string& target);
 
 // One details cell for the image at source: its (possibly shortened) name linked to target,
 // then date and size, each as the Show* settings ask.

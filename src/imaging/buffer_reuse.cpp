@@ -13,7 +13,8 @@ bool RetainFreedImageMemory() {
   constexpr int kTrimThreshold = 512 * 1024 * 1024;
   const bool no_mappings = mallopt(M_MMAP_MAX, 0) == 1;
   const bool late_trim = mallopt(M_TRIM_THRESHOLD, kTrimThreshold) == 1;
-  return no_mappings && late_trim;
+  const bool one_heap = mallopt(M_ARENA_MAX, 1) == 1;
+  return no_mappings && late_trim && one_heap;
 #else
   return true;
 #endif

@@ -8,11 +8,15 @@
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <utility>
 #include <vector>
 
 #include "imaging/byte_stream.h"
 
 namespace fotoloom {
+
+// Hands a warning to the innermost capture of this thread (png_graphic.h).
+void CapturePngWarning(const std::string& message);
 
 namespace {
 
@@ -26,6 +30,8 @@ PngWarningHandler& WarningHandler() {
   static PngWarningHandler handler;
   return handler;
 }
+
+thread_local PngWarningCapture* t_capture = nullptr;
 
 struct ReadContext {
   std::istream* stream = nullptr;
@@ -44,10 +50,10 @@ void WarningFn(png_structp png, png_const_charp message) {
   bool failed = false;
   try {
     const std::string text = message ? message : "";
-    if (WarningHandler()) {
-      WarningHandler()(text);
+    if (t_capture != nullptr) {
+      CapturePngWarning(text);
     } else {
-      std::fprintf(stderr, "PNG Error: %s\n", text.c_str());
+      ReportPngWarning(text);
     }
   } catch (...) {
     ctx->pending = std::current_exception();
@@ -106,6 +112,22 @@ PngWarningHandler SetPngWarningHandler(PngWarningHandler handler) {
   WarningHandler() = std::move(handler);
   return previous;
 }
+
+void ReportPngWarning(const std::string& message) {
+  if (WarningHandler()) {
+    WarningHandler()(message);
+  } else {
+    std::fprintf(stderr, "PNG Error: %s\n", message.c_str());
+  }
+}
+
+void CapturePngWarning(const std::string& message) { t_capture->warnings_.push_back(message); }
+
+PngWarningCapture::PngWarningCapture() : outer_(t_capture) { t_capture = this; }
+
+PngWarningCapture::~PngWarningCapture() { t_capture = outer_; }
+
+std::vector<std::string> PngWarningCapture::Take() { return std::exchange(warnings_, {}); }
 
 void TPngGraphic::LoadFromStream(std::istream& stream) {
   Clear();

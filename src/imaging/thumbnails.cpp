@@ -35,10 +35,10 @@ std::int32_t Trunc(Ext value) {
   return static_cast<std::int32_t>(t);
 }
 
-// The guarded part of CreateThumbnail: the thumbnail encoded in memory, or false when the
-// source gives none.
-bool EncodeThumbnail(const std::string& source_path, std::int32_t box_width,
-                     std::int32_t box_height, std::string* encoded) {
+// The thumbnail encoded in memory, or nullopt when the source gives none; raises whatever the
+// reader, resampler or encoder raise.
+std::optional<std::string> Encode(const std::string& source_path, std::int32_t box_width,
+                                  std::int32_t box_height) {
   std::unique_ptr<TDibGraphic> source = LoadPicture(source_path);
   // The loaded graphic is used as the source image itself, and a photo stored sideways is
   // read upright by the resampler rather than turned first: a copy of the photo would
@@ -54,7 +54,7 @@ bool EncodeThumbnail(const std::string& source_path, std::int32_t box_width,
   FitInBox(width, height, box_width, box_height);
   // An empty thumbnail would be refused by the JPEG writer anyway; refusing it here
   // leaves no empty file behind.
-  if (width <= 0 || height <= 0) return false;
+  if (width <= 0 || height <= 0) return std::nullopt;
 
   TJpegGraphic output;
   TResizeTransform resize;
@@ -74,8 +74,7 @@ bool EncodeThumbnail(const std::string& source_path, std::int32_t box_width,
 
   std::ostringstream stream;
   output.SaveToStream(stream);
-  *encoded = std::move(stream).str();
-  return true;
+  return std::move(stream).str();
 }
 
 }  // namespace
@@ -97,19 +96,24 @@ void FitInBox(std::int32_t& width, std::int32_t& height, std::int32_t box_width,
   height = h2;
 }
 
-bool CreateThumbnail(const std::string& source_path, const std::string& target_path,
-                     std::int32_t box_width, std::int32_t box_height) {
-  std::string encoded;
+std::optional<std::string> EncodeThumbnail(const std::string& source_path, std::int32_t box_width,
+                                           std::int32_t box_height) {
   try {
-    if (!EncodeThumbnail(source_path, box_width, box_height, &encoded)) return false;
+    return Encode(source_path, box_width, box_height);
   } catch (const FileReadError&) {
     throw;  // the disk failed, not the picture
   } catch (...) {
-    return false;
+    return std::nullopt;
   }
+}
+
+bool CreateThumbnail(const std::string& source_path, const std::string& target_path,
+                     std::int32_t box_width, std::int32_t box_height) {
+  const std::optional<std::string> encoded = EncodeThumbnail(source_path, box_width, box_height);
+  if (!encoded) return false;
   // A thumbnail that cannot be written is a failed output of the run, not a picture without
   // a thumbnail: the alternative image would not fit on a full disk either.
-  WriteWholeFile(target_path, encoded);
+  WriteWholeFile(target_path, *encoded);
   return true;
 }
 

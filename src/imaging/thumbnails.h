@@ -1,8 +1,9 @@
-// Thumbnails: the size rule that fits an image into a box, and the routine that turns one
-// image file into one JPEG thumbnail file.
+// Thumbnails: the size rule that fits an image into a box, the routine that turns one image
+// file into the bytes of its JPEG thumbnail, and the one that writes them to a file.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/error.h"
@@ -26,17 +27,26 @@ class EMathError : public Error {
 void FitInBox(std::int32_t& width, std::int32_t& height, std::int32_t box_width,
               std::int32_t box_height);
 
-// Writes a progressive JPEG thumbnail (quality 85, the source's resolution) of the image file
-// source_path into target_path, sized by FitInBox; a JPEG's EXIF orientation is applied
-// first, so the thumbnail is upright. The source is only read.
-// Returns true when the file was written. Returns false when the source gives no thumbnail
-// (missing, unopenable or corrupt source, unknown extension, an image too large for memory,
-// a thumbnail dimension below 2); nothing is reported and the target is not touched.
-// The thumbnail is encoded in memory first and then written through the one file writer
+// The progressive JPEG thumbnail (quality 85, the source's resolution) of the image file
+// source_path, sized by FitInBox and encoded in memory; a JPEG's EXIF orientation is applied
+// first, so the thumbnail is upright. The source is only read, nothing is written, and
+// nothing process-wide is touched but the PNG warning report (png_graphic.h), so any thread
+// may call it.
+// Returns nullopt when the source gives no thumbnail (missing, unopenable or corrupt source,
+// unknown extension, an image too large for memory, a thumbnail dimension below 2, or any
+// other failure inside the reader, resampler or encoder); nothing is reported then.
+// Raises only FileReadError naming the source, when reading it failed part-way (an I/O
+// error): the disk failed, not the picture.
+std::optional<std::string> EncodeThumbnail(const std::string& source_path, std::int32_t box_width,
+                                           std::int32_t box_height);
+
+// EncodeThumbnail, then the bytes written to target_path through the one file writer
 // (platform/file_io.h), which replaces a link at the target instead of writing through it.
+// Returns true when the file was written, false when the source gives no thumbnail (the
+// target is not touched then).
 // Raises, with the target as it was: FileCreateError / FileWriteError naming the target when
 // it cannot be written (a full disk is a failed output, not a picture without thumbnail), and
-// FileReadError naming the source when reading it failed part-way (an I/O error).
+// FileReadError naming the source (see EncodeThumbnail).
 bool CreateThumbnail(const std::string& source_path, const std::string& target_path,
                      std::int32_t box_width, std::int32_t box_height);
 

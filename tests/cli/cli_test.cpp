@@ -205,6 +205,11 @@ TEST(CliTest, ArgumentsAreChecked) {
   EXPECT_EQ(RunCli({"--frobnicate", "/tmp"}).exit_code, 2);
   EXPECT_EQ(RunCli({"/tmp", "/var"}).exit_code, 2);
   EXPECT_EQ(RunCli({"--settings"}).exit_code, 2);
+  for (const std::string jobs : {"0", "-2", "two", "2x", ""}) {
+    EXPECT_EQ(RunCli({"--jobs", jobs, "/tmp"}).exit_code, 2) << jobs;
+    EXPECT_EQ(RunCli({"--jobs=" + jobs, "/tmp"}).exit_code, 2) << jobs;
+  }
+  EXPECT_EQ(RunCli({"/tmp", "--jobs"}).exit_code, 2);
 
   CliResult no_settings = RunCli({"--settings", "/no/such/Settings.ini", "/tmp"});
   EXPECT_EQ(no_settings.exit_code, 2);
@@ -267,7 +272,8 @@ void WaitUntilInterruptTaken(pid_t pid) {
 }
 
 TEST(CliTest, CtrlCStopsAfterTheRowKeepsThePartialPageAndASecondOneEndsTheProgram) {
-  constexpr int kPictures = 40;
+  // Enough that two threads are still at it when the first progress line comes, a second on.
+  constexpr int kPictures = 80;
   TempDir dir;
   const fs::path album = ManyLargePictures(dir, kPictures);
   const fs::path settings = WriteSettings(
@@ -277,7 +283,7 @@ TEST(CliTest, CtrlCStopsAfterTheRowKeepsThePartialPageAndASecondOneEndsTheProgra
   // Without a terminal the status comes as lines; the first "Processing:" line means that
   // thumbnails are being written.
   bool interrupted = false;
-  CliResult r = RunCli({"--settings", settings.string(), album.string()}, "",
+  CliResult r = RunCli({"--settings", settings.string(), "--jobs", "2", album.string()}, "",
                        [&](const std::string& line, pid_t pid) {
                          if (!interrupted && line.rfind("Processing:", 0) == 0) {
                            interrupted = true;
@@ -297,7 +303,7 @@ TEST(CliTest, CtrlCStopsAfterTheRowKeepsThePartialPageAndASecondOneEndsTheProgra
   // A second Ctrl-C, once the first has been taken, ends the program by the signal.
   fs::remove(album / "index.html");
   bool twice_sent = false;
-  CliResult twice = RunCli({"--settings", settings.string(), album.string()}, "",
+  CliResult twice = RunCli({"--settings", settings.string(), "--jobs", "2", album.string()}, "",
                            [&](const std::string& line, pid_t pid) {
                              if (twice_sent || line.rfind("Processing:", 0) != 0) return;
                              twice_sent = true;

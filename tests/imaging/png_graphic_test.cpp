@@ -5,6 +5,7 @@
 #include <cmath>
 #include <fstream>
 #include <set>
+#include <thread>
 
 #include "image_test_util.h"
 
@@ -286,6 +287,33 @@ TEST_F(PngGraphicTest, WarningsGoToTheHandler) {
   const std::size_t before = warnings_.warnings().size();
   Load(withSrgb);
   EXPECT_EQ(warnings_.warnings().size(), before);
+}
+
+TEST_F(PngGraphicTest, ACaptureKeepsItsOwnThreadsWarnings) {
+  const std::vector<std::uint8_t> bytes =
+      ReadBytes(kSuite + "/libpng-crashers/empty_ancillary_chunks.png");
+  Load(bytes);
+  const std::vector<std::string> all = warnings_.warnings();
+  ASSERT_FALSE(all.empty());
+
+  std::vector<std::string> captured, inner;
+  {
+    PngWarningCapture capture;
+    {
+      PngWarningCapture nested;
+      Load(bytes);
+      inner = nested.Take();
+    }
+    // Another thread's read is not this capture's.
+    std::thread([&] { Load(bytes); }).join();
+    Load(bytes);
+    captured = capture.Take();
+  }
+  EXPECT_EQ(inner, all);
+  EXPECT_EQ(captured, all);
+  EXPECT_EQ(warnings_.warnings().size(), 2 * all.size());  // the other thread's reached it
+  ReportPngWarning("replayed");
+  EXPECT_EQ(warnings_.warnings().back(), "replayed");
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+// The thumbnail files of a run's items, made by worker threads ahead of the page writer and
+// written by the writer in item order.
+//
+// The run creates one RunThumbnails for its page-writing pass; while it lives, the index page
+// writer's WriteItemThumbnail takes each item's thumbnail from its pool. Files, their order
+// of creation, the PNG warnings shown and what a cancelled run leaves behind are those of a
+// writer that makes every thumbnail itself. Everything here runs on the front end's thread
+// except the workers inside the pool.
+#pragma once
+
+#include <optional>
+
+#include "generation/thumbnail_pool.h"
+
+namespace fotoloom {
+
+class RunThumbnails {
+ public:
+  // Starts making the thumbnails of every item of the item list, in a ThumbnailPool of
+  // `workers` threads (fewer than 2: none), and becomes the current one until destroyed.
+  // REQUIRES: the item list is read and no other RunThumbnails lives.
+  explicit RunThumbnails(int workers);
+  // Stops and joins the workers; no work stays queued.
+  ~RunThumbnails();
+  RunThumbnails(const RunThumbnails&) = delete;
+  RunThumbnails& operator=(const RunThumbnails&) = delete;
+
+ private:
+  friend void WriteItemThumbnail(int i);
+
+  ThumbnailPool pool_;
+  // EmptyThumbnail's result, made at the first item that needs it and reused: the same file
+  // every time. Its warnings are shown at every use, as they were when it was made each time.
+  std::optional<ThumbnailResult> fallback_;
+};
+
+// Writes item i's thumbnail to ItemThumbPath(i): from the item's image or, when that gives none
+// (or an empty file), from EmptyThumbnail; when both give none there is no file. Takes it from
+// the current RunThumbnails, or makes it here when there is none. While it waits for a worker
+// it pumps the front end (PumpMessages); a cancel seen then stops the workers at once, and
+// item i is still finished. Raises what WriteThumbnailResult raises.
+void WriteItemThumbnail(int i);
+
+// The number of thumbnail workers a run of item_count items uses: Album().ThumbnailWorkers when
+// above 0, otherwise UsableCpuCount(); never more than item_count.
+int ThumbnailWorkerCount(int item_count);
+
+}  // namespace fotoloom

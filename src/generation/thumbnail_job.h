@@ -1,0 +1,42 @@
+// One item's thumbnail as a piece of work that any thread can do: plain values in, plain
+// values out. A worker makes the result (MakeThumbnailResult); the page writer later shows
+// what it recorded and writes the file (WriteThumbnailResult), on its own thread and in item
+// order, so outputs and messages come out as if the writer had made the thumbnail itself.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fotoloom {
+
+// What to make: copied out of the item list and the album settings by the writer.
+struct ThumbnailJob {
+  std::string source_path;
+  std::int32_t box_width = 0;
+  std::int32_t box_height = 0;
+};
+
+// What came of it. Further outputs of the same decode belong here beside jpeg.
+struct ThumbnailResult {
+  std::optional<std::string> jpeg;        // the encoded thumbnail; nullopt: the source gives none
+  std::vector<std::string> png_warnings;  // raised while reading the source, in order
+  std::exception_ptr read_error;  // a FileReadError the run must raise when it reaches the item
+};
+
+// Makes the thumbnail of job.source_path in memory (EncodeThumbnail), keeping the PNG warnings
+// of this thread's reads instead of reporting them. Never throws: whatever else goes wrong is
+// a source without thumbnail, as it is for CreateThumbnail. Touches no process-wide state.
+ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job) noexcept;
+
+// The writer's half, on the front end's thread: reports the recorded PNG warnings
+// (ReportPngWarning), raises the read error, then writes the JPEG to target. Returns true when
+// the file was written, false when the source gave no thumbnail. A warning handler that raises
+// counts as a failed thumbnail, as it did while reading (the warnings after it are dropped).
+// Raises FileReadError (the recorded one) and the file writer's FileCreateError /
+// FileWriteError naming target.
+bool WriteThumbnailResult(const ThumbnailResult& result, const std::string& target);
+
+}  // namespace fotoloom

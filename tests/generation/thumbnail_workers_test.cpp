@@ -1,0 +1,211 @@
+// The run with thumbnail workers: whatever their number, the same bytes in every file, the same
+// progress texts, PNG warnings and errors as the writer alone gives; a cancel writes nothing
+// after the point where the writer saw it; and the default number follows the CPUs and quota.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "catalog_fixture.h"
+#include "files/file_utils.h"
+#include "generation/album.h"
+#include "generation/usable_cpus.h"
+#include "imaging/png_graphic.h"
+
+namespace fotoloom::testing {
+namespace {
+
+std::string TestData(const std::string& relative) {
+  return std::string(FOTOLOOM_TESTDATA_DIR) + "/" + relative;
+}
+
+class ThumbnailWorkersTest : public CatalogTest {
+ protected:
+  // Everything one run leaves and shows.
+  struct Outcome {
+    std::map<std::string, std::string> files;  // every file below the album, with its bytes
+    std::vector<std::string> labels;
+    std::vector<std::string> png_warnings;
+    std::string messages;
+    std::string error;
+
+    bool operator==(const Outcome&) const = default;
+  };
+
+  Outcome Run(int workers) {
+    const AlbumSettings settings = Album();
+    fs::remove_all(data());
+    for (const std::string& name : Listing(album_))
+      if (fs::path(name).extension() == ".html") fs::remove(album_ / name);
+    progress_.labels.clear();
+    Album().ThumbnailWorkers = workers;
+    Outcome outcome;
+    const PngWarningHandler previous = SetPngWarningHandler(
+        [&](const std::string& message) { outcome.png_warnings.push_back(message); });
+    try {
+      generate();
+    } catch (const std::exception& e) {
+      outcome.error = e.what();
+    }
+    SetPngWarningHandler(previous);
+    Album() = settings;
+    outcome.labels = progress_.labels;
+    outcome.messages = GetMessages();
+    for (const auto& entry : fs::recursive_directory_iterator(album_))
+      if (entry.is_regular_file() && !entry.is_symlink())
+        outcome.files[entry.path()] = Read(entry.path());
+    return outcome;
+  }
+};
+
+TEST_F(ThumbnailWorkersTest, AnyNumberOfWorkersGivesTheCatalogOfOne) {
+  Image("a.jpg", 64, 48);
+  Image("b.png", 40, 30);
+  Image("c.bmp", 30, 20);
+  for (const char* name : {"Landscape_3.jpg", "Landscape_6.jpg", "Portrait_8.jpg"})
+    fs::copy_file(TestData(std::string("jpeg/exif-orientation/") + name), album_ / name);
+  // A PNG that warns and decodes, one that warns and fails, and the stand-in that warns.
+  const std::string crashers = TestData("pngsuite/libpng-crashers/");
+  fs::copy_file(crashers + "empty_ancillary_chunks.png", album_ / "warns.png");
+  fs::copy_file(crashers + "huge_bKGD_chunk.png", album_ / "warns and fails.png");
+  fs::copy_file(crashers + "empty_ancillary_chunks.png", root_ / "spare.png");
+  // No thumbnail from these: the stand-in is used.
+  File("corrupt.jpg", std::string("\xFF\xD8\xFF\xE0 not image data", 20));
+  File("empty.jpg", "");
+  File("cut.png", Read(album_ / "b.png").substr(0, 60));
+  fs::copy_file(TestData("bmpsuite/b/badbitcount.bmp"), album_ / "unsupported.bmp");
+  Image("flat.png", 1000, 10);  // 100 x 1
+  Album().EmptyThumbnail = (root_ / "spare.png").string();
+  Album().GenerateHTMLImages = true;
+  Album().ThumbsPerRow = 3;
+  Album().ThumbRowsPerFile = 2;
+
+  const Outcome alone = Run(1);
+  EXPECT_EQ(alone.error, "");
+  EXPECT_EQ(alone.messages, "");
+  // 13 pictures, a thumbnail and a page each, 3 index pages, the data folder's marker.
+  EXPECT_EQ(alone.files.size(), 13u + 2 * 13 + 3 + 1);
+  EXPECT_FALSE(alone.png_warnings.empty());
+  for (const int workers : {2, 4}) {
+    SCOPED_TRACE(std::to_string(workers) + " workers");
+    const Outcome outcome = Run(workers);
+    EXPECT_EQ(outcome.labels, alone.labels);
+    EXPECT_EQ(outcome.png_warnings, alone.png_warnings);
+    EXPECT_TRUE(outcome == alone);  // every byte of every file
+  }
+
+  // A source that fails to read ends the run at its item, with the files before it.
+  fs::create_symlink("/proc/self/mem", album_ / "d unreadable.jpg");
+  const Outcome failed = Run(1);
+  EXPECT_EQ(failed.error, "Cannot open file " + (album_ / "d unreadable.jpg").string());
+  for (const int workers : {2, 4}) EXPECT_TRUE(Run(workers) == failed) << workers;
+}
+
+// Pumps the front end as a window would; cancel_in_wait raises the cancel flag at the first
+// pump that comes without a new label, which only a writer waiting for a worker makes.
+class WaitingRecorder : public ProgressRecorder {
+ public:
+  void ProcessMessages() override {
+    if (cancel_in_wait && labels.size() == labels_at_last_pump) SetCancelRequested(true);
+    labels_at_last_pump = labels.size();
+  }
+  bool cancel_in_wait = false;
+  std::size_t labels_at_last_pump = 0;
+};
+
+TEST_F(ThumbnailWorkersTest, NothingAfterTheCancelIsWritten) {
+  // The first photo takes a worker long enough that the writer waits for it.
+  Image("p00.jpg", 4000, 3000);
+  for (const char* name :
+       {"p01", "p02", "p03", "p04", "p05", "p06", "p07", "p08", "p09", "p10", "p11"})
+    Image(std::string(name) + ".jpg");
+  Album().ThumbsPerRow = 4;
+  Album().ThumbRowsPerFile = kSingleFileRows;
+  Album().ThumbnailWorkers = 4;
+  Album().GenerateHTMLImages = true;
+
+  const struct {
+    bool in_wait;
+    std::set<std::string> data;  // what the data folder holds afterwards
+    std::string last_label;
+  } cases[] = {
+      // Seen at item 3's progress step: items 0 to 2 are written.
+      {false,
+       {"p00.jpg", "p00.html", "p01.jpg", "p01.html", "p02.jpg", "p02.html"},
+       "Processing: 4/12"},
+      // Seen while waiting for item 0: item 0 is finished, nothing the workers made after it
+      // is written.
+      {true, {"p00.jpg", "p00.html"}, "Processing: 2/12"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.in_wait ? "cancel while waiting" : "cancel at a progress step");
+    fs::remove_all(data());
+    WaitingRecorder progress;
+    progress.cancel_in_wait = c.in_wait;
+    if (!c.in_wait) {
+      progress.cancel_when = [](const std::vector<std::string>& labels) {
+        return labels.back() == "Processing: 4/12";
+      };
+    }
+    SetProgressTarget(&progress);
+    SetCancelRequested(false);
+    Album().AlbumDirectory = album_.string();
+    Album().ThumbDirectory = "fldata";
+    generate();
+    SetProgressTarget(&progress_);
+    EXPECT_TRUE(CancelRequested());
+    std::set<std::string> expected = c.data;
+    expected.insert(kDataDirectoryMarker);
+    EXPECT_EQ(Listing(data()), expected);
+    ASSERT_GE(progress.labels.size(), 2u);
+    EXPECT_EQ(progress.labels[progress.labels.size() - 2], c.last_label);
+    EXPECT_EQ(Count(Read(album_ / "index.html"), "valign=\"center\""), c.data.size() / 2);
+  }
+}
+
+TEST(UsableCpusTest, QuotasAndTheirFolders) {
+  EXPECT_EQ(CpusFromCpuMax("max 100000\n"), 0);
+  EXPECT_EQ(CpusFromCpuMax("200000 100000\n"), 2);
+  EXPECT_EQ(CpusFromCpuMax("150000 100000"), 2);  // a part of a CPU still needs a thread
+  EXPECT_EQ(CpusFromCpuMax("1000 100000\n"), 1);
+  EXPECT_EQ(CpusFromCpuMax(""), 0);
+  EXPECT_EQ(CpusFromCpuMax("100000"), 0);
+  EXPECT_EQ(CpusFromCfsQuota("-1\n", "100000\n"), 0);
+  EXPECT_EQ(CpusFromCfsQuota("400000\n", "100000\n"), 4);
+  EXPECT_EQ(CpusFromCfsQuota("50000\n", "0\n"), 0);
+
+  using Folders = std::vector<std::pair<std::string, bool>>;
+  const auto folders = [](const std::string& mountinfo, const std::string& cgroup) {
+    Folders list;
+    for (const CpuQuotaFolder& f : CpuQuotaFolders(mountinfo, cgroup))
+      list.emplace_back(f.path, f.v2);
+    return list;
+  };
+  // cgroup v2 alone, the process three levels down.
+  EXPECT_EQ(folders("30 23 0:26 / /sys/fs/cgroup rw,nosuid shared:4 - cgroup2 cgroup2 rw\n",
+                    "0::/user.slice/user-1000.slice/session-2.scope\n"),
+            (Folders{{"/sys/fs/cgroup/user.slice/user-1000.slice/session-2.scope", true},
+                     {"/sys/fs/cgroup/user.slice/user-1000.slice", true},
+                     {"/sys/fs/cgroup/user.slice", true},
+                     {"/sys/fs/cgroup", true}}));
+  // Both hierarchies, v1's "cpu" controller mounted with cpuacct; other controllers ignored.
+  EXPECT_EQ(folders("31 30 0:28 / /sys/fs/cgroup/memory rw - cgroup cgroup rw,memory\n"
+                    "32 30 0:29 / /sys/fs/cgroup/cpu,cpuacct rw - cgroup cgroup rw,cpu,cpuacct\n"
+                    "40 30 0:37 / /sys/fs/cgroup/unified rw - cgroup2 cgroup2 rw\n",
+                    "4:memory:/job\n3:cpu,cpuacct:/job\n0::/\n"),
+            (Folders{{"/sys/fs/cgroup/cpu,cpuacct/job", false},
+                     {"/sys/fs/cgroup/cpu,cpuacct", false},
+                     {"/sys/fs/cgroup/unified", true}}));
+  // A container sees its own group as the mount's root; a group outside the root gives none.
+  const std::string container =
+      "99 98 0:40 /docker/abc /sys/fs/cgroup/cpu ro - cgroup cpu rw,cpu\n";
+  EXPECT_EQ(folders(container, "2:cpu:/docker/abc\n"), (Folders{{"/sys/fs/cgroup/cpu", false}}));
+  EXPECT_EQ(folders(container, "2:cpu:/docker/abcdef\n"), Folders{});
+  EXPECT_EQ(folders("", "0::/\n"), Folders{});
+
+  EXPECT_GE(UsableCpuCount(), 1);
+}
+
+}  // namespace
+}  // namespace fotoloom::testing
