@@ -178,7 +178,8 @@ void CheckImageBound(int width, int height, int bitsPerPixel, std::uint64_t othe
 
 TPixelBuffer TPixelBuffer::Allocate(std::size_t size) {
   TPixelBuffer b;
-  b.p_.reset(static_cast<std::uint8_t*>(std::calloc(size == 0 ? 1 : size, 1)));
+  b.p_ =
+      std::unique_ptr<std::uint8_t, TPixelRelease>(AllocateImageBlock(size), TPixelRelease{size});
   b.size_ = b.p_ ? size : 0;
   return b;
 }

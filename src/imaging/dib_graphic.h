@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/buffer_reuse.h"
 #include "imaging/image_errors.h"
 
 namespace fotoloom {
@@ -101,8 +102,13 @@ class TRgbToPaletteConverter {
   std::uint64_t misses_ = 0;
 };
 
-// A zero-filled block of pixel memory, owned. Large blocks come zeroed from the system, so
-// the zero fill costs nothing where it matters.
+// Gives a TPixelBuffer's block back, knowing its size.
+struct TPixelRelease {
+  std::size_t size = 0;
+  void operator()(std::uint8_t* p) const { ReleaseImageBlock(p, size); }
+};
+
+// A zero-filled block of pixel memory, owned (AllocateImageBlock).
 class TPixelBuffer {
  public:
   TPixelBuffer() = default;
@@ -114,10 +120,7 @@ class TPixelBuffer {
   explicit operator bool() const { return p_ != nullptr; }
 
  private:
-  struct FreeDeleter {
-    void operator()(std::uint8_t* p) const { std::free(p); }
-  };
-  std::unique_ptr<std::uint8_t, FreeDeleter> p_;
+  std::unique_ptr<std::uint8_t, TPixelRelease> p_;
   std::size_t size_ = 0;
 };
 
