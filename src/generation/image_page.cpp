@@ -77,8 +77,8 @@ void WriteImagePage(int i, int row, const std::string& preview) {
   if (preview.empty()) {
     lines.push_back("<img src=\"../" + PathToUrl(name) + "\" alt=\"" + HtmlEscape(caption) + "\">");
   } else {
-    // The preview is scaled down further to the window, its aspect kept; a click on it opens
-    // the photo itself.
+    // The browser scales the preview down further to fit the window, keeping its proportions;
+    // a click on it opens the photo itself.
     lines.push_back("<a href=\"../" + PathToUrl(name) + "\"><img src=\"" + PageUrl(preview) +
                     "\" alt=\"" + HtmlEscape(caption) +
                     "\" style=\"max-width: 100%; max-height: 85vh\"></a>");

@@ -72,12 +72,12 @@ ItemPictures WriteItemThumbnail(int i) {
   const ThumbnailJob fallback = JobFor(Album().EmptyThumbnail, false);
   if (run == nullptr) {
     const ThumbnailResult made = MakeThumbnailResult(fallback);
-    WriteThumbnailResult(made, thumb);
-    return WriteCompanions(i, made.jpeg ? made : ThumbnailResult{}, item);
+    const bool written = WriteThumbnailResult(made, thumb);
+    return WriteCompanions(i, written ? made : ThumbnailResult{}, item);
   }
   if (!run->fallback_) run->fallback_ = MakeThumbnailResult(fallback);
-  WriteThumbnailResult(*run->fallback_, thumb);
-  return WriteCompanions(i, run->fallback_->jpeg ? *run->fallback_ : ThumbnailResult{}, item);
+  const bool written = WriteThumbnailResult(*run->fallback_, thumb);
+  return WriteCompanions(i, written ? *run->fallback_ : ThumbnailResult{}, item);
 }
 
 int ThumbnailWorkerCount(int item_count) {
