@@ -2,11 +2,15 @@
 // headless Chromium the way a visitor would: every thumbnail of every index page shows, the
 // first thumbnail leads to its image page, "Next" walks every image page to the last, each
 // image page's index link returns to the page that shows it, the last page's slide show
-// refreshes to the first, and nothing on any page points at a missing file.
+// refreshes to the first, and nothing on any page points at a missing file. A second catalog,
+// with previews and twice-as-large thumbnails on and one camera-sized photo, is opened at
+// 1280 x 800: the photo's preview shows whole without scrolling and a click on it opens the
+// photo; a screen of two device pixels per pixel loads the large thumbnails, one of one does not.
 //
 // Usage: node catalog_in_browser.mjs PATH/TO/fotoloom-cli
-// Environment: CHROMIUM (default /usr/bin/chromium). Exit 0 when every check held, 1 when one
-// failed, 77 when no browser is installed (the test is skipped).
+// Environment: CHROMIUM (default /usr/bin/chromium); SCREENSHOT, a PNG file to which the
+// preview's image page is saved as the browser shows it. Exit 0 when every check held, 1 when
+// one failed, 77 when no browser is installed (the test is skipped).
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
@@ -39,9 +43,11 @@ function withoutHash(url) {
   return u.href;
 }
 
-function makeCatalog(scratch) {
+// The sample album's catalog in scratch/album, with further settings lines.
+function makeCatalog(scratch, moreSettings = [], prepare = () => {}) {
   const album = path.join(scratch, 'album');
   fs.cpSync(sampleAlbum, album, { recursive: true });
+  prepare(album);
   const settings = path.join(scratch, 'Settings.ini');
   // Four thumbnails a row, two rows a page: the twelve pictures need two index pages.
   fs.writeFileSync(
@@ -56,6 +62,7 @@ function makeCatalog(scratch) {
       'SlideShow=1',
       'SlideShowDelay=600',
       `Next=${NEXT_TEXT}`,
+      ...moreSettings,
       '',
     ].join('\n'),
   );
@@ -118,15 +125,11 @@ async function follow(page, link) {
   await page.waitForLoadState('load');
 }
 
-async function main() {
-  if (!fs.existsSync(browserPath)) {
-    console.log(`catalog_in_browser: skipped, no browser at ${browserPath}`);
-    return 77;
-  }
-  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'fotoloom-e2e-'));
-  const context = await chromium.launchPersistentContext(path.join(scratch, 'profile'), {
+function launch(profile, options = {}) {
+  return chromium.launchPersistentContext(profile, {
     executablePath: browserPath,
     headless: true,
+    ...options,
     args: [
       '--headless',
       '--no-sandbox',
@@ -137,6 +140,69 @@ async function main() {
       '--disable-sync',
     ],
   });
+}
+
+// A camera-sized photo (3000 x 2250), enlarged from a sample picture by fotoloom-thumb.
+const BIG_PHOTO = 'big photo.jpg';
+function addBigPhoto(album) {
+  const thumb = path.join(path.dirname(cli), 'fotoloom-thumb');
+  const run = spawnSync(thumb, [path.join(album, 'sunset.jpg'), path.join(album, BIG_PHOTO),
+    '3000', '3000'], { encoding: 'utf8' });
+  if (run.status !== 0) throw new Error(`fotoloom-thumb ended with ${run.status}: ${run.stderr}`);
+}
+
+// The catalog with the display options, at 1280 x 800 with scale device pixels per pixel.
+async function checkDisplayOptions(scratch, scale) {
+  const { album, firstPage } = makeCatalog(path.join(scratch, `display-${scale}`),
+    ['PreviewImages=1', 'PreviewWidth=1600', 'PreviewHeight=1200', 'HiDPIThumbnails=1'],
+    addBigPhoto);
+  const context = await launch(path.join(scratch, `profile-${scale}`), {
+    viewport: { width: 1280, height: 800 },
+    deviceScaleFactor: scale,
+  });
+  try {
+    const page = await context.newPage();
+    const loaded = [];
+    page.on('requestfinished', (r) => loaded.push(decodeURIComponent(r.url())));
+    await page.goto(pathToFileURL(firstPage).href, { waitUntil: 'load' });
+    await checkImagesShown(page);
+    const large = loaded.filter((u) => u.includes('@2x')).length;
+    const thumbs = await page.$$eval('table img', (imgs) => imgs.length);
+    check(scale === 2 ? large === thumbs && thumbs > 0 : large === 0,
+      `at ${scale} device pixels per pixel ${large} large thumbnails of ${thumbs} loaded`);
+    if (scale !== 1) return;
+
+    await page.goto(pathToFileURL(path.join(album, 'fldata', 'big photo.html')).href,
+      { waitUntil: 'load' });
+    const shown = await page.$eval('img', (img) => {
+      const r = img.getBoundingClientRect();
+      return {
+        src: img.currentSrc,
+        natural: img.naturalWidth,
+        whole: r.top >= 0 && r.left >= 0 && r.bottom <= window.innerHeight &&
+          r.right <= window.innerWidth && r.width > 0,
+      };
+    });
+    check(shown.src.endsWith('-preview.jpg') && shown.natural === 1600,
+      `the image page shows ${shown.src}, ${shown.natural} pixels wide`);
+    check(shown.whole, 'the preview does not show whole at 1280 x 800');
+    if (process.env.SCREENSHOT) await page.screenshot({ path: process.env.SCREENSHOT });
+    await checkReferences(page);
+    await follow(page, page.locator('img').first());
+    check(decodeURIComponent(page.url()).endsWith(`/album/${BIG_PHOTO}`),
+      `a click on the preview led to ${page.url()}`);
+  } finally {
+    await context.close();
+  }
+}
+
+async function main() {
+  if (!fs.existsSync(browserPath)) {
+    console.log(`catalog_in_browser: skipped, no browser at ${browserPath}`);
+    return 77;
+  }
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'fotoloom-e2e-'));
+  const context = await launch(path.join(scratch, 'profile'));
   try {
     const { album, firstPage } = makeCatalog(scratch);
     check(firstPage === path.join(album, 'index001.html'), `first page is ${firstPage}`);
@@ -196,6 +262,8 @@ async function main() {
       `last page refreshes with "${refresh}", not to ${firstImagePage}`);
 
     for (const url of failedLoads) check(false, `the browser could not load ${url}`);
+    await context.close();
+    for (const scale of [1, 2]) await checkDisplayOptions(scratch, scale);
     return 0;
   } finally {
     await context.close();

@@ -6,6 +6,8 @@
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 cli=${1:?usage: run.sh PATH/TO/fotoloom-cli}
+# Absolute, since the script runs from its own folder.
+case $cli in /*) ;; *) cli=$(pwd)/$cli ;; esac
 
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
   echo "catalog_in_browser: skipped, node and npm are not installed" >&2

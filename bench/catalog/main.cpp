@@ -14,7 +14,9 @@
 //         one-core libjpeg decode of the same files: wall-clock time, processor time, peak
 //         resident memory against the decoded photo, and minor page faults per photo (memory
 //         the allocator hands out fresh instead of reusing). Each worker count runs in a
-//         process of its own (this program, started again), so the peaks do not mix.
+//         process of its own (this program, started again), so the peaks do not mix. Then
+//         1 worker with previews (1600 x 1200) and twice-as-large thumbnails on, and the bytes
+//         an image page loads (the page and the picture it shows) with previews and without.
 //
 // small and empty give processor time of this process (user, and the system time the kernel
 // spends on its files), each the best of three runs; camera gives the best of three.
@@ -258,10 +260,11 @@ struct CameraRuns {
 
 // The child's side: runs the catalog of album with the given workers and prints one line
 // "WALL CPU FAULTS" per run.
-int CameraChild(const fs::path& album, int workers, int runs) {
+int CameraChild(const fs::path& album, int workers, int runs, bool display) {
   for (int r = 0; r < runs; ++r) {
     RemoveOutput(album);
     ConfigureRun(album, true, workers);
+    Album().PreviewImages = Album().HiDPIThumbnails = display;
     rusage before{}, after{};
     getrusage(RUSAGE_SELF, &before);
     const Cpu start = CpuNow();
@@ -275,19 +278,24 @@ int CameraChild(const fs::path& album, int workers, int runs) {
 }
 
 // Starts this program again as a camera child and collects what it reports.
-CameraRuns CameraProcess(const fs::path& album, int workers, int runs) {
+CameraRuns CameraProcess(const fs::path& album, int workers, int runs, bool display = false) {
   int out[2];
   if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
   const std::string album_arg = album.string(), workers_arg = std::to_string(workers),
-                    runs_arg = std::to_string(runs);
+                    runs_arg = std::to_string(runs), display_arg = display ? "1" : "0";
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
     ::dup2(out[1], STDOUT_FILENO);
     ::close(out[0]);
     ::close(out[1]);
-    const char* argv[] = {"bench_catalog",     "--camera-child", album_arg.c_str(),
-                          workers_arg.c_str(), runs_arg.c_str(), nullptr};
+    const char* argv[] = {"bench_catalog",
+                          "--camera-child",
+                          album_arg.c_str(),
+                          workers_arg.c_str(),
+                          runs_arg.c_str(),
+                          display_arg.c_str(),
+                          nullptr};
     ::execv("/proc/self/exe", const_cast<char* const*>(argv));
     ::_exit(127);
   }
@@ -340,8 +348,8 @@ void BenchCamera(const fs::path& root, int n) {
     if (std::fscanf(f, "%lf", &load) != 1) load = -1;
     std::fclose(f);
   }
-  std::printf("camera photos: %d of 4000 x 3000, image pages on; %d usable CPU(s), load %.2f\n",
-              n, usable, load);
+  std::printf("camera photos: %d of 4000 x 3000, image pages on; %d usable CPU(s), load %.2f\n", n,
+              usable, load);
   std::printf("  one-core decode: wall %.3f s (%.1f ms per photo), processor %.3f s\n", decode_wall,
               decode_wall / n * 1e3, decode_cpu.total());
   std::printf("  %-12s %8s %7s %9s %7s %10s %7s %7s %14s\n", "workers", "wall s", "x dec", "cpu s",
@@ -368,6 +376,34 @@ void BenchCamera(const fs::path& root, int n) {
       "time, 1 worker no slower than before, 1.3. x img: peak memory in decoded photos "
       "(%.1f MiB each), at most workers + 1. faults/photo: first run / later runs)\n",
       kDecodedPhotoMiB);
+
+  // The display options: one decode, then the thumbnail, its companion and the preview.
+  const CameraRuns display = CameraProcess(album, 1, 3, true);
+  if (display.wall.empty()) throw std::runtime_error("a camera run printed nothing");
+  const double display_wall = *std::min_element(display.wall.begin(), display.wall.end());
+  const double display_cpu = *std::min_element(display.cpu.begin(), display.cpu.end());
+  std::printf(
+      "  1 worker, previews 1600 x 1200 and 2x thumbnails on: wall %.3f s, %.2f x dec; "
+      "cpu %.3f s, %.2f x dec; peak %.1f MiB (goal: at most 1.8 x dec)\n",
+      display_wall, display_wall / decode_wall, display_cpu, display_cpu / decode_cpu.total(),
+      display.peak_mib);
+  // What a visitor's browser loads for one image page: the page, and the photo or its preview.
+  std::uintmax_t pages = 0, photos = 0, previews = 0, thumbs = 0, thumbs_2x = 0;
+  for (const std::string& f : files) {
+    const fs::path data = album / "fldata";
+    const std::string stem = fs::path(f).stem().string();
+    pages += fs::file_size(data / (stem + ".html"));
+    photos += fs::file_size(f);
+    previews += fs::file_size(data / (stem + "-preview.jpg"));
+    thumbs += fs::file_size(data / (stem + ".jpg"));
+    thumbs_2x += fs::file_size(data / (stem + "@2x.jpg"));
+  }
+  std::printf(
+      "  bytes an image page loads, per photo: %.0f without previews, %.0f with (%.1f %%); "
+      "thumbnail %.0f, 2x thumbnail %.0f\n",
+      static_cast<double>(pages + photos) / n, static_cast<double>(pages + previews) / n,
+      100.0 * static_cast<double>(pages + previews) / static_cast<double>(pages + photos),
+      static_cast<double>(thumbs) / n, static_cast<double>(thumbs_2x) / n);
   fs::remove_all(album);
 }
 
@@ -376,8 +412,8 @@ void BenchCamera(const fs::path& root, int n) {
 int main(int argc, char** argv) {
   // As fotoloom and fotoloom-cli do at start-up: keep freed photo memory for the next one.
   fotoloom::RetainFreedImageMemory();
-  if (argc == 5 && std::strcmp(argv[1], "--camera-child") == 0)
-    return CameraChild(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+  if (argc == 6 && std::strcmp(argv[1], "--camera-child") == 0)
+    return CameraChild(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5][0] == '1');
   int small = 2000, empty = 100000, camera = 20;
   bool keep = false;
   std::string dir;

@@ -21,6 +21,8 @@ class CFile {
   std::string IndexPage;    // name of the index page showing this item
   std::string ImagePage;    // full path of this item's own page
   std::string ThumbPath;    // full path of this item's thumbnail
+  std::string Thumb2xPath;  // full path of its twice-as-large thumbnail; "" when none is made
+  std::string PreviewPath;  // full path of its preview; "" when none is made
   std::string Description;  // from the description file; "" when it gives none
 };
 

@@ -190,6 +190,8 @@ void BringSettingsIntoRange() {
   album.ThumbsPerRow = std::max(1, album.ThumbsPerRow);
   album.ThumbRowsPerFile = std::max(1, album.ThumbRowsPerFile);
   album.SlideShowDelay = std::max(0, album.SlideShowDelay);
+  album.PreviewWidth = std::clamp(album.PreviewWidth, kPreviewMin, kPreviewMax);
+  album.PreviewHeight = std::clamp(album.PreviewHeight, kPreviewMin, kPreviewMax);
   if (!IsHeaderElement(album.HeaderSize)) album.HeaderSize = AlbumSettings{}.HeaderSize;
 }
 

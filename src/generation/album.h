@@ -39,8 +39,9 @@ namespace fotoloom {
 void generate();
 
 // The one place where the run's settings are made safe to compute and to paste into pages:
-// ThumbsPerRow and ThumbRowsPerFile below 1 become 1, a negative SlideShowDelay 0, and a
-// HeaderSize that is no "h1" to "h6" element (either case) the default "h2". generate() calls
+// ThumbsPerRow and ThumbRowsPerFile below 1 become 1, a negative SlideShowDelay 0, a
+// HeaderSize that is no "h1" to "h6" element (either case) the default "h2", and each side of
+// the preview box is brought into kPreviewMin..kPreviewMax. generate() calls
 // it first.
 void BringSettingsIntoRange();
 

@@ -33,10 +33,19 @@ CFile& Item(int i) {
   return State().list->Items(i);
 }
 
-// Gives every item a name in the data directory that neither an existing entry nor an earlier
-// item holds, and that fits the file system's name limit. Items are named in list order, so
-// the first of several images with the same stem keeps the plain name.
-void MakeUniqueNames(const std::string& extension, std::string CFile::*field,
+// A name every item gets in one directory: the field that holds it and what follows the file
+// stem in it.
+struct OutputName {
+  std::string CFile::*field;
+  const char* suffix;
+};
+
+// Gives every item a name in the data directory for each of names, that neither an existing
+// entry nor an earlier name holds and that fits the file system's name limit. Items are named
+// in list order, so the first of several images with the same stem keeps the plain name; the
+// first kind is given to every item before the next, so the names of the first kind do not
+// depend on whether the others are made. Progress is reported for the first kind.
+void MakeUniqueNames(const std::string& extension, const std::vector<OutputName>& names,
                      const std::string& status) {
   CDir& list = *State().list;
   const int count = list.Count();
@@ -48,12 +57,15 @@ void MakeUniqueNames(const std::string& extension, std::string CFile::*field,
   // impossible to write), a link, even a broken one (which a run would otherwise replace).
   for (const std::string& name : EntryNames(data_dir)) namer.Take(name);
 
-  for (int i = 0; i < count; ++i) {
-    CFile& item = list.Items(i);
-    item.*field = namer.Claim(StripFileExt(ExtractFileName(item.Path)));
-    // Each report pumps the GUI's messages; every hundredth item keeps large lists fast.
-    if (i % 100 == 0) {
-      SetProgressPosition(i, status + std::to_string(i + 1) + "/" + std::to_string(count));
+  for (const OutputName& kind : names) {
+    const bool first = &kind == &names.front();
+    for (int i = 0; i < count; ++i) {
+      CFile& item = list.Items(i);
+      item.*kind.field = namer.Claim(StripFileExt(ExtractFileName(item.Path)) + kind.suffix);
+      // Each report pumps the GUI's messages; every hundredth item keeps large lists fast.
+      if (first && i % 100 == 0) {
+        SetProgressPosition(i, status + std::to_string(i + 1) + "/" + std::to_string(count));
+      }
     }
   }
   ShowStatus("Done.");
@@ -87,8 +99,11 @@ void ReadItems(const std::string& sourceDir, const std::string& dataDir, int sor
   s.list = std::make_unique<CDir>(sourceDir, kImageMasks, kDescriptionFile);
   if (s.list->Count() == 0) return;
 
-  MakeUniqueNames(".jpg", &CFile::ThumbPath, "Creating unique thumbnail file names ");
-  MakeUniqueNames(".html", &CFile::ImagePage, "Creating unique HTML file names ");
+  std::vector<OutputName> pictures{{&CFile::ThumbPath, ""}};
+  if (Album().HiDPIThumbnails) pictures.push_back({&CFile::Thumb2xPath, "@2x"});
+  if (Album().PreviewImages) pictures.push_back({&CFile::PreviewPath, "-preview"});
+  MakeUniqueNames(".jpg", pictures, "Creating unique thumbnail file names ");
+  MakeUniqueNames(".html", {{&CFile::ImagePage, ""}}, "Creating unique HTML file names ");
   ClearIndexPages();
 
   ShowStatus("Sorting files...");
@@ -108,6 +123,8 @@ int ItemCount() { return State().list ? State().list->Count() : 0; }
 std::string ItemSourcePath(int i) { return Item(i).Path; }
 std::string ItemThumbPath(int i) { return Item(i).ThumbPath; }
 std::string ItemImagePage(int i) { return Item(i).ImagePage; }
+std::string ItemThumb2xPath(int i) { return Item(i).Thumb2xPath; }
+std::string ItemPreviewPath(int i) { return Item(i).PreviewPath; }
 std::string ItemIndexPage(int i) { return Item(i).IndexPage; }
 void SetItemIndexPage(int i, const std::string& name) { Item(i).IndexPage = name; }
 

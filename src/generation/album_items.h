@@ -6,6 +6,11 @@
 //   image page  data directory + file stem + ".html"  (or stem + " (n).html")
 //   index page  name of the index page that shows it, relative to the album directory;
 //               kIndexPageNotDefined until the run assigns one.
+// and, only while the album settings ask for them when the list is read:
+//   2x thumbnail  data directory + file stem + "@2x.jpg"      (HiDPIThumbnails)
+//   preview       data directory + file stem + "-preview.jpg" (PreviewImages)
+// The ".jpg" names are unique among themselves; every item's thumbnail is named before any
+// other picture, so thumbnail names are the same whether or not the others are made.
 // Thumbnail and page names are unique against each other and against every entry already in
 // the data directory (files, subdirectories, links, broken ones too), letter case ignored
 // (locale upper-casing), so a run never overwrites the output of an earlier run that was not
@@ -47,6 +52,9 @@ std::string ItemSourcePath(int i);
 // Full paths in the data directory.
 std::string ItemThumbPath(int i);
 std::string ItemImagePage(int i);
+// "" when the list was read without HiDPIThumbnails / PreviewImages.
+std::string ItemThumb2xPath(int i);
+std::string ItemPreviewPath(int i);
 // Index page name, relative to the album directory.
 std::string ItemIndexPage(int i);
 void SetItemIndexPage(int i, const std::string& name);

@@ -16,6 +16,10 @@ namespace fotoloom {
 // index is never split.
 inline constexpr int kSingleFileRows = 1000000;
 
+// The range of the preview box's sides, pixels.
+inline constexpr int kPreviewMin = 320;
+inline constexpr int kPreviewMax = 8192;
+
 struct AlbumSettings {
   // Index page name, relative to the album directory; its stem names numbered index pages.
   std::string AlbumFileName = "index.html";
@@ -42,18 +46,18 @@ struct AlbumSettings {
   std::string Previous;
   std::string Next;
   std::string Index;
-  int ThumbsPerRow = 6;       // >= 1; a divisor in the run and the table writer
-  int ThumbRowsPerFile = 1;   // >= 1; kSingleFileRows when the index is not split
-  int ThumbGeometryW = 100;   // thumbnail box, pixels
+  int ThumbsPerRow = 6;      // >= 1; a divisor in the run and the table writer
+  int ThumbRowsPerFile = 1;  // >= 1; kSingleFileRows when the index is not split
+  int ThumbGeometryW = 100;  // thumbnail box, pixels
   int ThumbGeometryH = 100;
-  std::string AlbumName = "My Album";     // empty: no title element
+  std::string AlbumName = "My Album";  // empty: no title element
   std::string HeaderColor = "white";
   std::string HeaderSize = "h2";
   std::string AlbumHeader = "New Album";  // empty: no header block
   std::string AlbumFooter;                // empty: no footer block
   std::string ThumbnailBorder = "0";
   std::string TableBorder = "0";
-  std::string FontSize = "2";             // HTML 1..7 scale; navigation uses this + 1
+  std::string FontSize = "2";  // HTML 1..7 scale; navigation uses this + 1
   std::string TextColor = "white";
   std::string BgColor = "black";
   bool UseTableBgColor = false;
@@ -64,6 +68,17 @@ struct AlbumSettings {
   std::string BgSound;
   std::string LinkColor;
   std::string VLinkColor;
+
+  // Display options, all off by default, which leaves the catalog as it always was.
+  // PreviewImages: an image larger than the PreviewWidth x PreviewHeight box also gets a
+  // preview fitted into it, which its image page shows scaled to the browser window, linked to
+  // the original. The run brings the box into kPreviewMin..kPreviewMax.
+  bool PreviewImages = false;
+  int PreviewWidth = 1600;
+  int PreviewHeight = 1200;
+  // Every thumbnail also gets a companion fitted into the box of twice its size, which the
+  // index pages offer to screens of two or more device pixels per pixel.
+  bool HiDPIThumbnails = false;
 
   // Not a settings-file key: how many threads make thumbnails during a run, chosen by the front
   // end for this process. 0: one per CPU the process may use (UsableCpuCount, usable_cpus.h);

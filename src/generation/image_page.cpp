@@ -19,7 +19,7 @@ std::string PageUrl(const std::string& page_path) {
 
 }  // namespace
 
-void WriteImagePage(int i, int row) {
+void WriteImagePage(int i, int row, const std::string& preview) {
   const AlbumSettings& album = Album();
   const std::string prev = PageUrl(PrevImagePage(i));
   const std::string next = PageUrl(NextImagePage(i));
@@ -74,7 +74,15 @@ void WriteImagePage(int i, int row) {
 
   lines.push_back("<p>");
   lines.push_back("<center>");
-  lines.push_back("<img src=\"../" + PathToUrl(name) + "\" alt=\"" + HtmlEscape(caption) + "\">");
+  if (preview.empty()) {
+    lines.push_back("<img src=\"../" + PathToUrl(name) + "\" alt=\"" + HtmlEscape(caption) + "\">");
+  } else {
+    // The browser scales the preview down further to fit the window, keeping its proportions;
+    // a click on it opens the photo itself.
+    lines.push_back("<a href=\"../" + PathToUrl(name) + "\"><img src=\"" + PageUrl(preview) +
+                    "\" alt=\"" + HtmlEscape(caption) +
+                    "\" style=\"max-width: 100%; max-height: 85vh\"></a>");
+  }
   lines.push_back("</center>");
   lines.push_back("</p>");
 

@@ -119,13 +119,15 @@ void WriteThumbRow(PageLines& lines, int row_first, int row_last, int row) {
   for (int i = row_first; i <= row_last; ++i) {
     StepProgress();
     if (CancelRequested()) break;
-    WriteItemThumbnail(i);
+    const ItemPictures pictures = WriteItemThumbnail(i);
     const std::string source = ItemSourcePath(i);
     if (album.GenerateHTMLImages) {
-      lines.push_back(ThumbCell(ItemThumbPath(i), ExtractFileName(source), ItemImagePage(i)));
-      WriteImagePage(i, row);
+      lines.push_back(ThumbCell(ItemThumbPath(i), ExtractFileName(source), ItemImagePage(i),
+                                pictures.thumb_2x));
+      WriteImagePage(i, row, pictures.preview);
     } else {
-      lines.push_back(ThumbCell(ItemThumbPath(i), source, ExtractFileName(source)));
+      lines.push_back(
+          ThumbCell(ItemThumbPath(i), source, ExtractFileName(source), pictures.thumb_2x));
     }
   }
   lines.push_back("</a>");
@@ -158,10 +160,15 @@ void WritePageFoot(PageLines& lines) {
   lines.push_back("</html>");
 }
 
-std::string ThumbCell(const std::string& thumb, const std::string& name,
-                      const std::string& target) {
+std::string ThumbCell(const std::string& thumb, const std::string& name, const std::string& target,
+                      const std::string& thumb_2x) {
   const AlbumSettings& album = Album();
   const int border = DecimalValue(album.ThumbnailBorder);
+  // The browser picks the companion on a screen of two or more device pixels per pixel and
+  // shows it at half its size, so the cell's layout is the same either way.
+  const std::string srcset = thumb_2x.empty() ? std::string()
+                                              : "\" srcset=\"" + UrlFromAlbum(thumb) + " 1x, " +
+                                                    UrlFromAlbum(thumb_2x) + " 2x";
   return "<td align=\"center\" valign=\"center\" width=\"" +
          std::to_string(2 * border + album.ThumbGeometryW) + "\" height=\"" +
          std::to_string(2 * border + album.ThumbGeometryH) + "\"><a href=\"" +
@@ -169,7 +176,7 @@ std::string ThumbCell(const std::string& thumb, const std::string& name,
          HtmlEscape(ScriptSafe(name)) +
          "'; return true;\" OnMouseOut=\"this.className='off'; window.status=''; return "
          "true;\"><img src=\"" +
-         UrlFromAlbum(thumb) + "\" border=\"" + album.ThumbnailBorder + "\" alt=\"" +
+         UrlFromAlbum(thumb) + srcset + "\" border=\"" + album.ThumbnailBorder + "\" alt=\"" +
          HtmlEscape(name) + "\"></a></td>";
 }
 

@@ -43,8 +43,11 @@ void WriteThumbRow(PageLines& lines, int row_first, int row_last, int row);
 void WritePageFoot(PageLines& lines);
 
 // One thumbnail cell: the image thumb linked to target, with name as alternative and status
-// text. thumb and target are paths; each is written relative to the album directory.
-std::string ThumbCell(const std::string& thumb, const std::string& name, const std::string& target);
+// text; with a thumb_2x the image also offers that twice-as-large thumbnail for screens of two
+// device pixels per pixel (srcset). thumb, thumb_2x and target are paths; each is written
+// relative to the album directory.
+std::string ThumbCell(const std::string& thumb, const std::string& name, const std::string& target,
+                      const std::string& thumb_2x = {});
 
 // One details cell for the image at source: its (possibly shortened) name linked to target,
 // then date and size, each as the Show* settings ask.

@@ -17,9 +17,30 @@ namespace {
 
 RunThumbnails* g_current = nullptr;
 
-ThumbnailJob JobFor(const std::string& source) {
+// The job of an item's image, or (with_preview false) of the fallback image, whose page shows
+// no preview of it.
+ThumbnailJob JobFor(const std::string& source, bool with_preview = true) {
   const AlbumSettings& album = Album();
-  return {source, album.ThumbGeometryW, album.ThumbGeometryH};
+  ThumbnailJob job{source, album.ThumbGeometryW, album.ThumbGeometryH};
+  if (with_preview && album.PreviewImages) {
+    job.preview_width = album.PreviewWidth;
+    job.preview_height = album.PreviewHeight;
+  }
+  job.hidpi = album.HiDPIThumbnails;
+  return job;
+}
+
+// Writes the companion and the preview the list has names for; the companion comes from the
+// same picture as the thumbnail it goes with.
+ItemPictures WriteCompanions(int i, const ThumbnailResult& thumbnail, const ThumbnailResult& item) {
+  ItemPictures written;
+  const std::string thumb_2x = ItemThumb2xPath(i);
+  if (!thumb_2x.empty() && WriteResultPicture(thumbnail.jpeg_2x, thumb_2x)) {
+    written.thumb_2x = thumb_2x;
+  }
+  const std::string preview = ItemPreviewPath(i);
+  if (!preview.empty() && WriteResultPicture(item.preview, preview)) written.preview = preview;
+  return written;
 }
 
 std::vector<ThumbnailJob> ItemJobs() {
@@ -35,26 +56,28 @@ RunThumbnails::RunThumbnails(int workers) : pool_(ItemJobs(), workers) { g_curre
 
 RunThumbnails::~RunThumbnails() { g_current = nullptr; }
 
-void WriteItemThumbnail(int i) {
+ItemPictures WriteItemThumbnail(int i) {
   const std::string thumb = ItemThumbPath(i);
   RunThumbnails* run = g_current;
-  const bool ok = WriteThumbnailResult(run ? run->pool_.Take(i,
-                                                             [] {
-                                                               PumpMessages();
-                                                               return !CancelRequested();
-                                                             })
-                                           : MakeThumbnailResult(JobFor(ItemSourcePath(i))),
-                                       thumb);
+  const ThumbnailResult item = run ? run->pool_.Take(i,
+                                                     [] {
+                                                       PumpMessages();
+                                                       return !CancelRequested();
+                                                     })
+                                   : MakeThumbnailResult(JobFor(ItemSourcePath(i)));
+  const bool ok = WriteThumbnailResult(item, thumb);
   // FileSizeOf only looks at wildcards when no file of that exact name exists, so asking
   // FileExists first keeps a "?" in a name from matching some other file.
-  if (ok && FileExists(thumb) && FileSizeOf(thumb) != 0) return;
-  const ThumbnailJob fallback = JobFor(Album().EmptyThumbnail);
+  if (ok && FileExists(thumb) && FileSizeOf(thumb) != 0) return WriteCompanions(i, item, item);
+  const ThumbnailJob fallback = JobFor(Album().EmptyThumbnail, false);
   if (run == nullptr) {
-    WriteThumbnailResult(MakeThumbnailResult(fallback), thumb);
-    return;
+    const ThumbnailResult made = MakeThumbnailResult(fallback);
+    const bool written = WriteThumbnailResult(made, thumb);
+    return WriteCompanions(i, written ? made : ThumbnailResult{}, item);
   }
   if (!run->fallback_) run->fallback_ = MakeThumbnailResult(fallback);
-  WriteThumbnailResult(*run->fallback_, thumb);
+  const bool written = WriteThumbnailResult(*run->fallback_, thumb);
+  return WriteCompanions(i, written ? *run->fallback_ : ThumbnailResult{}, item);
 }
 
 int ThumbnailWorkerCount(int item_count) {

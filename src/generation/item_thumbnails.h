@@ -9,10 +9,18 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "generation/thumbnail_pool.h"
 
 namespace fotoloom {
+
+// The pictures WriteItemThumbnail wrote beside an item's thumbnail: each path, or "" when that
+// picture was not written.
+struct ItemPictures {
+  std::string thumb_2x;
+  std::string preview;
+};
 
 class RunThumbnails {
  public:
@@ -26,7 +34,7 @@ class RunThumbnails {
   RunThumbnails& operator=(const RunThumbnails&) = delete;
 
  private:
-  friend void WriteItemThumbnail(int i);
+  friend ItemPictures WriteItemThumbnail(int i);
 
   ThumbnailPool pool_;
   // EmptyThumbnail's result, made at the first item that needs it and reused: the same file
@@ -35,11 +43,14 @@ class RunThumbnails {
 };
 
 // Writes item i's thumbnail to ItemThumbPath(i): from the item's image or, when that gives none
-// (or an empty file), from EmptyThumbnail; when both give none there is no file. Takes it from
+// (or an empty file), from EmptyThumbnail; when both give none there is no file. Then, where the
+// item list has names for them, the twice-as-large thumbnail from the same image as the
+// thumbnail (none when neither gave a thumbnail) and the item's preview (none for an image that
+// fits the preview box). Returns what of those two it wrote. Takes the pictures from
 // the current RunThumbnails, or makes it here when there is none. While it waits for a worker
 // it pumps the front end (PumpMessages); a cancel seen then stops the workers at once, and
 // item i is still finished. Raises what WriteThumbnailResult raises.
-void WriteItemThumbnail(int i);
+ItemPictures WriteItemThumbnail(int i);
 
 // The number of thumbnail workers a run of item_count items uses: Album().ThumbnailWorkers when
 // above 0, otherwise UsableCpuCount(); never more than item_count.

@@ -1,5 +1,8 @@
 #include "generation/thumbnail_job.h"
 
+#include <utility>
+#include <vector>
+
 #include "imaging/png_graphic.h"
 #include "imaging/thumbnails.h"
 #include "platform/file_errors.h"
@@ -12,7 +15,15 @@ ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job) noexcept {
   try {
     PngWarningCapture warnings;
     try {
-      result.jpeg = EncodeThumbnail(job.source_path, job.box_width, job.box_height);
+      std::vector<OutputBox> boxes{{job.box_width, job.box_height}};
+      if (job.hidpi) boxes.push_back({2 * job.box_width, 2 * job.box_height});
+      // Last, so the decoded image is released before the largest picture is encoded.
+      const bool preview = job.preview_width > 0 && job.preview_height > 0;
+      if (preview) boxes.push_back({job.preview_width, job.preview_height, true});
+      std::vector<std::optional<std::string>> pictures = EncodeImageOutputs(job.source_path, boxes);
+      result.jpeg = std::move(pictures[0]);
+      if (job.hidpi) result.jpeg_2x = std::move(pictures[1]);
+      if (preview) result.preview = std::move(pictures.back());
     } catch (const FileReadError&) {
       result.read_error = std::current_exception();
     }
@@ -33,8 +44,12 @@ bool WriteThumbnailResult(const ThumbnailResult& result, const std::string& targ
     }
   }
   if (result.read_error) std::rethrow_exception(result.read_error);
-  if (!result.jpeg) return false;
-  WriteWholeFile(target, *result.jpeg);
+  return WriteResultPicture(result.jpeg, target);
+}
+
+bool WriteResultPicture(const std::optional<std::string>& picture, const std::string& target) {
+  if (!picture) return false;
+  WriteWholeFile(target, *picture);
   return true;
 }
 

@@ -35,25 +35,18 @@ std::int32_t Trunc(Ext value) {
   return static_cast<std::int32_t>(t);
 }
 
-// The thumbnail encoded in memory, or nullopt when the source gives none; raises whatever the
-// reader, resampler or encoder raise.
-std::optional<std::string> Encode(const std::string& source_path, std::int32_t box_width,
-                                  std::int32_t box_height) {
-  std::unique_ptr<TDibGraphic> source = LoadPicture(source_path);
-  // The loaded graphic is used as the source image itself, and a photo stored sideways is
-  // read upright by the resampler rather than turned first: a copy of the photo would
-  // double the memory a thumbnail needs.
-  int orientation = 1;
-  if (const auto* jpeg = dynamic_cast<const TJpegGraphic*>(source.get())) {
-    orientation = jpeg->ExifOrientation();
-  }
-  const bool turned = orientation >= 5 && orientation <= 8;
+// The picture of source in one box, or nullopt when the box gives none; raises whatever the
+// resampler or encoder raise. With release_source the decoded image is freed as soon as the
+// picture's pixels are made, before they are encoded.
+std::optional<std::string> EncodeOne(std::unique_ptr<TDibGraphic>& source, int orientation,
+                                     const OutputBox& box, bool release_source) {
   std::int32_t width = source->Empty() ? 0 : source->Width();
   std::int32_t height = source->Empty() ? 0 : source->Height();
-  if (turned) std::swap(width, height);
-  FitInBox(width, height, box_width, box_height);
-  // An empty thumbnail would be refused by the JPEG writer anyway; refusing it here
-  // leaves no empty file behind.
+  if (orientation >= 5 && orientation <= 8) std::swap(width, height);
+  if (box.skip_when_fitting && width <= box.width && height <= box.height) return std::nullopt;
+  FitInBox(width, height, box.width, box.height);
+  // An empty picture would be refused by the JPEG writer anyway; refusing it here leaves no
+  // empty file behind.
   if (width <= 0 || height <= 0) return std::nullopt;
 
   TJpegGraphic output;
@@ -64,7 +57,7 @@ std::optional<std::string> Encode(const std::string& source_path, std::int32_t b
   resize.FilterKind = rfLanczos3;
   resize.SourceOrientation = orientation;
   resize.ApplyOnDest(*source, output);
-  source.reset();
+  if (release_source) source.reset();
 
   TImageFormatTransform true_colour;
   true_colour.Format = ifColor16M;
@@ -75,6 +68,31 @@ std::optional<std::string> Encode(const std::string& source_path, std::int32_t b
   std::ostringstream stream;
   output.SaveToStream(stream);
   return std::move(stream).str();
+}
+
+// Every box's picture, each failure of one box kept to that box; raises what the reader
+// raises.
+std::vector<std::optional<std::string>> Encode(const std::string& source_path,
+                                               const std::vector<OutputBox>& boxes) {
+  std::vector<std::optional<std::string>> pictures(boxes.size());
+  std::unique_ptr<TDibGraphic> source = LoadPicture(source_path);
+  // The loaded graphic is used as the source image itself, and a photo stored sideways is
+  // read upright by the resampler rather than turned first: a copy of the photo would
+  // double the memory a thumbnail needs.
+  int orientation = 1;
+  if (const auto* jpeg = dynamic_cast<const TJpegGraphic*>(source.get())) {
+    orientation = jpeg->ExifOrientation();
+  }
+  for (std::size_t k = 0; k < boxes.size(); ++k) {
+    try {
+      pictures[k] = EncodeOne(source, orientation, boxes[k], k + 1 == boxes.size());
+    } catch (const FileReadError&) {
+      throw;
+    } catch (...) {
+      // This box gives no picture; the others may still.
+    }
+  }
+  return pictures;
 }
 
 }  // namespace
@@ -96,15 +114,20 @@ void FitInBox(std::int32_t& width, std::int32_t& height, std::int32_t box_width,
   height = h2;
 }
 
-std::optional<std::string> EncodeThumbnail(const std::string& source_path, std::int32_t box_width,
-                                           std::int32_t box_height) {
+std::vector<std::optional<std::string>> EncodeImageOutputs(const std::string& source_path,
+                                                           const std::vector<OutputBox>& boxes) {
   try {
-    return Encode(source_path, box_width, box_height);
+    return Encode(source_path, boxes);
   } catch (const FileReadError&) {
     throw;  // the disk failed, not the picture
   } catch (...) {
-    return std::nullopt;
+    return std::vector<std::optional<std::string>>(boxes.size());
   }
+}
+
+std::optional<std::string> EncodeThumbnail(const std::string& source_path, std::int32_t box_width,
+                                           std::int32_t box_height) {
+  return EncodeImageOutputs(source_path, {{box_width, box_height}}).front();
 }
 
 bool CreateThumbnail(const std::string& source_path, const std::string& target_path,

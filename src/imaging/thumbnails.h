@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/error.h"
 
@@ -39,6 +40,25 @@ void FitInBox(std::int32_t& width, std::int32_t& height, std::int32_t box_width,
 // error): the disk failed, not the picture.
 std::optional<std::string> EncodeThumbnail(const std::string& source_path, std::int32_t box_width,
                                            std::int32_t box_height);
+
+// One picture made from an image: the box its size is fitted into (FitInBox), and whether an
+// image that already fits the box is left alone instead of enlarged to fill its width.
+struct OutputBox {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  bool skip_when_fitting = false;
+};
+
+// The progressive JPEGs (quality 85, the source's resolution) of the image file source_path in
+// each of boxes, from one decode: entry k is the picture for boxes[k], made exactly as
+// EncodeThumbnail makes a thumbnail of that box, or nullopt when the box gives none (a
+// dimension below 2, a fitting image with skip_when_fitting, or a failure while resampling or
+// encoding that picture). Every entry is nullopt when the source cannot be decoded. The
+// decoded image is held once; each picture is resampled, encoded and released before the
+// next, so a picture costs its own pixels on top of the decode, one at a time. Any thread
+// may call it; raises only FileReadError naming the source (see EncodeThumbnail).
+std::vector<std::optional<std::string>> EncodeImageOutputs(const std::string& source_path,
+                                                           const std::vector<OutputBox>& boxes);
 
 // EncodeThumbnail, then the bytes written to target_path through the one file writer
 // (platform/file_io.h), which replaces a link at the target instead of writing through it.

@@ -20,7 +20,9 @@ AdvancedDialog::AdvancedDialog(WizardUi& ui, std::string executable_directory,
       executable_directory_(std::move(executable_directory)),
       help_file_(std::move(help_file)) {
   fields_.chkboxSlideShow.on_click = [this] { chkboxSlideShowClick(); };
+  fields_.chkboxPreviewImages.on_click = [this] { chkboxPreviewImagesClick(); };
   SlideDelayRule();
+  PreviewSizeRule();
 }
 
 void AdvancedDialog::SetThumbDirectory(const std::string& value) {
@@ -64,6 +66,27 @@ void AdvancedDialog::SetIndex(const std::string& value) {
   fields_.editIndex.SetText(value);
 }
 
+void AdvancedDialog::SetPreviewImages(CheckState value) {
+  kept_.PreviewImages = value;
+  fields_.chkboxPreviewImages.SetState(value);
+  PreviewSizeRule();
+}
+
+void AdvancedDialog::SetPreviewWidth(int value) {
+  fields_.seditPreviewWidth.SetValue(value);
+  kept_.PreviewWidth = fields_.seditPreviewWidth.value();
+}
+
+void AdvancedDialog::SetPreviewHeight(int value) {
+  fields_.seditPreviewHeight.SetValue(value);
+  kept_.PreviewHeight = fields_.seditPreviewHeight.value();
+}
+
+void AdvancedDialog::SetHiDPIThumbnails(CheckState value) {
+  kept_.HiDPIThumbnails = value;
+  fields_.chkboxHiDPIThumbnails.SetState(value);
+}
+
 bool AdvancedDialog::ValidateAdvanced() {
   bool result = true;
   const std::string& directory = fields_.editThumbDirectory.text();
@@ -90,10 +113,20 @@ void AdvancedDialog::AcceptAdvanced() {
   kept_.Previous = fields_.editPrevious.text();
   kept_.Next = fields_.editNext.text();
   kept_.Index = fields_.editIndex.text();
+  kept_.PreviewImages = fields_.chkboxPreviewImages.state();
+  kept_.PreviewWidth = fields_.seditPreviewWidth.value();
+  kept_.PreviewHeight = fields_.seditPreviewHeight.value();
+  kept_.HiDPIThumbnails = fields_.chkboxHiDPIThumbnails.state();
 }
 
 void AdvancedDialog::SlideDelayRule() {
   fields_.seditSlideDelay.enabled = fields_.chkboxSlideShow.checked();
+}
+
+void AdvancedDialog::PreviewSizeRule() {
+  const bool on = fields_.chkboxPreviewImages.checked();
+  fields_.seditPreviewWidth.enabled = on;
+  fields_.seditPreviewHeight.enabled = on;
 }
 
 bool AdvancedDialog::btnOKClick() {

@@ -1,8 +1,9 @@
-// The advanced settings dialog's logic: eight values that the wizard pages do not show (data
+// The advanced settings dialog's logic: twelve values that the wizard pages do not show (data
 // directory name and its cleaning, the alternative thumbnail image, the slide show and its
-// delay, the three navigation texts of the image pages).
+// delay, the three navigation texts of the image pages, and the display options: previews
+// with their box, and twice-as-large thumbnails).
 //
-// The dialog keeps its own accepted copy of the eight values apart from what its fields show.
+// The dialog keeps its own accepted copy of the values apart from what its fields show.
 // The settings file and the transfer to the album settings use only the kept copy; the
 // fields change the kept copy only through "&OK" with valid fields (AcceptAdvanced). After
 // "&Cancel" the fields keep what the user typed, and the next showing presents it again.
@@ -41,6 +42,10 @@ struct AdvancedValues {
   std::string Previous;
   std::string Next;
   std::string Index;
+  CheckState PreviewImages = CheckState::kUnchecked;
+  int PreviewWidth = 1600;  // pixels, in the field's range
+  int PreviewHeight = 1200;
+  CheckState HiDPIThumbnails = CheckState::kUnchecked;
 };
 
 class AdvancedDialog {
@@ -59,11 +64,16 @@ class AdvancedDialog {
   void SetThumbDirectory(const std::string& value);
   void SetEraseExistingFiles(CheckState value);
   void SetEmptyThumbnail(const std::string& value);
-  void SetSlideShow(CheckState value);   // then SlideDelayRule()
-  void SetSlideShowDelay(int value);     // kept unchanged; the field shows it in 1..10000
+  void SetSlideShow(CheckState value);  // then SlideDelayRule()
+  void SetSlideShowDelay(int value);    // kept unchanged; the field shows it in 1..10000
   void SetPrevious(const std::string& value);
   void SetNext(const std::string& value);
   void SetIndex(const std::string& value);
+  void SetPreviewImages(CheckState value);  // then PreviewSizeRule()
+  // Both keep the value brought into the field's range, as the field shows it.
+  void SetPreviewWidth(int value);
+  void SetPreviewHeight(int value);
+  void SetHiDPIThumbnails(CheckState value);
 
   // Checks the fields as they show now, one warning per problem, in this order: the data
   // directory's name (not a suggested name, which includes names made only of dots, or
@@ -73,6 +83,8 @@ class AdvancedDialog {
   void AcceptAdvanced();
   // The delay field is enabled exactly when the slide-show box is checked.
   void SlideDelayRule();
+  // The preview box's fields are enabled exactly when the preview box is checked.
+  void PreviewSizeRule();
 
   // Handlers.
   // "&OK": true when the fields were valid and are now kept, and the dialog should close;
@@ -82,6 +94,7 @@ class AdvancedDialog {
   void btnCancelClick() {}
   void btnBrowseEmptyThumbnailClick();
   void chkboxSlideShowClick() { SlideDelayRule(); }
+  void chkboxPreviewImagesClick() { PreviewSizeRule(); }
   void btnHelpClick();
   void btnAboutClick();
 

@@ -102,8 +102,8 @@ class Wizard {
   // --- settings file -----------------------------------------------------------------------
   // Fills page n's controls (1..7) from the settings file; any other n reads nothing.
   void LoadPageSettings(int page);
-  // Writes the 41 saved keys. Throws FileWriteError ("Unable to write to <path>") when the
-  // file cannot be written; the file then keeps its previous content.
+  // Writes the 45 saved keys (the display options last). Throws FileWriteError ("Unable to write to
+  // <path>") when the file cannot be written; the file then keeps its previous content.
   void SaveAllSettings();
 
   // --- checks ------------------------------------------------------------------------------

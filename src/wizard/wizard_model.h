@@ -136,6 +136,11 @@ struct AdvancedDialogModel {
   TextEdit editIndex{0};
   CheckBox chkboxSlideShow;
   NumberField seditSlideDelay{1, 10000, 15};
+  // Display: previews fitted to the browser window, and thumbnails for high-resolution screens.
+  CheckBox chkboxPreviewImages;
+  NumberField seditPreviewWidth{320, 8192, 1600};
+  NumberField seditPreviewHeight{320, 8192, 1200};
+  CheckBox chkboxHiDPIThumbnails;
 
   PushButton btnOK{"&OK", true};
   PushButton btnCancel{"&Cancel"};

@@ -57,6 +57,10 @@ void Wizard::TransferToAlbum() {
   a.Previous = adv.Previous;
   a.Next = adv.Next;
   a.Index = adv.Index;
+  a.PreviewImages = adv.PreviewImages == CheckState::kChecked;
+  a.PreviewWidth = adv.PreviewWidth;
+  a.PreviewHeight = adv.PreviewHeight;
+  a.HiDPIThumbnails = adv.HiDPIThumbnails == CheckState::kChecked;
 
   SetProgressTarget(&model_.ProgressBar1, &model_.lblProgressInfo, pump_.get());
   SetCancelRequested(false);

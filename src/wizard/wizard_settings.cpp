@@ -95,6 +95,10 @@ void Wizard::LoadPageSettings(int page) {
       adv.SetPrevious(in.Text("Previous", "&lt- Back"));
       adv.SetNext(in.Text("Next", "Next -&gt"));
       adv.SetIndex(in.Text("Index", "Index"));
+      adv.SetPreviewImages(in.Check("PreviewImages", 0));
+      adv.SetPreviewWidth(in.Integer("PreviewWidth", 1600));
+      adv.SetPreviewHeight(in.Integer("PreviewHeight", 1200));
+      adv.SetHiDPIThumbnails(in.Check("HiDPIThumbnails", 0));
       m.seditNameMaxLen.SetValue(in.Integer("NameMaxLen", 12));
       m.chkboxUseDefaultsOnPage6.SetState(in.Check("UseDefaultsOnPage6", 1));
       break;
@@ -170,6 +174,11 @@ void Wizard::SaveAllSettings() {
   integer("NameMaxLen", m.seditNameMaxLen.value());
   check("LaunchDefaultBrowser", m.chkBoxLaunchDefaultBrowser.state());
   check("ExitAfterGenerating", m.chkBoxExitAfterGenerating.state());
+  // The display options come after the others, so an earlier file only grows at its end.
+  check("PreviewImages", adv.PreviewImages);
+  integer("PreviewWidth", adv.PreviewWidth);
+  integer("PreviewHeight", adv.PreviewHeight);
+  check("HiDPIThumbnails", adv.HiDPIThumbnails);
   out.Save();
 }
 

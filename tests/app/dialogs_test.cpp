@@ -70,6 +70,26 @@ TEST_F(AdvancedDialogTest, OkKeepsValidFieldsAndStaysOpenOnInvalidOnes) {
   EXPECT_EQ(kept.SlideShowDelay, 1);
 }
 
+TEST_F(AdvancedDialogTest, DisplayGroupEnablesThePreviewSizeWithItsBox) {
+  Show();
+  GoTo(6);
+  const AdvancedValues& kept = window_->wizard().advanced().kept();
+  WithDialog([&](TAdvSetDlg& dialog) {
+    auto* width = dialog.findChild<QSpinBox*>("seditPreviewWidth");
+    auto* height = dialog.findChild<QSpinBox*>("seditPreviewHeight");
+    EXPECT_EQ(height->value(), 1200);
+    EXPECT_FALSE(width->isEnabled());
+    Click(dialog.findChild<QCheckBox*>("chkboxPreviewImages"));
+    EXPECT_TRUE(width->isEnabled() && height->isEnabled());
+    width->setValue(2048);
+    Click(dialog.findChild<QCheckBox*>("chkboxHiDPIThumbnails"));
+    ClickIn(dialog, "btnOK");
+  });
+  EXPECT_EQ(kept.PreviewImages, CheckState::kChecked);
+  EXPECT_EQ(kept.PreviewWidth, 2048);
+  EXPECT_EQ(kept.HiDPIThumbnails, CheckState::kChecked);
+}
+
 TEST_F(AdvancedDialogTest, CancelKeepsTheKeptValuesAndTheTypedFields) {
   Show();
   GoTo(6);

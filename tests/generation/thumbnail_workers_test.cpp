@@ -81,19 +81,26 @@ TEST_F(ThumbnailWorkersTest, AnyNumberOfWorkersGivesTheCatalogOfOne) {
   Album().ThumbsPerRow = 3;
   Album().ThumbRowsPerFile = 2;
 
-  const Outcome alone = Run(1);
-  EXPECT_EQ(alone.error, "");
-  EXPECT_EQ(alone.messages, "");
-  // 13 pictures, a thumbnail and a page each, 3 index pages, the data folder's marker.
-  EXPECT_EQ(alone.files.size(), 13u + 2 * 13 + 3 + 1);
-  EXPECT_FALSE(alone.png_warnings.empty());
-  for (const int workers : {2, 4}) {
-    SCOPED_TRACE(std::to_string(workers) + " workers");
-    const Outcome outcome = Run(workers);
-    EXPECT_EQ(outcome.labels, alone.labels);
-    EXPECT_EQ(outcome.png_warnings, alone.png_warnings);
-    EXPECT_TRUE(outcome == alone);  // every byte of every file
+  // 13 pictures, a thumbnail and a page each, 3 index pages, the data folder's marker; with
+  // the display options, a companion for every thumbnail and previews of the larger pictures.
+  for (const bool display : {false, true}) {
+    SCOPED_TRACE(display ? "display options on" : "display options off");
+    Album().HiDPIThumbnails = Album().PreviewImages = display;
+    Album().PreviewWidth = Album().PreviewHeight = 320;
+    const Outcome alone = Run(1);
+    EXPECT_EQ(alone.error, "");
+    EXPECT_EQ(alone.messages, "");
+    EXPECT_EQ(alone.files.size(), 13u + 2 * 13 + 3 + 1 + (display ? 13 + 4 : 0));
+    EXPECT_FALSE(alone.png_warnings.empty());
+    for (const int workers : {2, 4}) {
+      SCOPED_TRACE(std::to_string(workers) + " workers");
+      const Outcome outcome = Run(workers);
+      EXPECT_EQ(outcome.labels, alone.labels);
+      EXPECT_EQ(outcome.png_warnings, alone.png_warnings);
+      EXPECT_TRUE(outcome == alone);  // every byte of every file
+    }
   }
+  Album().HiDPIThumbnails = Album().PreviewImages = false;
 
   // A source that fails to read ends the run at its item, with the files before it.
   fs::create_symlink("/proc/self/mem", album_ / "d unreadable.jpg");

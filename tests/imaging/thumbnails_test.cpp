@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "imaging/jpeg_graphic.h"
 #include "platform/file_errors.h"
@@ -95,7 +96,9 @@ bool ReadJpegFacts(const std::string& path, JpegFacts& facts) {
   jpeg_decompress_struct cinfo;
   ErrorJump err;
   cinfo.err = jpeg_std_error(&err.mgr);
-  err.mgr.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<ErrorJump*>(c->err)->jump, 1); };
+  err.mgr.error_exit = [](j_common_ptr c) {
+    std::longjmp(reinterpret_cast<ErrorJump*>(c->err)->jump, 1);
+  };
   if (setjmp(err.jump)) {
     jpeg_destroy_decompress(&cinfo);
     std::fclose(f);
@@ -195,10 +198,8 @@ TEST_F(ThumbnailTest, TrueColourGrayAndPaletteSources) {
 
   // A 256-colour bitmap (127 x 64), a palette PNG and a colour PNG (32 x 32, enlarged).
   const std::pair<std::string, std::pair<int, int>> others[] = {
-      {"bmpsuite/g/pal8.bmp", {100, 50}},
-      {"bmpsuite/g/rgb24.bmp", {100, 50}},
-      {"pngsuite/basn3p08.png", {100, 100}},
-      {"pngsuite/basn2c08.png", {100, 100}},
+      {"bmpsuite/g/pal8.bmp", {100, 50}},    {"bmpsuite/g/rgb24.bmp", {100, 50}},
+      {"pngsuite/basn3p08.png", {100, 100}}, {"pngsuite/basn2c08.png", {100, 100}},
       {"pngsuite/basn0g01.png", {100, 100}},
   };
   for (const auto& [name, size] : others) {
@@ -231,8 +232,8 @@ TEST_F(ThumbnailTest, ExifOrientationGivesUprightThumbnails) {
     const int h = kind == "Landscape" ? 66 : 100;
     auto thumbnail = [&](int n) {
       const std::string target = Path(kind + "-" + std::to_string(n) + ".jpg");
-      const std::string source = TestData("jpeg/exif-orientation/" + kind + "_" +
-                                          std::to_string(n) + ".jpg");
+      const std::string source =
+          TestData("jpeg/exif-orientation/" + kind + "_" + std::to_string(n) + ".jpg");
       EXPECT_TRUE(CreateThumbnail(source, target, 100, 100)) << source;
       return Load(target);
     };
@@ -251,6 +252,39 @@ TEST_F(ThumbnailTest, ExifOrientationGivesUprightThumbnails) {
   }
 }
 
+TEST_F(ThumbnailTest, OneDecodeGivesAPictureForEveryBox) {
+  using Size = std::pair<int, int>;
+  const std::string flat = MakeJpeg("flat.jpg", 1000, 10, ifColor16M);
+  const std::string portrait = TestData("jpeg/exif-orientation/Portrait_6.jpg");  // sideways
+  const std::vector<OutputBox> boxes = {
+      {100, 100}, {200, 200}, {320, 320, true}, {2000, 2000, true}};
+  struct Case {
+    std::string source;
+    std::vector<Size> sizes;  // {0, 0}: no picture for that box
+  };
+  const Case cases[] = {
+      {portrait, {{66, 100}, {133, 200}, {213, 320}, {0, 0}}},
+      {flat, {{0, 0}, {200, 2}, {320, 3}, {0, 0}}},  // only the first box is too flat
+      {Path("missing.jpg"), {{0, 0}, {0, 0}, {0, 0}, {0, 0}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    const auto pictures = EncodeImageOutputs(c.source, boxes);
+    ASSERT_EQ(pictures.size(), boxes.size());
+    EXPECT_EQ(pictures[0], EncodeThumbnail(c.source, 100, 100));
+    for (std::size_t k = 0; k < boxes.size(); ++k) {
+      Size size{0, 0};
+      if (pictures[k]) {
+        const std::string path = Path("picture.jpg");
+        std::ofstream(path, std::ios::binary) << *pictures[k];
+        const auto loaded = Load(path);
+        size = {loaded->Width(), loaded->Height()};
+      }
+      EXPECT_EQ(size, c.sizes[k]) << k;
+    }
+  }
+}
+
 TEST_F(ThumbnailTest, FailuresGiveFalseAndNoFile) {
   const std::string flat = MakeJpeg("flat.jpg", 1000, 10, ifColor16M);
   const std::string line = MakeJpeg("line.jpg", 10000, 1, ifGray256);
@@ -259,16 +293,16 @@ TEST_F(ThumbnailTest, FailuresGiveFalseAndNoFile) {
   const std::string gif = Path("photo.gif");
   fs::copy_file(good, gif);
   const std::string sources[] = {
-      flat,                                                   // 100 x 1
-      line,                                                   // 100 x 0
-      narrow,                                                 // 0 x 100
-      gif,                                                    // no reader for .gif
+      flat,    // 100 x 1
+      line,    // 100 x 0
+      narrow,  // 0 x 100
+      gif,     // no reader for .gif
       Path("missing.jpg"),
       TestData("jpeg/jpeg-decoder/crashtest/empty.jpg"),
       TestData("jpeg/jpeg-decoder/crashtest/missing-sos.jpg"),
-      TestData("jpeg/jpeg-decoder/mozilla/jpg-cmyk-1.jpg"),   // no RGB output for CMYK
-      TestData("jpeg/jpeg-decoder/mozilla/jpg-size-6x6.jpg"), // a PNG named .jpg
-      TestData("pngsuite/xs1n0g01.png"),                      // broken signature
+      TestData("jpeg/jpeg-decoder/mozilla/jpg-cmyk-1.jpg"),    // no RGB output for CMYK
+      TestData("jpeg/jpeg-decoder/mozilla/jpg-size-6x6.jpg"),  // a PNG named .jpg
+      TestData("pngsuite/xs1n0g01.png"),                       // broken signature
       TestData("pngsuite/libpng-crashers/badcrc.png"),
       TestData("bmpsuite/b/badbitcount.bmp"),
   };
@@ -304,7 +338,8 @@ TEST_F(ThumbnailTest, OddFileNames) {
 
 // Runs the tool and returns its exit status and standard output.
 std::pair<int, std::string> RunTool(const std::string& arguments) {
-  const std::string command = std::string(FOTOLOOM_BIN_DIR) + "/fotoloom-thumb " + arguments + " 2>/dev/null";
+  const std::string command =
+      std::string(FOTOLOOM_BIN_DIR) + "/fotoloom-thumb " + arguments + " 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return {-1, ""};
   std::string out;

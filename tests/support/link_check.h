@@ -50,12 +50,13 @@ inline bool UrlDecode(const std::string& url, std::string& decoded) {
 }
 
 // Every reference the page makes, as written (still escaped): the values of href, src and
-// background attributes in document order, then the targets of refresh meta elements.
+// background attributes and the addresses of srcset candidates in document order, then the
+// targets of refresh meta elements.
 inline std::vector<std::string> PageReferences(const std::string& html) {
   std::vector<std::string> refs;
   auto is_word = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-'; };
   for (std::size_t at = 0; at < html.size(); ++at) {
-    for (const char* name : {"href", "src", "background"}) {
+    for (const char* name : {"href", "src", "background", "srcset"}) {
       const std::size_t len = std::strlen(name);
       if (html.compare(at, len, name) != 0 || (at > 0 && is_word(html[at - 1]))) continue;
       std::size_t k = at + len;
@@ -66,7 +67,21 @@ inline std::vector<std::string> PageReferences(const std::string& html) {
       if (k >= html.size() || html[k] != '"') continue;
       const std::size_t close = html.find('"', k + 1);
       if (close == std::string::npos) continue;
-      refs.push_back(html.substr(k + 1, close - k - 1));
+      const std::string value = html.substr(k + 1, close - k - 1);
+      if (std::strcmp(name, "srcset") != 0) {
+        refs.push_back(value);
+        continue;
+      }
+      // "url 1x, url 2x": addresses are escaped, so neither holds a blank or a comma.
+      std::size_t from = 0;
+      while (from < value.size()) {
+        const std::size_t end = std::min(value.find(',', from), value.size());
+        const std::string candidate = value.substr(from, end - from);
+        const std::size_t start = candidate.find_first_not_of(' ');
+        if (start != std::string::npos)
+          refs.push_back(candidate.substr(start, candidate.find(' ', start) - start));
+        from = end + 1;
+      }
     }
   }
   const std::string refresh = "http-equiv=\"REFRESH\"";
@@ -141,7 +156,8 @@ inline std::vector<std::filesystem::path> HtmlFilesIn(const std::filesystem::pat
   std::vector<std::filesystem::path> pages;
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-    if (entry.is_regular_file() && entry.path().extension() == ".html") pages.push_back(entry.path());
+    if (entry.is_regular_file() && entry.path().extension() == ".html")
+      pages.push_back(entry.path());
   std::sort(pages.begin(), pages.end());
   return pages;
 }

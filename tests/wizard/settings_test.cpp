@@ -14,15 +14,51 @@ namespace {
 
 class SettingsTest : public WizardTest {};
 
-constexpr const char* kSavedKeys[] = {
-    "AlbumFileName", "AlbumDirectory", "AlbumName", "AlbumHeader", "AlbumFooter",
-    "ThumbGeometryW", "ThumbGeometryH", "ThumbsPerRow", "CreateMultipleFiles",
-    "ThumbRowsPerFile", "ShowFileName", "ShowFileExtension", "ShowFileTime", "ShowFileSize",
-    "SortingCriteria", "SortingMethod", "HeaderColor", "TextColor", "HeaderSize", "FontSize",
-    "Font", "LinkColor", "VLinkColor", "ThumbnailBorder", "TableBorder", "BgColor",
-    "UseTableBgColor", "TableBgColor", "BgImage", "BgSound", "ThumbDirectory",
-    "EraseExistingFiles", "EmptyThumbnail", "SlideShow", "SlideShowDelay", "Previous", "Next",
-    "Index", "NameMaxLen", "LaunchDefaultBrowser", "ExitAfterGenerating"};
+constexpr const char* kSavedKeys[] = {"AlbumFileName",
+                                      "AlbumDirectory",
+                                      "AlbumName",
+                                      "AlbumHeader",
+                                      "AlbumFooter",
+                                      "ThumbGeometryW",
+                                      "ThumbGeometryH",
+                                      "ThumbsPerRow",
+                                      "CreateMultipleFiles",
+                                      "ThumbRowsPerFile",
+                                      "ShowFileName",
+                                      "ShowFileExtension",
+                                      "ShowFileTime",
+                                      "ShowFileSize",
+                                      "SortingCriteria",
+                                      "SortingMethod",
+                                      "HeaderColor",
+                                      "TextColor",
+                                      "HeaderSize",
+                                      "FontSize",
+                                      "Font",
+                                      "LinkColor",
+                                      "VLinkColor",
+                                      "ThumbnailBorder",
+                                      "TableBorder",
+                                      "BgColor",
+                                      "UseTableBgColor",
+                                      "TableBgColor",
+                                      "BgImage",
+                                      "BgSound",
+                                      "ThumbDirectory",
+                                      "EraseExistingFiles",
+                                      "EmptyThumbnail",
+                                      "SlideShow",
+                                      "SlideShowDelay",
+                                      "Previous",
+                                      "Next",
+                                      "Index",
+                                      "NameMaxLen",
+                                      "LaunchDefaultBrowser",
+                                      "ExitAfterGenerating",
+                                      "PreviewImages",
+                                      "PreviewWidth",
+                                      "PreviewHeight",
+                                      "HiDPIThumbnails"};
 
 TEST_F(SettingsTest, WithoutAFileEveryValueHasItsDefault) {
   Wizard& w = Open();
@@ -78,10 +114,15 @@ TEST_F(SettingsTest, WithoutAFileEveryValueHasItsDefault) {
   EXPECT_EQ(kept.Previous, "&lt- Back");
   EXPECT_EQ(kept.Next, "Next -&gt");
   EXPECT_EQ(kept.Index, "Index");
+  EXPECT_EQ(kept.PreviewImages, CheckState::kUnchecked);
+  EXPECT_EQ(kept.PreviewWidth, 1600);
+  EXPECT_EQ(kept.PreviewHeight, 1200);
+  EXPECT_EQ(kept.HiDPIThumbnails, CheckState::kUnchecked);
   const AdvancedDialogModel& f = w.advanced().fields();
+  EXPECT_FALSE(f.seditPreviewWidth.enabled);  // previews off
   EXPECT_EQ(f.editThumbDirectory.text(), "fldata");
   EXPECT_EQ(f.seditSlideDelay.value(), 15);
-  EXPECT_FALSE(f.seditSlideDelay.enabled);  // slide show off
+  EXPECT_FALSE(f.seditSlideDelay.enabled);           // slide show off
   EXPECT_FALSE(std::filesystem::exists(settings_));  // reading never creates the file
 }
 
@@ -156,8 +197,9 @@ TEST_F(SettingsTest, SavingKeepsUnknownKeysAndSectionsAndRoundTrips) {
   w.model().editAlbumDirectory.SetText("/photos/with 'quotes\"");
   w.SaveAllSettings();
   const std::string text = ReadText(settings_);
-  EXPECT_EQ(text.rfind("[Window]\r\nLeft=10\r\n[Settings]\r\nMyOwnKey=kept\r\nThumbsPerRow=3\r\n", 0),
-            0u);
+  EXPECT_EQ(
+      text.rfind("[Window]\r\nLeft=10\r\n[Settings]\r\nMyOwnKey=kept\r\nThumbsPerRow=3\r\n", 0),
+      0u);
   EXPECT_NE(text.find("UseDefaultsOnPage5=0\r\n"), std::string::npos);
   EXPECT_NE(text.find("AlbumName=Holiday [date]\r\n"), std::string::npos);
 
@@ -167,6 +209,43 @@ TEST_F(SettingsTest, SavingKeepsUnknownKeysAndSectionsAndRoundTrips) {
   EXPECT_EQ(again.model().editAlbumDirectory.text(), "/photos/with 'quotes\"");
   EXPECT_EQ(again.model().seditThumbsPerRow.value(), 3);
   EXPECT_FALSE(again.model().chkboxUseDefaultsOnPage5.checked());
+}
+
+TEST_F(SettingsTest, DisplayOptionsAreClampedRoundTripAndReachTheRun) {
+  struct Case {
+    std::string stored;
+    CheckState previews;
+    int width, height;
+    CheckState hidpi;
+  };
+  const Case cases[] = {
+      {"PreviewImages=1\nPreviewWidth=100\nPreviewHeight=99999\nHiDPIThumbnails=1\n",
+       CheckState::kChecked, 320, 8192, CheckState::kChecked},
+      {"PreviewImages=0\nPreviewWidth=0x400\nPreviewHeight=abc\nHiDPIThumbnails=7\n",
+       CheckState::kUnchecked, 1024, 1200, CheckState::kUnchecked},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    WriteSettings(c.stored);
+    for (int pass = 0; pass < 2; ++pass) {  // as read, then as saved and read again
+      Wizard& w = Open();
+      const AdvancedValues& kept = w.advanced().kept();
+      EXPECT_EQ(kept.PreviewImages, c.previews);
+      EXPECT_EQ(kept.PreviewWidth, c.width);
+      EXPECT_EQ(kept.PreviewHeight, c.height);
+      EXPECT_EQ(kept.HiDPIThumbnails, c.hidpi);
+      EXPECT_EQ(w.advanced().fields().seditPreviewHeight.value(), c.height);
+      EXPECT_EQ(w.advanced().fields().seditPreviewWidth.enabled,
+                c.previews == CheckState::kChecked);
+      w.TransferToAlbum();
+      EXPECT_EQ(Album().PreviewImages, c.previews == CheckState::kChecked);
+      EXPECT_EQ(Album().PreviewWidth, c.width);
+      EXPECT_EQ(Album().PreviewHeight, c.height);
+      EXPECT_EQ(Album().HiDPIThumbnails, c.hidpi == CheckState::kChecked);
+      w.SaveAllSettings();
+    }
+    ResetAlbumSettings();
+  }
 }
 
 TEST_F(SettingsTest, ARefusedSaveRaisesWithThePath) {

@@ -70,6 +70,10 @@ TAdvSetDlg::TAdvSetDlg(AdvancedDialog& dialog, Binder::Dispatcher dispatch,
   binder_.BindEdit(f.editIndex, edit("editIndex"));
   binder_.BindCheck(f.chkboxSlideShow, check("chkboxSlideShow"));
   binder_.BindNumber(f.seditSlideDelay, findChild<NumberSpin*>("seditSlideDelay"));
+  binder_.BindCheck(f.chkboxPreviewImages, check("chkboxPreviewImages"));
+  binder_.BindNumber(f.seditPreviewWidth, findChild<NumberSpin*>("seditPreviewWidth"));
+  binder_.BindNumber(f.seditPreviewHeight, findChild<NumberSpin*>("seditPreviewHeight"));
+  binder_.BindCheck(f.chkboxHiDPIThumbnails, check("chkboxHiDPIThumbnails"));
   binder_.BindButton(f.btnOK, button("btnOK"));
   binder_.BindButton(f.btnCancel, button("btnCancel"));
   binder_.BindButton(f.btnAbout, button("btnAbout"));
@@ -91,8 +95,9 @@ TAdvSetDlg::TAdvSetDlg(AdvancedDialog& dialog, Binder::Dispatcher dispatch,
 }
 
 void TAdvSetDlg::Build() {
-  // Left column: the three groups, in keyboard order; right column: the buttons. At the usual
-  // font the dialog keeps its classic 438 x 389; a larger font scales it.
+  // Left column: the four groups, in keyboard order; right column: the buttons. At the usual
+  // font the dialog is as wide as ever and grows by the display group's height; a larger font
+  // scales it.
   const double scale = FontScale(font());
   auto* row = new QHBoxLayout(this);
   row->setSizeConstraint(QLayout::SetFixedSize);
@@ -142,6 +147,27 @@ void TAdvSetDlg::Build() {
   grid->addWidget(delay, 1, 1, Qt::AlignLeft);
   grid->setColumnStretch(1, 1);
   groups->addWidget(slide);
+
+  auto* display = Named(new QGroupBox("Display", this), "grpDisplay");
+  grid = NewGrid(display, scale);
+  grid->addWidget(
+      Named(new QCheckBox("Show previews that fit the browser window"), "chkboxPreviewImages"), 0,
+      0, 1, 4);
+  grid->addWidget(Named(new QLabel("Preview size (pixels):"), "stextPreviewSize"), 1, 0);
+  auto* width = Named(new NumberSpin(320, 8192, display), "seditPreviewWidth");
+  auto* height = Named(new NumberSpin(320, 8192, display), "seditPreviewHeight");
+  auto* times = Named(new QLabel(QString::fromUtf8("\u00D7")), "stextPreviewTimes");
+  for (NumberSpin* side : {width, height}) side->setMinimumWidth(Scaled(72, scale));
+  width->setAccessibleName("Preview width");
+  height->setAccessibleName("Preview height");
+  grid->addWidget(width, 1, 1);
+  grid->addWidget(times, 1, 2);
+  grid->addWidget(height, 1, 3, Qt::AlignLeft);
+  grid->addWidget(
+      Named(new QCheckBox("Sharp thumbnails on high-resolution screens"), "chkboxHiDPIThumbnails"),
+      2, 0, 1, 4);
+  grid->setColumnStretch(3, 1);
+  groups->addWidget(display);
   groups->addStretch(1);
 
   // Enter presses the button that has the focus, and "&OK" while the focus is elsewhere.

@@ -1,0 +1,103 @@
+// The display options of a run: twice-as-large thumbnails offered through srcset, and previews
+// fitted into a box that the image pages show scaled to the window, linked to the original.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "catalog_fixture.h"
+#include "files/file_utils.h"
+#include "generation/album.h"
+#include "imaging/thumbnails.h"
+
+namespace fotoloom::testing {
+namespace {
+
+class DisplayOptionsTest : public CatalogTest {
+ protected:
+  void SetUp() override {
+    CatalogTest::SetUp();
+    Album().GenerateHTMLImages = true;
+    Album().ShowFileName = Album().ShowFileTime = Album().ShowFileSize = false;
+  }
+
+  // The line of a page that holds what.
+  static std::string LineWith(const fs::path& page, const std::string& what) {
+    for (const std::string& line : Lines(page))
+      if (line.find(what) != std::string::npos) return line;
+    return "";
+  }
+
+  static std::pair<int, int> Size(const fs::path& path) { return ReadJpegSize(path.string()); }
+};
+
+TEST_F(DisplayOptionsTest, ThumbnailsGetTwiceAsLargeCompanions) {
+  Image("a.jpg", 640, 480);
+  Image("a@2x.png", 60, 90);  // its thumbnail takes the name the companion of a.jpg would want
+  File("broken.jpg", "not a picture");
+  Image("spare.jpg", 64, 48, 0, root_);
+  Album().EmptyThumbnail = (root_ / "spare.jpg").string();
+  Album().HiDPIThumbnails = true;
+  generate();
+  ASSERT_EQ(GetMessages(), "");
+
+  struct Case {
+    std::string thumb, thumb_2x;
+    std::pair<int, int> size_2x;
+  };
+  const Case cases[] = {
+      {"a.jpg", "a@2x (1).jpg", {200, 150}},
+      {"a@2x.jpg", "a@2x@2x.jpg", {133, 200}},
+      {"broken.jpg", "broken@2x.jpg", {200, 150}},  // the spare picture's companion
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.thumb);
+    const std::string cell = LineWith(album_ / "index.html", "fldata/" + PathToUrl(c.thumb));
+    EXPECT_NE(cell.find("<img src=\"fldata/" + PathToUrl(c.thumb) + "\" srcset=\"fldata/" +
+                        PathToUrl(c.thumb) + " 1x, fldata/" + PathToUrl(c.thumb_2x) +
+                        " 2x\" border=\"0\" alt="),
+              std::string::npos)
+        << cell;
+    EXPECT_EQ(Size(data() / c.thumb_2x), c.size_2x);
+  }
+  // Made from the same decode, the thumbnail is still exactly the one made alone.
+  EXPECT_EQ(Read(data() / "a.jpg"), EncodeThumbnail((album_ / "a.jpg").string(), 100, 100));
+  EXPECT_EQ(BrokenLinks(AllPages()), std::vector<std::string>{});
+}
+
+TEST_F(DisplayOptionsTest, LargeImagesGetPreviewsOnTheirPages) {
+  Image("big.jpg", 1000, 750);
+  Image("tall.png", 300, 900);
+  Image("small.jpg", 400, 300);  // fits the box: no preview
+  Album().PreviewImages = true;
+  Album().PreviewWidth = 400;
+  Album().PreviewHeight = 100;  // brought up to 320
+  generate();
+  ASSERT_EQ(GetMessages(), "");
+
+  struct Case {
+    std::string name, preview;
+    std::pair<int, int> size;
+  };
+  const Case cases[] = {
+      {"big.jpg", "big-preview.jpg", {400, 300}},
+      {"tall.png", "tall-preview.jpg", {106, 320}},
+      {"small.jpg", "", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path page = data() / (fs::path(c.name).stem().string() + ".html");
+    const std::string line = LineWith(page, "<img ");
+    if (c.preview.empty()) {
+      EXPECT_EQ(line, "<img src=\"../" + c.name + "\" alt=\"" + c.name + "\">");
+      EXPECT_FALSE(fs::exists(data() / (fs::path(c.name).stem().string() + "-preview.jpg")));
+      continue;
+    }
+    EXPECT_EQ(line, "<a href=\"../" + c.name + "\"><img src=\"" + c.preview + "\" alt=\"" + c.name +
+                        "\" style=\"max-width: 100%; max-height: 85vh\"></a>");
+    EXPECT_EQ(Size(data() / c.preview), c.size);
+  }
+  EXPECT_EQ(BrokenLinks(AllPages()), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace fotoloom::testing
