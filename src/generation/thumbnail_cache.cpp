@@ -127,10 +127,15 @@ void ThumbnailCache::Store(const std::string& key, const ThumbnailResult& result
   // grows far past it; one thread trims while the others go on.
   if ((stored_bytes_ += entry.size()) <= max_bytes_ / 4) return;
   const std::unique_lock<std::mutex> lock(trimming_, std::try_to_lock);
-  if (lock.owns_lock()) Trim();
+  if (lock.owns_lock()) TrimLocked();
 }
 
 void ThumbnailCache::Trim() {
+  const std::lock_guard<std::mutex> lock(trimming_);
+  TrimLocked();
+}
+
+void ThumbnailCache::TrimLocked() {
   if (!enabled()) return;
   struct Entry {
     timespec used;
@@ -176,7 +181,10 @@ ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job, ThumbnailCache* cac
   try {
     key = ThumbnailCacheKey(job);
     if (key) {
-      if (std::optional<ThumbnailResult> hit = cache->Find(*key)) return std::move(*hit);
+      // Only what Store keeps is served: an entry saying the source gives no thumbnail is
+      // not one of ours.
+      std::optional<ThumbnailResult> hit = cache->Find(*key);
+      if (hit && Cacheable(*hit)) return std::move(*hit);
     }
   } catch (...) {
     key.reset();  // out of memory: made as without a cache

@@ -55,6 +55,8 @@ class ThumbnailCache {
   const std::string& folder() const { return folder_; }
 
  private:
+  void TrimLocked();  // REQUIRES: trimming_ held
+
   std::string folder_;
   std::uint64_t max_bytes_;
   std::atomic<bool> enabled_{false};
