@@ -14,6 +14,7 @@
 
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
+#include "generation/thumbnail_cache.h"
 #include "generation/usable_cpus.h"
 #include "imaging/buffer_reuse.h"
 #include "options.h"
@@ -73,6 +74,7 @@ int Run(const Options& options, const char* argv0) {
     env.settings_path = options.settings_path;
   }
   if (options.jobs > 0) Album().ThumbnailWorkers = std::min(options.jobs, UsableCpuCount());
+  if (!options.no_cache) Album().ThumbnailCache = ThumbnailCacheFolder();
   // The run makes the album directory current; remember where the catalog will be.
   const std::string album_directory = ExpandFileName(options.directory);
 

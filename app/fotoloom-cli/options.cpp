@@ -46,6 +46,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
       no = true;
     } else if (a == "--quiet" || a == "-q") {
       o.quiet = true;
+    } else if (a == "--no-cache") {
+      o.no_cache = true;
     } else if (a == "--settings") {
       if (i + 1 >= args.size() || args[i + 1].empty()) {
         result.error = "--settings needs a file name";
@@ -97,7 +99,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
 
 std::string UsageText(const std::string& program) {
   return "Usage: " + program +
-         " [--settings FILE] [--yes | --no] [--quiet] [--jobs N] DIRECTORY\n"
+         " [--settings FILE] [--yes | --no] [--quiet] [--jobs N] [--no-cache]\n"
+         "       DIRECTORY\n"
          "Generates the HTML catalog of the images in DIRECTORY with the wizard's saved\n"
          "settings, without opening a browser and without saving settings.\n"
          "\n"
@@ -110,10 +113,15 @@ std::string UsageText(const std::string& program) {
          "  --quiet, -q      show no progress\n"
          "  --jobs N, -j N   make thumbnails on at most N threads at once (default: one\n"
          "                   per CPU this process may use; 1: one after the other)\n"
+         "  --no-cache       make every thumbnail afresh, without reading or adding to\n"
+         "                   the thumbnail cache (FOTOLOOM_CACHE=off does the same)\n"
          "  --help, -h       show this text\n"
          "  --version        show the version\n"
          "\n"
          "Prints the full path of the first index page when the catalog is done.\n"
+         "Thumbnails of unchanged pictures are taken from the cache in\n"
+         "$XDG_CACHE_HOME/fotoloom/thumbnails (~/.cache/fotoloom/thumbnails); deleting\n"
+         "that folder is always safe.\n"
          "Ctrl-C stops after the current row and keeps the partial page; a second Ctrl-C\n"
          "ends the program at once.\n"
          "\n"

@@ -1,5 +1,5 @@
 // The command line of fotoloom-cli:
-//   fotoloom-cli [--settings FILE] [--yes | --no] [--quiet] [--jobs N] DIRECTORY
+//   fotoloom-cli [--settings FILE] [--yes | --no] [--quiet] [--jobs N] [--no-cache] DIRECTORY
 //   fotoloom-cli --help | --version
 #pragma once
 
@@ -21,6 +21,8 @@ struct Options {
   AnswerPolicy answers = AnswerPolicy::kAsk;
   bool quiet = false;  // no progress display
   int jobs = 0;        // at most this many thumbnail threads; 0: no cap
+  // Every thumbnail made afresh; the thumbnail cache is neither read nor written.
+  bool no_cache = false;
   bool help = false;
   bool version = false;
   std::string directory;

@@ -1,6 +1,6 @@
 // Times the generation run.
 //
-//   bench_catalog [--small N] [--empty N] [--camera N] [--keep] [--dir FOLDER]
+//   bench_catalog [--small N] [--empty N] [--camera N] [--cache N] [--keep] [--dir FOLDER]
 //
 // small:  N photos of 64 x 48 (default 2000), image pages on, one thread; the run, the part
 //         of it spent making thumbnails (MakeThumbnailResult), and what is left per item.
@@ -18,8 +18,16 @@
 //         1 worker with previews (1600 x 1200) and twice-as-large thumbnails on, and the bytes
 //         an image page loads (the page and the picture it shows) with previews and without.
 //
+// cache:  N photos of 4000 x 3000 (default 20), image pages on, the default number of workers,
+//         with the thumbnail cache: the first run (empty cache), a second run with nothing
+//         changed, and one after 10 % of the photos were touched, each the best of three in
+//         wall-clock time; what a key from the photo's status costs against one from a hash of
+//         its content; the cache's disk use per thumbnail; and the time a trim takes over
+//         10 000 entries, with nothing to delete and with a tenth to delete.
+//
 // small and empty give processor time of this process (user, and the system time the kernel
 // spends on its files), each the best of three runs; camera gives the best of three.
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -42,14 +50,18 @@
 
 extern "C" {
 #include <jpeglib.h>
+#include <zlib.h>
 }
 
 #include "generation/album.h"
 #include "generation/album_settings.h"
+#include "generation/cache_entry.h"
 #include "generation/client_ui.h"
+#include "generation/thumbnail_cache.h"
 #include "generation/thumbnail_job.h"
 #include "generation/usable_cpus.h"
 #include "imaging/buffer_reuse.h"
+#include "platform/file_io.h"
 #include "scene_images.h"
 
 namespace fs = std::filesystem;
@@ -407,6 +419,136 @@ void BenchCamera(const fs::path& root, int n) {
   fs::remove_all(album);
 }
 
+double LoadAverage() {
+  double load = -1;
+  if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
+    if (std::fscanf(f, "%lf", &load) != 1) load = -1;
+    std::fclose(f);
+  }
+  return load;
+}
+
+// Disk use of the cache's entries: their number, bytes and allocated bytes.
+struct CacheUse {
+  long entries = 0;
+  double bytes = 0, allocated = 0;
+};
+
+CacheUse UseOf(const fs::path& folder) {
+  CacheUse use;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    struct stat st {};
+    if (entry.path().extension() != ".thumb" || ::stat(entry.path().c_str(), &st) != 0) continue;
+    ++use.entries;
+    use.bytes += static_cast<double>(st.st_size);
+    use.allocated += static_cast<double>(st.st_blocks) * 512;
+  }
+  return use;
+}
+
+// The trim of a cache of `entries` entries of entry_bytes each, bounded so that `removed` of
+// them go; seconds.
+double TrimSeconds(const fs::path& folder, int entries, std::size_t entry_bytes, int removed) {
+  fs::remove_all(folder);
+  fotoloom::ThumbnailResult result;
+  result.jpeg = std::string(entry_bytes, 'j');
+  {
+    fotoloom::ThumbnailCache fill(folder.string(), ~0ull);
+    for (int i = 0; i < entries; ++i) fill.Store("entry " + std::to_string(i), result);
+  }
+  const CacheUse use = UseOf(folder);
+  const double per_entry = use.allocated / use.entries;
+  const auto bound = static_cast<std::uint64_t>(per_entry * (entries - removed) + per_entry / 2);
+  fotoloom::ThumbnailCache cache(folder.string(), bound);
+  const double seconds = WallSeconds([&] { cache.Trim(); });
+  if (UseOf(folder).entries != entries - removed)
+    throw std::runtime_error("trim kept the wrong count");
+  return seconds;
+}
+
+void BenchCache(const fs::path& root, int n) {
+  const fs::path album = root / "cached";
+  const fs::path folder = root / "thumbnail-cache";
+  fs::create_directories(album);
+  for (int i = 0; i < n; ++i)
+    bench::WriteSceneJpeg((album / Numbered("DSC", 1000 + i, ".jpg")).string(), 4000, 3000, 90,
+                          static_cast<unsigned>(i));
+  const std::vector<std::string> files = Files(album);
+  // The photos were just written: a run now would not keep them (changed in this clock tick).
+  ::usleep(50000);
+
+  const auto run = [&] {
+    RemoveOutput(album);
+    ConfigureRun(album, true, 0);
+    Album().ThumbnailCache = folder.string();
+    return WallSeconds([&] { RunCatalog(album); });
+  };
+  const int touched = std::max(1, n / 10);
+  double first = 1e300, unchanged = 1e300, after_touch = 1e300;
+  for (int r = 0; r < 3; ++r) {
+    fs::remove_all(folder);
+    first = std::min(first, run());
+    unchanged = std::min(unchanged, run());
+    for (int i = 0; i < touched; ++i) {
+      const std::string& photo = files[static_cast<std::size_t>(i * n / touched)];
+      if (::utimensat(AT_FDCWD, photo.c_str(), nullptr, 0) != 0)
+        throw std::runtime_error("cannot touch " + photo);
+    }
+    ::usleep(50000);
+    after_touch = std::min(after_touch, run());
+  }
+  const CacheUse use = UseOf(folder);
+
+  // The two keys: the photo's status, or a hash of all of its bytes.
+  double decode = 1e300, stat_key = 1e300, hash_key = 1e300;
+  for (int r = 0; r < 3; ++r) {
+    decode = std::min(decode, WallSeconds([&] {
+                        for (const std::string& f : files) DecodeFully(f);
+                      }));
+    stat_key = std::min(stat_key, WallSeconds([&] {
+                          for (const std::string& f : files)
+                            if (!fotoloom::ThumbnailCacheKey({f, 100, 100}))
+                              throw std::runtime_error("no key for " + f);
+                        }));
+    hash_key = std::min(hash_key, WallSeconds([&] {
+                          for (const std::string& f : files) {
+                            std::string bytes;
+                            if (!fotoloom::ReadWholeFile(f, &bytes))
+                              throw std::runtime_error("cannot read " + f);
+                            volatile uLong crc =
+                                crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()),
+                                      static_cast<uInt>(bytes.size()));
+                            (void)crc;
+                          }
+                        }));
+  }
+  const std::size_t entry_bytes = static_cast<std::size_t>(use.bytes / std::max(1L, use.entries));
+  const double trim_scan = TrimSeconds(root / "trim", 10000, entry_bytes, 0);
+  const double trim_delete = TrimSeconds(root / "trim", 10000, entry_bytes, 1000);
+
+  std::printf(
+      "thumbnail cache: %d photos of 4000 x 3000, image pages on, %d worker(s), load %.2f\n", n,
+      fotoloom::UsableCpuCount(), LoadAverage());
+  std::printf("  first run, empty cache      wall %7.3f s\n", first);
+  std::printf("  second run, nothing changed wall %7.3f s  %.3f x first (goal at most 0.05)\n",
+              unchanged, unchanged / first);
+  std::printf("  after %d of %d touched     wall %7.3f s  %.3f x first (goal about 0.1 + %.2f)\n",
+              touched, n, after_touch, after_touch / first, static_cast<double>(touched) / n);
+  std::printf(
+      "  key per photo: status %.1f us; content hash (read + crc32) %.2f ms, %.3f x its "
+      "decode (%.1f ms)\n",
+      stat_key / n * 1e6, hash_key / n * 1e3, hash_key / decode, decode / n * 1e3);
+  std::printf(
+      "  disk use per thumbnail: %.0f bytes in its entry, %.0f bytes allocated (%ld entries)\n",
+      use.bytes / std::max(1L, use.entries), use.allocated / std::max(1L, use.entries),
+      use.entries);
+  std::printf("  trim of 10000 entries: %.1f ms with nothing to delete, %.1f ms deleting 1000\n",
+              trim_scan * 1e3, trim_delete * 1e3);
+  fs::remove_all(root / "trim");
+  fs::remove_all(folder);
+  fs::remove_all(album);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -414,7 +556,7 @@ int main(int argc, char** argv) {
   fotoloom::RetainFreedImageMemory();
   if (argc == 6 && std::strcmp(argv[1], "--camera-child") == 0)
     return CameraChild(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5][0] == '1');
-  int small = 2000, empty = 100000, camera = 20;
+  int small = 2000, empty = 100000, camera = 20, cache = 20;
   bool keep = false;
   std::string dir;
   for (int i = 1; i < argc; ++i) {
@@ -432,13 +574,15 @@ int main(int argc, char** argv) {
       empty = std::atoi(value().c_str());
     else if (arg == "--camera")
       camera = std::atoi(value().c_str());
+    else if (arg == "--cache")
+      cache = std::atoi(value().c_str());
     else if (arg == "--dir")
       dir = value();
     else if (arg == "--keep")
       keep = true;
     else {
       std::fprintf(stderr,
-                   "usage: bench_catalog [--small N] [--empty N] [--camera N] [--keep] "
+                   "usage: bench_catalog [--small N] [--empty N] [--camera N] [--cache N] [--keep] "
                    "[--dir FOLDER]\n");
       return 2;
     }
@@ -459,6 +603,7 @@ int main(int argc, char** argv) {
     if (small > 0) BenchSmall(root, small);
     if (empty > 0) BenchEmpty(root, empty);
     if (camera > 0) BenchCamera(root, camera);
+    if (cache > 0) BenchCache(root, cache);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "bench_catalog: %s\n", e.what());
     if (!keep) fs::remove_all(root);

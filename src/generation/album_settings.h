@@ -84,6 +84,9 @@ struct AlbumSettings {
   // end for this process. 0: one per CPU the process may use (UsableCpuCount, usable_cpus.h);
   // 1: none besides the page writer, which makes each thumbnail itself.
   int ThumbnailWorkers = 0;
+  // Not a settings-file key: the folder of the thumbnail cache the run reads made thumbnails
+  // from and keeps new ones in (ThumbnailCacheFolder, thumbnail_cache.h); empty: no cache.
+  std::string ThumbnailCache;
 
   // Result of the last run: index page of the first item (to open in the browser), or empty
   // when the run had no items. Only the run writes it.

@@ -43,6 +43,11 @@ ItemPictures WriteCompanions(int i, const ThumbnailResult& thumbnail, const Thum
   return written;
 }
 
+std::unique_ptr<ThumbnailCache> OpenCache() {
+  const std::string& folder = Album().ThumbnailCache;
+  return folder.empty() ? nullptr : std::make_unique<ThumbnailCache>(folder);
+}
+
 std::vector<ThumbnailJob> ItemJobs() {
   std::vector<ThumbnailJob> jobs;
   jobs.reserve(static_cast<std::size_t>(ItemCount()));
@@ -52,7 +57,10 @@ std::vector<ThumbnailJob> ItemJobs() {
 
 }  // namespace
 
-RunThumbnails::RunThumbnails(int workers) : pool_(ItemJobs(), workers) { g_current = this; }
+RunThumbnails::RunThumbnails(int workers)
+    : cache_(OpenCache()), pool_(ItemJobs(), workers, cache_.get()) {
+  g_current = this;
+}
 
 RunThumbnails::~RunThumbnails() { g_current = nullptr; }
 

@@ -8,6 +8,7 @@
 // except the workers inside the pool.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -25,10 +26,11 @@ struct ItemPictures {
 class RunThumbnails {
  public:
   // Starts making the thumbnails of every item of the item list, in a ThumbnailPool of
-  // `workers` threads (fewer than 2: none), and becomes the current one until destroyed.
+  // `workers` threads (fewer than 2: none), and becomes the current one until destroyed. The
+  // pool uses the thumbnail cache in Album().ThumbnailCache, when one is named.
   // REQUIRES: the item list is read and no other RunThumbnails lives.
   explicit RunThumbnails(int workers);
-  // Stops and joins the workers; no work stays queued.
+  // Stops and joins the workers; no work stays queued. Then trims the cache.
   ~RunThumbnails();
   RunThumbnails(const RunThumbnails&) = delete;
   RunThumbnails& operator=(const RunThumbnails&) = delete;
@@ -36,6 +38,7 @@ class RunThumbnails {
  private:
   friend ItemPictures WriteItemThumbnail(int i);
 
+  std::unique_ptr<ThumbnailCache> cache_;  // outlives the pool's workers
   ThumbnailPool pool_;
   // EmptyThumbnail's result, made at the first item that needs it and reused: the same file
   // every time. Its warnings are shown at every use, as they were when it was made each time.

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "generation/thumbnail_cache.h"
 #include "generation/thumbnail_job.h"
 
 namespace fotoloom {
@@ -22,8 +23,9 @@ namespace fotoloom {
 class ThumbnailPool {
  public:
   // Starts min(workers, jobs.size()) threads. Fewer than 2 start none: Take then makes each
-  // item itself, on the caller's thread, one after the other.
-  ThumbnailPool(std::vector<ThumbnailJob> jobs, int workers);
+  // item itself, on the caller's thread, one after the other. Results come from cache when it
+  // holds them and are kept there (nullptr: no cache); it must outlive the pool.
+  ThumbnailPool(std::vector<ThumbnailJob> jobs, int workers, ThumbnailCache* cache = nullptr);
   ~ThumbnailPool();
   ThumbnailPool(const ThumbnailPool&) = delete;
   ThumbnailPool& operator=(const ThumbnailPool&) = delete;
@@ -52,6 +54,7 @@ class ThumbnailPool {
   Slot& SlotOf(int item) { return slots_[static_cast<std::size_t>(item) % slots_.size()]; }
 
   const std::vector<ThumbnailJob> jobs_;
+  ThumbnailCache* const cache_;
   std::mutex mutex_;
   std::condition_variable may_start_;  // a worker may start an item, or the pool stopped
   std::condition_variable finished_;   // a worker stored a result

@@ -30,7 +30,8 @@ int OpenRegularForReading(const std::string& path) {
 int CreateTemporaryFile(const std::string& directory, std::string* name) {
   static constexpr char kLetters[] =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  static std::mt19937_64 random{std::random_device{}()};
+  // One generator per thread: thumbnail workers write cache entries at the same time.
+  static thread_local std::mt19937_64 random{std::random_device{}()};
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::uint64_t bits = random() ^ static_cast<std::uint64_t>(getpid());
     std::string candidate = directory + kTemporaryFilePrefix;

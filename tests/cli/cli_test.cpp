@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <regex>
 #include <string>
 
@@ -94,8 +96,7 @@ TEST(CliTest, MakesANumberedCatalogWithTheGivenSettingsAndSavesNothing) {
 TEST(CliTest, AnExistingCatalogIsOverwrittenOnlyWhenAnsweredYes) {
   TempDir dir;
   const fs::path album = CopyOfSampleAlbum(dir);
-  const fs::path settings =
-      WriteSettings(dir, "AlbumFileName=album.html\nCreateMultipleFiles=0\n");
+  const fs::path settings = WriteSettings(dir, "AlbumFileName=album.html\nCreateMultipleFiles=0\n");
   const fs::path catalog = album / "album.html";
   std::ofstream(catalog) << "my own page";
 
@@ -174,12 +175,14 @@ TEST(CliTest, ExitCodesTellRefusedChecksRunsWithoutPicturesAndErrorsApart) {
   CliResult nothing = RunCli({"--settings", settings.string(), empty.string()});
   EXPECT_EQ(nothing.exit_code, 1);
   EXPECT_EQ(nothing.out, "");
-  EXPECT_NE(nothing.err.find("Warning: Selected directory does not contain supported image files !"),
-            std::string::npos)
+  EXPECT_NE(
+      nothing.err.find("Warning: Selected directory does not contain supported image files !"),
+      std::string::npos)
       << nothing.err;
 
   // A bad page 6 (a background image that does not exist) stops the walk as well.
-  const fs::path bad = WriteSettings(dir, "UseDefaultsOnPage6=1\nBgImage=/no/such/image.jpg\n", "bad.ini");
+  const fs::path bad =
+      WriteSettings(dir, "UseDefaultsOnPage6=1\nBgImage=/no/such/image.jpg\n", "bad.ini");
   CliResult background = RunCli({"--settings", bad.string(), CopyOfSampleAlbum(dir).string()});
   EXPECT_EQ(background.exit_code, 2);
   EXPECT_NE(background.err.find("Selected image for background image does not exist !"),
@@ -221,6 +224,94 @@ TEST(CliTest, ArgumentsAreChecked) {
   CliResult version = RunCli({"--version"});
   EXPECT_EQ(version.exit_code, 0);
   EXPECT_NE(version.out.find("2.0"), std::string::npos);
+}
+
+// Every file of the data folder with its bytes.
+std::map<std::string, std::string> DataFiles(const fs::path& album) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(album / "fldata"))
+    files[entry.path().filename().string()] = ReadWholeFile(entry.path());
+  return files;
+}
+
+// Sets an environment variable for the programs started while it lives.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    const char* old = std::getenv(name);
+    if (old != nullptr) old_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_)
+      ::setenv(name_, old_->c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(CliTest, TwoRunsAtOnceOnOneCacheBothMakeTheCatalogMadeWithoutIt) {
+  TempDir dir;
+  const ScopedEnv cache("XDG_CACHE_HOME", (dir.path() / "cache").string());
+  const fs::path settings = WriteSettings(dir, "AlbumFileName=index.html\n");
+  const fs::path reference = CopyOfSampleAlbum(dir, "reference");
+  ASSERT_EQ(RunCli({"--settings", settings.string(), "--quiet", "--no-cache", reference}).exit_code,
+            0);
+  const std::map<std::string, std::string> expected = DataFiles(reference);
+  // The second album holds links to the first one's photos: the same files, the same entries.
+  const std::vector<fs::path> albums = {CopyOfSampleAlbum(dir, "one"), dir.path() / "two"};
+  fs::create_directory(albums[1]);
+  for (const auto& photo : fs::directory_iterator(albums[0]))
+    fs::create_hard_link(photo.path(), albums[1] / photo.path().filename());
+  // Both write every entry at once, then both read them at once.
+  for (const char* round : {"empty cache", "warm cache"}) {
+    SCOPED_TRACE(round);
+    std::vector<pid_t> children;
+    for (const fs::path& album : albums) {
+      fs::remove_all(album / "fldata");
+      const pid_t pid = fork();
+      ASSERT_GE(pid, 0);
+      if (pid == 0) {
+        const int null = open("/dev/null", O_RDWR);
+        dup2(null, STDIN_FILENO);
+        dup2(null, STDOUT_FILENO);
+        ExecCli({"--settings", settings.string(), "--quiet", "--yes", album.string()});
+      }
+      children.push_back(pid);
+    }
+    for (const pid_t pid : children) {
+      int status = 0;
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    for (const fs::path& album : albums) EXPECT_TRUE(DataFiles(album) == expected) << album;
+  }
+  // One entry per picture: the sample album has none that warns or fails.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "cache/fotoloom/thumbnails"),
+                          fs::directory_iterator()),
+            12);
+}
+
+TEST(CliTest, NoCacheAndCacheOffLeaveTheCacheAlone) {
+  TempDir dir;
+  const fs::path folder = dir.path() / "cache";
+  const ScopedEnv cache("XDG_CACHE_HOME", folder.string());
+  const fs::path settings = WriteSettings(dir, "AlbumFileName=index.html\n");
+  const fs::path album = CopyOfSampleAlbum(dir);
+  {
+    const ScopedEnv off("FOTOLOOM_CACHE", "off");
+    EXPECT_EQ(RunCli({"--settings", settings.string(), "--quiet", "--yes", album}).exit_code, 0);
+  }
+  EXPECT_EQ(
+      RunCli({"--settings", settings.string(), "--quiet", "--yes", "--no-cache", album}).exit_code,
+      0);
+  EXPECT_FALSE(fs::exists(folder));
+  EXPECT_EQ(RunCli({"--settings", settings.string(), "--quiet", "--yes", album}).exit_code, 0);
+  EXPECT_TRUE(fs::exists(folder / "fotoloom/thumbnails"));
 }
 
 TEST(CliTest, ShippedDefaultImageStandsInForAPictureThatCannotBeRead) {
@@ -272,24 +363,27 @@ void WaitUntilInterruptTaken(pid_t pid) {
 }
 
 TEST(CliTest, CtrlCStopsAfterTheRowKeepsThePartialPageAndASecondOneEndsTheProgram) {
-  // Enough that two threads are still at it when the first progress line comes, a second on.
+  // Enough that two threads are still at it when the first progress line comes, a second on;
+  // made afresh, since the thumbnail cache would serve every link to the one photo at once.
   constexpr int kPictures = 80;
   TempDir dir;
   const fs::path album = ManyLargePictures(dir, kPictures);
-  const fs::path settings = WriteSettings(
-      dir, "AlbumFileName=index.html\nThumbsPerRow=1\nCreateMultipleFiles=0\n"
-           "UseDefaultsOnPage3=0\n");
+  const fs::path settings =
+      WriteSettings(dir,
+                    "AlbumFileName=index.html\nThumbsPerRow=1\nCreateMultipleFiles=0\n"
+                    "UseDefaultsOnPage3=0\n");
 
   // Without a terminal the status comes as lines; the first "Processing:" line means that
   // thumbnails are being written.
   bool interrupted = false;
-  CliResult r = RunCli({"--settings", settings.string(), "--jobs", "2", album.string()}, "",
-                       [&](const std::string& line, pid_t pid) {
-                         if (!interrupted && line.rfind("Processing:", 0) == 0) {
-                           interrupted = true;
-                           kill(pid, SIGINT);
-                         }
-                       });
+  CliResult r =
+      RunCli({"--settings", settings.string(), "--jobs", "2", "--no-cache", album.string()}, "",
+             [&](const std::string& line, pid_t pid) {
+               if (!interrupted && line.rfind("Processing:", 0) == 0) {
+                 interrupted = true;
+                 kill(pid, SIGINT);
+               }
+             });
   ASSERT_TRUE(interrupted) << "the run ended before any progress line: " << r.err;
   EXPECT_EQ(r.exit_code, 1) << r.err;
   EXPECT_EQ(r.out, "");
@@ -303,14 +397,15 @@ TEST(CliTest, CtrlCStopsAfterTheRowKeepsThePartialPageAndASecondOneEndsTheProgra
   // A second Ctrl-C, once the first has been taken, ends the program by the signal.
   fs::remove(album / "index.html");
   bool twice_sent = false;
-  CliResult twice = RunCli({"--settings", settings.string(), "--jobs", "2", album.string()}, "",
-                           [&](const std::string& line, pid_t pid) {
-                             if (twice_sent || line.rfind("Processing:", 0) != 0) return;
-                             twice_sent = true;
-                             kill(pid, SIGINT);
-                             WaitUntilInterruptTaken(pid);
-                             kill(pid, SIGINT);
-                           });
+  CliResult twice =
+      RunCli({"--settings", settings.string(), "--jobs", "2", "--no-cache", album.string()}, "",
+             [&](const std::string& line, pid_t pid) {
+               if (twice_sent || line.rfind("Processing:", 0) != 0) return;
+               twice_sent = true;
+               kill(pid, SIGINT);
+               WaitUntilInterruptTaken(pid);
+               kill(pid, SIGINT);
+             });
   ASSERT_TRUE(twice_sent) << twice.err;
   EXPECT_EQ(twice.signal, SIGINT) << "exit code " << twice.exit_code << ": " << twice.err;
   EXPECT_FALSE(fs::exists(album / "index.html"));

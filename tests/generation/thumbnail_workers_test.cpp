@@ -3,83 +3,22 @@
 // after the point where the writer saw it; and the default number follows the CPUs and quota.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
-#include "catalog_fixture.h"
 #include "files/file_utils.h"
 #include "generation/album.h"
 #include "generation/usable_cpus.h"
 #include "imaging/png_graphic.h"
+#include "run_outcome.h"
 
 namespace fotoloom::testing {
 namespace {
 
-std::string TestData(const std::string& relative) {
-  return std::string(FOTOLOOM_TESTDATA_DIR) + "/" + relative;
-}
-
-class ThumbnailWorkersTest : public CatalogTest {
- protected:
-  // Everything one run leaves and shows.
-  struct Outcome {
-    std::map<std::string, std::string> files;  // every file below the album, with its bytes
-    std::vector<std::string> labels;
-    std::vector<std::string> png_warnings;
-    std::string messages;
-    std::string error;
-
-    bool operator==(const Outcome&) const = default;
-  };
-
-  Outcome Run(int workers) {
-    const AlbumSettings settings = Album();
-    fs::remove_all(data());
-    for (const std::string& name : Listing(album_))
-      if (fs::path(name).extension() == ".html") fs::remove(album_ / name);
-    progress_.labels.clear();
-    Album().ThumbnailWorkers = workers;
-    Outcome outcome;
-    const PngWarningHandler previous = SetPngWarningHandler(
-        [&](const std::string& message) { outcome.png_warnings.push_back(message); });
-    try {
-      generate();
-    } catch (const std::exception& e) {
-      outcome.error = e.what();
-    }
-    SetPngWarningHandler(previous);
-    Album() = settings;
-    outcome.labels = progress_.labels;
-    outcome.messages = GetMessages();
-    for (const auto& entry : fs::recursive_directory_iterator(album_))
-      if (entry.is_regular_file() && !entry.is_symlink())
-        outcome.files[entry.path()] = Read(entry.path());
-    return outcome;
-  }
-};
+using ThumbnailWorkersTest = RunOutcomeTest;
 
 TEST_F(ThumbnailWorkersTest, AnyNumberOfWorkersGivesTheCatalogOfOne) {
-  Image("a.jpg", 64, 48);
-  Image("b.png", 40, 30);
-  Image("c.bmp", 30, 20);
-  for (const char* name : {"Landscape_3.jpg", "Landscape_6.jpg", "Portrait_8.jpg"})
-    fs::copy_file(TestData(std::string("jpeg/exif-orientation/") + name), album_ / name);
-  // A PNG that warns and decodes, one that warns and fails, and the stand-in that warns.
-  const std::string crashers = TestData("pngsuite/libpng-crashers/");
-  fs::copy_file(crashers + "empty_ancillary_chunks.png", album_ / "warns.png");
-  fs::copy_file(crashers + "huge_bKGD_chunk.png", album_ / "warns and fails.png");
-  fs::copy_file(crashers + "empty_ancillary_chunks.png", root_ / "spare.png");
-  // No thumbnail from these: the stand-in is used.
-  File("corrupt.jpg", std::string("\xFF\xD8\xFF\xE0 not image data", 20));
-  File("empty.jpg", "");
-  File("cut.png", Read(album_ / "b.png").substr(0, 60));
-  fs::copy_file(TestData("bmpsuite/b/badbitcount.bmp"), album_ / "unsupported.bmp");
-  Image("flat.png", 1000, 10);  // 100 x 1
-  Album().EmptyThumbnail = (root_ / "spare.png").string();
-  Album().GenerateHTMLImages = true;
-  Album().ThumbsPerRow = 3;
-  Album().ThumbRowsPerFile = 2;
+  MixedAlbum();
 
   // 13 pictures, a thumbnail and a page each, 3 index pages, the data folder's marker; with
   // the display options, a companion for every thumbnail and previews of the larger pictures.

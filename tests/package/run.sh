@@ -48,7 +48,7 @@ catalog_made() {
   thumbnails=$(ls "$1/fldata" | grep -ci '\.jpg$')
   [ "$thumbnails" = "$photos" ] || fail "$2 made $thumbnails thumbnails for $photos photos"
 }
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
 
 cp -R "$album" "$work/cli-album"
 page=$("$work/root/usr/bin/fotoloom-cli" --no --quiet "$work/cli-album") ||
