@@ -41,9 +41,12 @@ void PortableRow(const std::uint8_t* src, const TTapTable& taps, std::uint8_t* o
   }
 }
 
-void PortableRows(const TOrientedSource& source, const TTapTable& taps, TDibGraphic& work) {
+void PortableRows(const TOrientedSource& source, const std::vector<TRowPass>& passes) {
   std::vector<std::uint8_t> scratch;
-  for (int y = 0; y < work.Height(); ++y) PortableRow(source.Row(y, scratch), taps, work.Row(y));
+  for (int y = 0; y < source.Height(); ++y) {
+    const std::uint8_t* row = source.Row(y, scratch);
+    for (const TRowPass& pass : passes) PortableRow(row, *pass.taps, pass.work->Row(y));
+  }
 }
 
 void PortableColumns(const TDibGraphic& work, const TTapTable& taps, TDibGraphic& dest) {
@@ -108,23 +111,54 @@ constexpr int kBlockRows = TOrientedSource::kBlockRows;
 static_assert(kBlockRows == 16, "two halves of eight lanes per channel");
 
 FOTOLOOM_AVX2 inline __m256 LoadEightBytes(const std::uint8_t* p) {
-  return _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
+  return _mm256_cvtepi32_ps(
+      _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
 }
 
 // Clamped to 0..255 first, the conversion (rounding halves to even) gives ClampToByte's bytes.
 FOTOLOOM_AVX2 inline void StoreBytes(__m256 sum, std::int32_t lanes[8]) {
-  const __m256 clamped = _mm256_min_ps(_mm256_max_ps(sum, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
+  const __m256 clamped =
+      _mm256_min_ps(_mm256_max_ps(sum, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), _mm256_cvtps_epi32(clamped));
 }
 
-FOTOLOOM_AVX2 void VectorRows(const TOrientedSource& source, const TTapTable& taps,
-                              TDibGraphic& work) {
-  const int source_width = source.Width();
-  const int height = work.Height();
+// The taps of one pass over a transposed block, into rows y0 .. y0 + 15 of its work image.
+FOTOLOOM_AVX2 void BlockRows(const std::uint8_t* block, int y0, const TTapTable& taps,
+                             TDibGraphic& work) {
+  std::uint8_t* out[kBlockRows];
+  for (int r = 0; r < kBlockRows; ++r) out[r] = work.Row(y0 + r);
+  alignas(32) std::int32_t lanes[6][8];
   const int positions = taps.Positions();
+  for (int i = 0; i < positions; ++i) {
+    __m256 s[6];
+    for (__m256& v : s) v = _mm256_setzero_ps();
+    for (std::int32_t t = taps.start[i]; t < taps.start[i + 1]; ++t) {
+      const std::uint8_t* p = block + static_cast<std::size_t>(taps.index[t]) * 3 * kBlockRows;
+      const __m256 w = _mm256_set1_ps(taps.weight[t]);
+      s[0] = _mm256_fmadd_ps(LoadEightBytes(p), w, s[0]);
+      s[1] = _mm256_fmadd_ps(LoadEightBytes(p + 8), w, s[1]);
+      s[2] = _mm256_fmadd_ps(LoadEightBytes(p + 16), w, s[2]);
+      s[3] = _mm256_fmadd_ps(LoadEightBytes(p + 24), w, s[3]);
+      s[4] = _mm256_fmadd_ps(LoadEightBytes(p + 32), w, s[4]);
+      s[5] = _mm256_fmadd_ps(LoadEightBytes(p + 40), w, s[5]);
+    }
+    for (int v = 0; v < 6; ++v) StoreBytes(s[v], lanes[v]);
+    // lanes[2c + h][l] is channel c of row 8h + l.
+    for (int r = 0; r < kBlockRows; ++r) {
+      std::uint8_t* o = out[r] + 3 * static_cast<std::size_t>(i);
+      const int h = r / 8, l = r % 8;
+      o[0] = static_cast<std::uint8_t>(lanes[h][l]);
+      o[1] = static_cast<std::uint8_t>(lanes[2 + h][l]);
+      o[2] = static_cast<std::uint8_t>(lanes[4 + h][l]);
+    }
+  }
+}
+
+FOTOLOOM_AVX2 void VectorRows(const TOrientedSource& source, const std::vector<TRowPass>& passes) {
+  const int height = source.Height();
   const int blocks = height / kBlockRows;
   if (blocks > 0) {
-    const std::size_t block_bytes = static_cast<std::size_t>(source_width) * 3 * kBlockRows;
+    const std::size_t block_bytes = static_cast<std::size_t>(source.Width()) * 3 * kBlockRows;
     struct FreeBytes {
       void operator()(std::uint8_t* p) const { std::free(p); }
     };
@@ -133,39 +167,16 @@ FOTOLOOM_AVX2 void VectorRows(const TOrientedSource& source, const TTapTable& ta
     if (!storage) throw std::bad_alloc();
     std::uint8_t* block = storage.get();
     std::vector<std::uint8_t> scratch[kBlockRows];
-    alignas(32) std::int32_t lanes[6][8];
     for (int b = 0; b < blocks; ++b) {
-      const int y0 = b * kBlockRows;
-      std::uint8_t* out[kBlockRows];
-      for (int r = 0; r < kBlockRows; ++r) out[r] = work.Row(y0 + r);
-      source.LoadBlock(y0, block, scratch);
-      for (int i = 0; i < positions; ++i) {
-        __m256 s[6];
-        for (__m256& v : s) v = _mm256_setzero_ps();
-        for (std::int32_t t = taps.start[i]; t < taps.start[i + 1]; ++t) {
-          const std::uint8_t* p = block + static_cast<std::size_t>(taps.index[t]) * 3 * kBlockRows;
-          const __m256 w = _mm256_set1_ps(taps.weight[t]);
-          s[0] = _mm256_fmadd_ps(LoadEightBytes(p), w, s[0]);
-          s[1] = _mm256_fmadd_ps(LoadEightBytes(p + 8), w, s[1]);
-          s[2] = _mm256_fmadd_ps(LoadEightBytes(p + 16), w, s[2]);
-          s[3] = _mm256_fmadd_ps(LoadEightBytes(p + 24), w, s[3]);
-          s[4] = _mm256_fmadd_ps(LoadEightBytes(p + 32), w, s[4]);
-          s[5] = _mm256_fmadd_ps(LoadEightBytes(p + 40), w, s[5]);
-        }
-        for (int v = 0; v < 6; ++v) StoreBytes(s[v], lanes[v]);
-        // lanes[2c + h][l] is channel c of row 8h + l.
-        for (int r = 0; r < kBlockRows; ++r) {
-          std::uint8_t* o = out[r] + 3 * static_cast<std::size_t>(i);
-          const int h = r / 8, l = r % 8;
-          o[0] = static_cast<std::uint8_t>(lanes[h][l]);
-          o[1] = static_cast<std::uint8_t>(lanes[2 + h][l]);
-          o[2] = static_cast<std::uint8_t>(lanes[4 + h][l]);
-        }
-      }
+      source.LoadBlock(b * kBlockRows, block, scratch);
+      for (const TRowPass& pass : passes) BlockRows(block, b * kBlockRows, *pass.taps, *pass.work);
     }
   }
   std::vector<std::uint8_t> scratch;
-  for (int y = blocks * kBlockRows; y < height; ++y) FusedRow(source.Row(y, scratch), taps, work.Row(y));
+  for (int y = blocks * kBlockRows; y < height; ++y) {
+    const std::uint8_t* row = source.Row(y, scratch);
+    for (const TRowPass& pass : passes) FusedRow(row, *pass.taps, pass.work->Row(y));
+  }
 }
 
 FOTOLOOM_AVX2 void VectorColumns(const TDibGraphic& work, const TTapTable& taps,
@@ -192,7 +203,8 @@ FOTOLOOM_AVX2 void VectorColumns(const TDibGraphic& work, const TTapTable& taps,
     }
     std::size_t x = 0;
     for (; x + 8 <= n; x += 8) {
-      const __m256i v = _mm256_cvtps_epi32(_mm256_min_ps(_mm256_max_ps(_mm256_load_ps(s + x), zero), top));
+      const __m256i v =
+          _mm256_cvtps_epi32(_mm256_min_ps(_mm256_max_ps(_mm256_load_ps(s + x), zero), top));
       alignas(32) std::int32_t lanes[8];
       _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), v);
       for (int l = 0; l < 8; ++l) out[x + l] = static_cast<std::uint8_t>(lanes[l]);
@@ -233,13 +245,18 @@ bool VectorLoopsAvailable() {
 
 void ResampleRows(const TOrientedSource& source, const TTapTable& taps, TDibGraphic& work,
                   TLoopKind loops) {
+  ResampleRowsOfEach(source, {{&taps, &work}}, loops);
+}
+
+void ResampleRowsOfEach(const TOrientedSource& source, const std::vector<TRowPass>& passes,
+                        TLoopKind loops) {
 #ifdef FOTOLOOM_X86_VECTOR_LOOPS
   if (loops == TLoopKind::kFastest && VectorLoopsAvailable()) {
-    VectorRows(source, taps, work);
+    VectorRows(source, passes);
     return;
   }
 #endif
-  PortableRows(source, taps, work);
+  PortableRows(source, passes);
 }
 
 void ResampleColumns(const TDibGraphic& work, const TTapTable& taps, TDibGraphic& dest,

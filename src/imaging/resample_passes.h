@@ -49,6 +49,17 @@ enum class TLoopKind {
 void ResampleRows(const TOrientedSource& source, const TTapTable& taps, TDibGraphic& work,
                   TLoopKind loops = TLoopKind::kFastest);
 
+// One horizontal pass of several over the same source.
+struct TRowPass {
+  const TTapTable* taps;
+  TDibGraphic* work;
+};
+// ResampleRows for every pass, with the same bytes, reading each source row (and building
+// each transposed block of the vector loops) once for all of them instead of once per pass.
+// REQUIRES: as ResampleRows for each pass; every work is as high as the upright source.
+void ResampleRowsOfEach(const TOrientedSource& source, const std::vector<TRowPass>& passes,
+                        TLoopKind loops = TLoopKind::kFastest);
+
 // Vertical pass: dest (work width x taps.Positions()) from work (ifColor16M). A palette
 // destination stores each colour as its nearest palette entry. REQUIRES: every tap index
 // lies inside the work height; dest already has its size, format and palette.

@@ -9,7 +9,7 @@
 #include "imaging/format_transform.h"
 #include "imaging/jpeg_graphic.h"
 #include "imaging/picture_loader.h"
-#include "imaging/resize_transform.h"
+#include "imaging/shared_resample.h"
 #include "platform/file_errors.h"
 #include "platform/file_io.h"
 
@@ -35,30 +35,25 @@ std::int32_t Trunc(Ext value) {
   return static_cast<std::int32_t>(t);
 }
 
-// The picture of source in one box, or nullopt when the box gives none; raises whatever the
-// resampler or encoder raise. With release_source the decoded image is freed as soon as the
-// picture's pixels are made, before they are encoded.
-std::optional<std::string> EncodeOne(std::unique_ptr<TDibGraphic>& source, int orientation,
-                                     const OutputBox& box, bool release_source) {
-  std::int32_t width = source->Empty() ? 0 : source->Width();
-  std::int32_t height = source->Empty() ? 0 : source->Height();
+// The size of source's picture in box, or nullopt when the box gives none; raises EMathError.
+std::optional<std::pair<std::int32_t, std::int32_t>> PictureSize(const TDibGraphic& source,
+                                                                 int orientation,
+                                                                 const OutputBox& box) {
+  std::int32_t width = source.Empty() ? 0 : source.Width();
+  std::int32_t height = source.Empty() ? 0 : source.Height();
   if (orientation >= 5 && orientation <= 8) std::swap(width, height);
   if (box.skip_when_fitting && width <= box.width && height <= box.height) return std::nullopt;
   FitInBox(width, height, box.width, box.height);
   // An empty picture would be refused by the JPEG writer anyway; refusing it here leaves no
   // empty file behind.
   if (width <= 0 || height <= 0) return std::nullopt;
+  return std::make_pair(width, height);
+}
 
+// The JPEG of one planned size; raises whatever the resampler or encoder raise.
+std::string EncodeOne(TSharedResample& resample, std::size_t size) {
   TJpegGraphic output;
-  TResizeTransform resize;
-  resize.Width = width;
-  resize.Height = height;
-  resize.Resample = true;
-  resize.FilterKind = rfLanczos3;
-  resize.SourceOrientation = orientation;
-  resize.ApplyOnDest(*source, output);
-  if (release_source) source.reset();
-
+  resample.Finish(size, output);
   TImageFormatTransform true_colour;
   true_colour.Format = ifColor16M;
   true_colour.Apply(output);
@@ -83,13 +78,28 @@ std::vector<std::optional<std::string>> Encode(const std::string& source_path,
   if (const auto* jpeg = dynamic_cast<const TJpegGraphic*>(source.get())) {
     orientation = jpeg->ExifOrientation();
   }
+  // The boxes share one reading of the photo. Their work images (photo height x picture
+  // width each) are held together, the photo only until its rows are read.
+  if (source->Empty()) return pictures;
+  TSharedResample resample(*source, orientation, rfLanczos3);
+  std::vector<std::optional<std::size_t>> planned(boxes.size());
   for (std::size_t k = 0; k < boxes.size(); ++k) {
     try {
-      pictures[k] = EncodeOne(source, orientation, boxes[k], k + 1 == boxes.size());
-    } catch (const FileReadError&) {
-      throw;
+      if (const auto size = PictureSize(*source, orientation, boxes[k])) {
+        planned[k] = resample.AddSize(size->first, size->second);
+      }
     } catch (...) {
       // This box gives no picture; the others may still.
+    }
+  }
+  resample.RunRows();
+  source.reset();
+  for (std::size_t k = 0; k < boxes.size(); ++k) {
+    if (!planned[k]) continue;
+    try {
+      pictures[k] = EncodeOne(resample, *planned[k]);
+    } catch (...) {
+      // As above.
     }
   }
   return pictures;

@@ -11,6 +11,7 @@
 #include "imaging/contributors.h"
 #include "imaging/exif_orientation.h"
 #include "imaging/resample_passes.h"
+#include "imaging/shared_resample.h"
 
 namespace fotoloom {
 namespace {
@@ -465,6 +466,45 @@ TEST(ResizeTransformTest, SourceOrientationEqualsTurningFirst) {
       ResampleRows(upright, taps, work_portable, TLoopKind::kPortable);
       ResampleRows(TOrientedSource(turned, 1), taps, work_turned, TLoopKind::kPortable);
       ExpectSamePixels(work_portable, work_turned, what + " portable");
+    }
+  }
+}
+
+// Several sizes over one reading of the source give each size's own resize, bit for bit,
+// with the source gone before the destinations are made; a size too small is refused alone.
+TEST(SharedResampleTest, EachSizeEqualsItsOwnResize) {
+  struct Case {
+    TImageFormat format;
+    int orientation;
+    int width, height;  // stored source; heights not a multiple of 16 leave rows after the blocks
+  };
+  const Case cases[] = {{ifColor16M, 1, 90, 53}, {ifColor16M, 6, 70, 41}, {ifGray256, 3, 45, 38}};
+  const int sizes[][2] = {{7, 5}, {14, 10}, {40, 30}};
+  for (const Case& c : cases) {
+    auto source = MakeImage(c.width, c.height, c.format, 40 + c.orientation);
+    source->SetXDpi(300);
+    const std::string what = FormatDisplayName(c.format) + " " + std::to_string(c.orientation);
+    std::vector<std::unique_ptr<TDibGraphic>> expected;
+    for (const auto& size : sizes) {
+      expected.push_back(std::make_unique<TDibGraphic>());
+      TResizeTransform t;
+      Configure(t, size[0], size[1], rfLanczos3);
+      t.SourceOrientation = c.orientation;
+      t.ApplyOnDest(*source, *expected.back());
+    }
+    TSharedResample shared(*source, c.orientation, rfLanczos3);
+    EXPECT_THROW(shared.AddSize(1, 30), EPixwellError) << what;
+    std::vector<std::size_t> planned;
+    for (const auto& size : sizes) planned.push_back(shared.AddSize(size[0], size[1]));
+    shared.RunRows();
+    source.reset();
+    for (std::size_t k = 0; k < planned.size(); ++k) {
+      TDibGraphic made;
+      shared.Finish(planned[k], made);
+      ExpectSamePixels(made, *expected[k], what + " size " + std::to_string(k));
+      EXPECT_EQ(made.Palette(), expected[k]->Palette()) << what;
+      EXPECT_EQ(made.XDpi(), expected[k]->XDpi()) << what;
+      EXPECT_EQ(made.YDpi(), expected[k]->YDpi()) << what;
     }
   }
 }
