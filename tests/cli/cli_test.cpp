@@ -409,8 +409,9 @@ TEST(CliTest, CtrlCStopsAfterTheRowKeepsThePartialPageAndASecondOneEndsTheProgra
   ASSERT_TRUE(twice_sent) << twice.err;
   EXPECT_EQ(twice.signal, SIGINT) << "exit code " << twice.exit_code << ": " << twice.err;
   // The partial page may have been saved between the two: then it is whole, never cut.
-  if (fs::exists(album / "index.html"))
+  if (fs::exists(album / "index.html")) {
     EXPECT_NE(ReadWholeFile(album / "index.html").find("</html>"), std::string::npos);
+  }
 }
 
 }  // namespace
