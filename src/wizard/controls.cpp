@@ -17,10 +17,11 @@ void TextEdit::SetText(const std::string& text) {
 void TextEdit::EnterText(const std::string& text) {
   // A text longer than the limit can only have come from a program step; an edit may shorten
   // it but never lengthen it, and is never cut below what it leaves.
-  const std::size_t limit =
-      std::max(static_cast<std::size_t>(std::max(max_length_, 0)), CharCount(text_));
+  const std::size_t previous = CharCount(text_);
   SetText(text);
-  if (max_length_ > 0) text_ = LeftChars(text_, limit);
+  if (max_length_ > 0) {
+    text_ = LeftChars(text_, std::max(static_cast<std::size_t>(max_length_), previous));
+  }
 }
 
 int NumberField::Clamp(long long value) const {

@@ -14,6 +14,8 @@
 namespace fotoloom {
 namespace {
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view Trim(std::string_view s) {
@@ -135,7 +137,6 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
   loaded_ = true;
   // Editors that save "UTF-8 with BOM" put the mark before the first section's header, which
   // would then not read as one.
-  static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   byte_order_mark_ = std::string_view(data).substr(0, kByteOrderMark.size()) == kByteOrderMark;
   bool style_known = false;
   std::size_t pos = byte_order_mark_ ? kByteOrderMark.size() : 0;
@@ -242,7 +243,7 @@ void IniFile::WriteInteger(const std::string& section, const std::string& key, i
 }
 
 std::string IniFile::Text() const {
-  std::string text = byte_order_mark_ ? "\xEF\xBB\xBF" : "";
+  std::string text(byte_order_mark_ ? kByteOrderMark : std::string_view());
   for (const Line& line : lines_) {
     text += line.text;
     text += line.end;

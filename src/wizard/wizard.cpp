@@ -226,7 +226,7 @@ void Wizard::PickColorInto(ColorSwatch& swatch) {
 // The picker opens where the field points, so a folder near the current one is a click away.
 void Wizard::btnBrowseFoldersClick() {
   const std::string& current = model_.editAlbumDirectory.text();
-  const std::string start = !current.empty() && DirectoryExists(current) ? current : std::string();
+  const std::string start = DirectoryExists(current) ? current : std::string();
   if (auto folder = ui_.PickFolder(kFolderPickerTitle, start))
     model_.editAlbumDirectory.SetText(*folder);
 }

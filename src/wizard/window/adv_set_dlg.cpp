@@ -27,12 +27,6 @@ QGridLayout* NewGrid(QGroupBox* box, double scale) {
   return grid;
 }
 
-template <class W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
 // A text wrapped to the width of its group, however wide that is.
 QLabel* WrappedLabel(const char* text, const char* name) {
   auto* label = Named(new QLabel(text), name);

@@ -40,16 +40,6 @@ W* Child(QObject* root, const char* name) {
   return widget;
 }
 
-std::string HelpOpenWarning(const std::string& help_file) {
-  return "The help could not be opened:\r" + help_file;
-}
-
-std::string CatalogOpenWarning(const std::string& document) {
-  const QFileInfo file(QString::fromStdString(document));
-  return "The catalog could not be opened in a Web browser:\r" +
-         file.absoluteFilePath().toStdString();
-}
-
 }  // namespace
 
 TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
@@ -371,22 +361,23 @@ void TMainDlg::ShowAbout() {
 }
 
 bool TMainDlg::OpenDocument(const std::string& document, const std::string& working_directory) {
-  const std::string warning = CatalogOpenWarning(document);
-  const QUrl url =
-      QUrl::fromLocalFile(QFileInfo(QString::fromStdString(document)).absoluteFilePath());
-  const bool opened =
-      shell_ ? shell_->OpenDocument(document, working_directory)
-             : opener_->Open(url, [this, warning] { ReportOpenFailure(warning, true); });
-  if (!opened) ReportOpenFailure(warning, false);
-  return opened;
+  const QString path = QFileInfo(QString::fromStdString(document)).absoluteFilePath();
+  return OpenOrReport(QUrl::fromLocalFile(path),
+                      "The catalog could not be opened in a Web browser:\r" + path.toStdString(),
+                      [&] { return shell_->OpenDocument(document, working_directory); });
 }
 
 bool TMainDlg::OpenHelp(const std::string& help_file, const std::string& topic) {
-  const std::string warning = HelpOpenWarning(help_file);
   QUrl url = QUrl::fromLocalFile(QFileInfo(QString::fromStdString(help_file)).absoluteFilePath());
   if (!topic.empty()) url.setFragment(QString::fromStdString(topic));
+  return OpenOrReport(url, "The help could not be opened:\r" + help_file,
+                      [&] { return shell_->OpenHelp(help_file, topic); });
+}
+
+bool TMainDlg::OpenOrReport(const QUrl& url, const std::string& warning,
+                            const std::function<bool()>& through_shell) {
   const bool opened =
-      shell_ ? shell_->OpenHelp(help_file, topic)
+      shell_ ? through_shell()
              : opener_->Open(url, [this, warning] { ReportOpenFailure(warning, true); });
   if (!opened) ReportOpenFailure(warning, false);
   return opened;

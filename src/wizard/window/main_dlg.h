@@ -34,6 +34,7 @@ class QComboBox;
 class QGroupBox;
 class QLayout;
 class QStackedLayout;
+class QUrl;
 class QVBoxLayout;
 
 namespace fotoloom {
@@ -105,6 +106,10 @@ class TMainDlg : public QWidget, public WizardUi {
   void ColourIntroTexts();
   // Gives the focus to the first control of the page shown that takes it.
   void FocusFirstInput();
+  // Opens url with the desktop opener, or through_shell when a shell was given; a failure is
+  // reported with warning.
+  bool OpenOrReport(const QUrl& url, const std::string& warning,
+                    const std::function<bool()>& through_shell);
   // Names what could not be opened in a warning box; during a run (or later than the request)
   // the box leaves the window working.
   void ReportOpenFailure(const std::string& text, bool late);

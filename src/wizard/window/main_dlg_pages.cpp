@@ -92,12 +92,6 @@ QCheckBox* NewCheck(const QString& caption, QWidget* parent) {
   return new QCheckBox(caption, parent);
 }
 
-template <class W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
 QPushButton* NewBrowse(const char* name, const QString& caption, QWidget* parent) {
   auto* button = Named(new QPushButton(caption, parent), name);
   button->setAutoDefault(false);

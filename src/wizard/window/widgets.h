@@ -26,6 +26,13 @@ namespace fotoloom {
 double FontScale(const QFont& font);
 inline int Scaled(int pixels, double scale) { return qRound(pixels * scale); }
 
+// widget, given its object name: the name that bindings and tests find it by.
+template <class W>
+W* Named(W* widget, const char* name) {
+  widget->setObjectName(name);
+  return widget;
+}
+
 // The colour of the pages' introductory texts: navy on a light window colour, a light blue
 // of the same role where the window colour is dark (lightness below one half).
 QColor IntroTextColor(const QPalette& palette);
