@@ -132,8 +132,6 @@ struct RunTimes {
   Cpu thumbnails;
 };
 
-RunTimes BestRun(const fs::path& album, bool image_pages);
-
 // Memory of one decoded 4000 x 3000 photo: three bytes a pixel.
 constexpr double kDecodedPhotoMiB = 4000.0 * 3000 * 3 / (1024 * 1024);
 
@@ -171,12 +169,11 @@ void ConfigureRun(const fs::path& album, bool image_pages, int workers = 1) {
   Album().ThumbnailWorkers = workers;
 }
 
-void RunCatalog(const fs::path& album) {
+void RunCatalog() {
   fotoloom::generate();
   if (!fotoloom::GetMessages().empty())
     throw std::runtime_error("run reported: " + fotoloom::GetMessages());
   if (::chdir("/") != 0) throw std::runtime_error("cannot leave the album");
-  (void)album;
 }
 
 // Everything the runs wrote: the data folder and the index pages.
@@ -195,6 +192,25 @@ std::vector<std::string> Files(const fs::path& album) {
   return files;
 }
 
+// n camera-sized photos in album, made here; their paths in order.
+std::vector<std::string> WriteCameraPhotos(const fs::path& album, int n) {
+  fs::create_directories(album);
+  for (int i = 0; i < n; ++i)
+    bench::WriteSceneJpeg((album / Numbered("DSC", 1000 + i, ".jpg")).string(), 4000, 3000, 90,
+                          static_cast<unsigned>(i));
+  return Files(album);
+}
+
+// Wall-clock figures are only as good as the machine is quiet.
+double LoadAverage() {
+  double load = -1;
+  if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
+    if (std::fscanf(f, "%lf", &load) != 1) load = -1;
+    std::fclose(f);
+  }
+  return load;
+}
+
 RunTimes BestRun(const fs::path& album, bool image_pages) {
   RunTimes best{{1e300, 0}, {}};
   for (int r = 0; r < 3; ++r) {
@@ -202,7 +218,7 @@ RunTimes BestRun(const fs::path& album, bool image_pages) {
     ConfigureRun(album, image_pages);
     g_thumbnail_user = 0;
     g_thumbnail_sys = 0;
-    const Cpu run = Seconds([&] { RunCatalog(album); });
+    const Cpu run = Seconds([&] { RunCatalog(); });
     if (run.total() < best.run.total()) best = {run, {g_thumbnail_user, g_thumbnail_sys}};
   }
   return best;
@@ -280,7 +296,7 @@ int CameraChild(const fs::path& album, int workers, int runs, bool display) {
     rusage before{}, after{};
     getrusage(RUSAGE_SELF, &before);
     const Cpu start = CpuNow();
-    const double wall = WallSeconds([&] { RunCatalog(album); });
+    const double wall = WallSeconds([&] { RunCatalog(); });
     const Cpu cpu = CpuNow();
     getrusage(RUSAGE_SELF, &after);
     std::printf("%.6f %.6f %ld\n", wall, cpu.total() - start.total(),
@@ -336,11 +352,7 @@ CameraRuns CameraProcess(const fs::path& album, int workers, int runs, bool disp
 
 void BenchCamera(const fs::path& root, int n) {
   const fs::path album = root / "camera";
-  fs::create_directories(album);
-  for (int i = 0; i < n; ++i)
-    bench::WriteSceneJpeg((album / Numbered("DSC", 1000 + i, ".jpg")).string(), 4000, 3000, 90,
-                          static_cast<unsigned>(i));
-  const std::vector<std::string> files = Files(album);
+  const std::vector<std::string> files = WriteCameraPhotos(album, n);
   double decode_wall = 1e300;
   Cpu decode_cpu{1e300, 0};
   for (int r = 0; r < 3; ++r) {
@@ -354,14 +366,8 @@ void BenchCamera(const fs::path& root, int n) {
   }
 
   const int usable = fotoloom::UsableCpuCount();
-  // Wall-clock figures are only as good as the machine is quiet.
-  double load = -1;
-  if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
-    if (std::fscanf(f, "%lf", &load) != 1) load = -1;
-    std::fclose(f);
-  }
   std::printf("camera photos: %d of 4000 x 3000, image pages on; %d usable CPU(s), load %.2f\n", n,
-              usable, load);
+              usable, LoadAverage());
   std::printf("  one-core decode: wall %.3f s (%.1f ms per photo), processor %.3f s\n", decode_wall,
               decode_wall / n * 1e3, decode_cpu.total());
   std::printf("  %-12s %8s %7s %9s %7s %10s %7s %7s %14s\n", "workers", "wall s", "x dec", "cpu s",
@@ -419,15 +425,6 @@ void BenchCamera(const fs::path& root, int n) {
   fs::remove_all(album);
 }
 
-double LoadAverage() {
-  double load = -1;
-  if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
-    if (std::fscanf(f, "%lf", &load) != 1) load = -1;
-    std::fclose(f);
-  }
-  return load;
-}
-
 // Disk use of the cache's entries: their number, bytes and allocated bytes.
 struct CacheUse {
   long entries = 0;
@@ -469,11 +466,7 @@ double TrimSeconds(const fs::path& folder, int entries, std::size_t entry_bytes,
 void BenchCache(const fs::path& root, int n) {
   const fs::path album = root / "cached";
   const fs::path folder = root / "thumbnail-cache";
-  fs::create_directories(album);
-  for (int i = 0; i < n; ++i)
-    bench::WriteSceneJpeg((album / Numbered("DSC", 1000 + i, ".jpg")).string(), 4000, 3000, 90,
-                          static_cast<unsigned>(i));
-  const std::vector<std::string> files = Files(album);
+  const std::vector<std::string> files = WriteCameraPhotos(album, n);
   // The photos were just written: a run now would not keep them (changed in this clock tick).
   ::usleep(50000);
 
@@ -481,7 +474,7 @@ void BenchCache(const fs::path& root, int n) {
     RemoveOutput(album);
     ConfigureRun(album, true, 0);
     Album().ThumbnailCache = folder.string();
-    return WallSeconds([&] { RunCatalog(album); });
+    return WallSeconds([&] { RunCatalog(); });
   };
   const int touched = std::max(1, n / 10);
   double first = 1e300, unchanged = 1e300, after_touch = 1e300;

@@ -48,14 +48,8 @@ void PutU32(std::string& out, std::uint32_t value) {
 }
 
 std::uint32_t Crc32(std::string_view bytes) {
-  uLong crc = crc32(0L, Z_NULL, 0);
-  // zlib takes at most a uInt at once.
-  for (std::size_t at = 0; at < bytes.size();) {
-    const std::size_t n = std::min<std::size_t>(bytes.size() - at, 1u << 30);
-    crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes.data() + at), static_cast<uInt>(n));
-    at += n;
-  }
-  return static_cast<std::uint32_t>(crc);
+  return static_cast<std::uint32_t>(
+      crc32_z(0L, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
 }
 
 // Reads the entry front to back; every read fails once the bytes run out.

@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "files/file_utils.h"
 #include "generation/album_items.h"
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
@@ -73,19 +72,15 @@ ItemPictures WriteItemThumbnail(int i) {
                                                        return !CancelRequested();
                                                      })
                                    : MakeThumbnailResult(JobFor(ItemSourcePath(i)));
-  const bool ok = WriteThumbnailResult(item, thumb);
-  // FileSizeOf only looks at wildcards when no file of that exact name exists, so asking
-  // FileExists first keeps a "?" in a name from matching some other file.
-  if (ok && FileExists(thumb) && FileSizeOf(thumb) != 0) return WriteCompanions(i, item, item);
-  const ThumbnailJob fallback = JobFor(Album().EmptyThumbnail, false);
-  if (run == nullptr) {
-    const ThumbnailResult made = MakeThumbnailResult(fallback);
-    const bool written = WriteThumbnailResult(made, thumb);
-    return WriteCompanions(i, written ? made : ThumbnailResult{}, item);
+  // The file just written holds exactly these bytes: an empty one is no thumbnail either.
+  if (WriteThumbnailResult(item, thumb) && !item.jpeg->empty()) {
+    return WriteCompanions(i, item, item);
   }
-  if (!run->fallback_) run->fallback_ = MakeThumbnailResult(fallback);
-  const bool written = WriteThumbnailResult(*run->fallback_, thumb);
-  return WriteCompanions(i, written ? *run->fallback_ : ThumbnailResult{}, item);
+  std::optional<ThumbnailResult> made;
+  std::optional<ThumbnailResult>& fallback = run ? run->fallback_ : made;
+  if (!fallback) fallback = MakeThumbnailResult(JobFor(Album().EmptyThumbnail, false));
+  const bool written = WriteThumbnailResult(*fallback, thumb);
+  return WriteCompanions(i, written ? *fallback : ThumbnailResult{}, item);
 }
 
 int ThumbnailWorkerCount(int item_count) {

@@ -16,7 +16,6 @@ std::string Suffix(long long n) { return n == 0 ? std::string() : " (" + std::to
 UniqueNamer::UniqueNamer(std::string directory, std::string extension, std::size_t max_name_bytes)
     : directory_(std::move(directory)),
       extension_(std::move(extension)),
-      upper_extension_(UpperCase(extension_)),
       max_name_bytes_(max_name_bytes) {}
 
 void UniqueNamer::Take(const std::string& path) { taken_.insert(UpperCase(ExtractFileName(path))); }
@@ -29,8 +28,7 @@ std::string UniqueNamer::Fitted(const std::string& stem, const std::string& suff
 }
 
 std::string UniqueNamer::Claim(const std::string& stem) {
-  // Names are compared upper-cased. A name's pieces meet at ASCII characters, so upper-casing
-  // the cut stem alone gives the same bytes as upper-casing the whole name.
+  // Names are compared upper-cased.
   std::string name = Fitted(stem, "");
   // Most names are free: one hash operation, and no number search state for them.
   if (taken_.insert(UpperCase(name)).second) return directory_ + name;

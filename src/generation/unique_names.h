@@ -35,7 +35,6 @@ class UniqueNamer {
 
   std::string directory_;
   std::string extension_;
-  std::string upper_extension_;
   std::size_t max_name_bytes_;
   std::unordered_set<std::string> taken_;  // upper-cased file names
   // Upper-cased stem -> lowest number >= 1 not yet known to be taken (absent: none known).
