@@ -22,10 +22,6 @@ class Writer {
   void Put(std::uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) buffer_.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
   }
-  void PutBigEndian16(unsigned value) {
-    buffer_.push_back(static_cast<std::uint8_t>(value >> 8));
-    buffer_.push_back(static_cast<std::uint8_t>(value));
-  }
   void Bytes(const std::uint8_t* data, std::size_t size) {
     const std::size_t dropped = static_cast<std::size_t>(std::min<std::uint64_t>(drop_, size));
     drop_ -= dropped;

@@ -5,19 +5,26 @@
 #include <unistd.h>
 
 #include <cerrno>
-
+#include <fstream>
 #include <istream>
 
 #include "platform/file_errors.h"
 
 namespace fotoloom {
 
-void OpenForReading(std::ifstream& file, const std::string& fileName) {
+void ReadFromFile(const std::string& fileName, const std::function<void(std::istream&)>& read) {
   // Only regular files: a directory opens but reads nothing, a FIFO would block the run.
   struct stat st {};
   if (::stat(fileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) RaiseFileOpenError(fileName);
-  file.open(fileName, std::ios::in | std::ios::binary);
+  std::ifstream file(fileName, std::ios::in | std::ios::binary);
   if (!file.is_open()) RaiseFileOpenError(fileName);
+  // The decoders end a failed read with a decoding error of their own.
+  try {
+    read(file);
+  } catch (...) {
+    if (ReadFailed(file)) RaiseFileReadError(fileName);
+    throw;
+  }
 }
 
 std::size_t ReadSome(std::istream& stream, void* buffer, std::size_t size) noexcept {

@@ -3,7 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
+#include <functional>
+#include <istream>
 #include <streambuf>
 #include <string>
 
@@ -18,9 +19,12 @@ class MemoryStreamBuf : public std::streambuf {
   }
 };
 
-// Opens a regular file for binary reading; raises FileOpenError "Cannot open file <name>"
-// for anything else (missing, unreadable, a directory, a FIFO).
-void OpenForReading(std::ifstream& file, const std::string& fileName);
+// Opens a regular file for binary reading and hands it to read. Raises FileOpenError "Cannot
+// open file <name>" for anything else (missing, unreadable, a directory, a FIFO), and
+// FileReadError (the same message) in place of whatever read raised once a read from the file
+// failed (an I/O error, not its end): the disk failed, not the picture, and callers must be
+// able to tell the two apart.
+void ReadFromFile(const std::string& fileName, const std::function<void(std::istream&)>& read);
 
 // Reads up to size bytes; returns how many arrived (0 at the end or on a stream error; tell
 // the two apart with ReadFailed). Never throws, even when the stream has exceptions switched on.

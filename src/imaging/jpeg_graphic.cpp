@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -416,9 +415,7 @@ void TJpegGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size) {
 }
 
 void TJpegGraphic::LoadFromFile(const std::string& fileName) {
-  std::ifstream file;
-  OpenForReading(file, fileName);
-  LoadFromStream(file);
+  ReadFromFile(fileName, [this](std::istream& stream) { LoadFromStream(stream); });
 }
 
 void TJpegGraphic::SaveToStream(std::ostream& stream) const {

@@ -19,7 +19,8 @@ class TJpegGraphic : public TDibGraphic {
   // on. The content is undefined after a failure.
   void LoadFromStream(std::istream& stream);
   void LoadFromMemory(const std::uint8_t* data, std::size_t size);
-  // Raises the file-open error when the file cannot be opened.
+  // Raises the file-open error when the file cannot be opened, FileReadError when reading it
+  // failed part-way (ReadFromFile).
   void LoadFromFile(const std::string& fileName);
 
   // Writes a JFIF file with the image's resolution in dots per inch. Raises EJpegError

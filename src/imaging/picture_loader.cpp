@@ -3,10 +3,8 @@
 #include <cctype>
 
 #include "imaging/bmp_reader.h"
-#include "imaging/byte_stream.h"
 #include "imaging/jpeg_graphic.h"
 #include "imaging/png_graphic.h"
-#include "platform/file_errors.h"
 
 namespace fotoloom {
 
@@ -44,17 +42,6 @@ std::string ExtensionOf(const std::string& fileName) {
   return fileName.substr(dot + 1);
 }
 
-std::unique_ptr<TDibGraphic> ReadStream(Reader reader, std::istream& stream) {
-  if (reader == Reader::kJpeg) {
-    auto jpeg = std::make_unique<TJpegGraphic>();
-    jpeg->LoadFromStream(stream);
-    return jpeg;
-  }
-  auto png = std::make_unique<TPngGraphic>();
-  png->LoadFromStream(stream);
-  return png;
-}
-
 }  // namespace
 
 std::string PictureFileDescription(const std::string& extension) {
@@ -66,21 +53,23 @@ std::unique_ptr<TDibGraphic> LoadPicture(const std::string& fileName) {
   const std::string extension = ExtensionOf(fileName);
   const Registration* r = Find(extension);
   if (r == nullptr) throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
-  if (r->reader == Reader::kBitmap) {
-    auto image = std::make_unique<TDibGraphic>();
-    LoadBitmapFile(fileName, *image);
-    return image;
+  switch (r->reader) {
+    case Reader::kJpeg: {
+      auto jpeg = std::make_unique<TJpegGraphic>();
+      jpeg->LoadFromFile(fileName);
+      return jpeg;
+    }
+    case Reader::kPng: {
+      auto png = std::make_unique<TPngGraphic>();
+      png->LoadFromFile(fileName);
+      return png;
+    }
+    case Reader::kBitmap:
+      break;
   }
-  std::ifstream file;
-  OpenForReading(file, fileName);
-  // The decoders end a failed read with a decoding error of their own; the failure is the
-  // disk's, not the photo's, and the caller must be able to tell the two apart.
-  try {
-    return ReadStream(r->reader, file);
-  } catch (...) {
-    if (ReadFailed(file)) RaiseFileReadError(fileName);
-    throw;
-  }
+  auto image = std::make_unique<TDibGraphic>();
+  LoadBitmapFile(fileName, *image);
+  return image;
 }
 
 }  // namespace fotoloom

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <utility>
 #include <vector>
 
@@ -253,9 +252,7 @@ void TPngGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size) {
 }
 
 void TPngGraphic::LoadFromFile(const std::string& fileName) {
-  std::ifstream file;
-  OpenForReading(file, fileName);
-  LoadFromStream(file);
+  ReadFromFile(fileName, [this](std::istream& stream) { LoadFromStream(stream); });
 }
 
 }  // namespace fotoloom

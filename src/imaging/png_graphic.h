@@ -50,6 +50,7 @@ class TPngGraphic : public TDibGraphic {
   // message or "PNG file is not valid or corrupted" etc. Content undefined after a failure.
   void LoadFromStream(std::istream& stream);
   void LoadFromMemory(const std::uint8_t* data, std::size_t size);
+  // As TJpegGraphic::LoadFromFile.
   void LoadFromFile(const std::string& fileName);
 
   double FileGamma = 0.5;      // set by reading: the file's gAMA, else 0.5

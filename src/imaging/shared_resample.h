@@ -29,6 +29,10 @@ class TSharedResample {
   // 2 and NewImage's errors (nothing is planned then).
   std::size_t AddSize(std::int32_t width, std::int32_t height);
 
+  // Size of the upright source.
+  int SourceWidth() const { return source_width_; }
+  int SourceHeight() const { return source_height_; }
+
   // The horizontal passes of every planned size, the source read once.
   void RunRows();
 

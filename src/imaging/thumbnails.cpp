@@ -35,13 +35,11 @@ std::int32_t Trunc(Ext value) {
   return static_cast<std::int32_t>(t);
 }
 
-// The size of source's picture in box, or nullopt when the box gives none; raises EMathError.
-std::optional<std::pair<std::int32_t, std::int32_t>> PictureSize(const TDibGraphic& source,
-                                                                 int orientation,
+// The size in box of the picture of an upright width x height image, or nullopt when the box
+// gives none; raises EMathError.
+std::optional<std::pair<std::int32_t, std::int32_t>> PictureSize(std::int32_t width,
+                                                                 std::int32_t height,
                                                                  const OutputBox& box) {
-  std::int32_t width = source.Empty() ? 0 : source.Width();
-  std::int32_t height = source.Empty() ? 0 : source.Height();
-  if (orientation >= 5 && orientation <= 8) std::swap(width, height);
   if (box.skip_when_fitting && width <= box.width && height <= box.height) return std::nullopt;
   FitInBox(width, height, box.width, box.height);
   // An empty picture would be refused by the JPEG writer anyway; refusing it here leaves no
@@ -85,7 +83,8 @@ std::vector<std::optional<std::string>> Encode(const std::string& source_path,
   std::vector<std::optional<std::size_t>> planned(boxes.size());
   for (std::size_t k = 0; k < boxes.size(); ++k) {
     try {
-      if (const auto size = PictureSize(*source, orientation, boxes[k])) {
+      if (const auto size =
+              PictureSize(resample.SourceWidth(), resample.SourceHeight(), boxes[k])) {
         planned[k] = resample.AddSize(size->first, size->second);
       }
     } catch (...) {

@@ -54,9 +54,10 @@ struct OutputBox {
 // EncodeThumbnail makes a thumbnail of that box, or nullopt when the box gives none (a
 // dimension below 2, a fitting image with skip_when_fitting, or a failure while resampling or
 // encoding that picture). Every entry is nullopt when the source cannot be decoded. The
-// decoded image is held once; each picture is resampled, encoded and released before the
-// next, so a picture costs its own pixels on top of the decode, one at a time. Any thread
-// may call it; raises only FileReadError naming the source (see EncodeThumbnail).
+// decoded image is read once for every box: the boxes' work images (image height x picture
+// width each) are held together, the decoded image only until its rows are read; each picture
+// is then finished, encoded and released before the next. Any thread may call it; raises only
+// FileReadError naming the source (see EncodeThumbnail).
 std::vector<std::optional<std::string>> EncodeImageOutputs(const std::string& source_path,
                                                            const std::vector<OutputBox>& boxes);
 
