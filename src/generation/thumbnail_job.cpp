@@ -17,7 +17,7 @@ ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job) noexcept {
     try {
       std::vector<OutputBox> boxes{{job.box_width, job.box_height}};
       if (job.hidpi) boxes.push_back({2 * job.box_width, 2 * job.box_height});
-      // Last, so the decoded image is released before the largest picture is encoded.
+      // Last: the largest picture is finished and encoded after the others are released.
       const bool preview = job.preview_width > 0 && job.preview_height > 0;
       if (preview) boxes.push_back({job.preview_width, job.preview_height, true});
       std::vector<std::optional<std::string>> pictures = EncodeImageOutputs(job.source_path, boxes);

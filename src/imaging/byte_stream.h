@@ -36,7 +36,7 @@ bool ReadFailed(const std::istream& stream) noexcept;
 // need, whatever its size.
 class TInputFile {
  public:
-  // Raises FileOpenError "Cannot open file <name>" like OpenForReading.
+  // Raises FileOpenError "Cannot open file <name>" like ReadFromFile.
   explicit TInputFile(const std::string& fileName);
   ~TInputFile();
   TInputFile(const TInputFile&) = delete;
