@@ -25,8 +25,9 @@ inline constexpr char kWindowCaption[] = "Fotoloom";
 
 inline constexpr int kPageCount = 7;
 
+// Number fields take their ranges and defaults from the settings table (settings_table.h).
 struct WizardModel {
-  WizardModel() = default;
+  WizardModel();
   WizardModel(const WizardModel&) = delete;
   WizardModel& operator=(const WizardModel&) = delete;
 
@@ -49,11 +50,11 @@ struct WizardModel {
   TextEdit editAlbumFooter{255};
 
   // Page 3: layout.
-  NumberField seditThumbGeometryW{25, 640, 100};
-  NumberField seditThumbGeometryH{25, 640, 100};
-  NumberField seditThumbsPerRow{1, 25, 6};
+  NumberField seditThumbGeometryW;
+  NumberField seditThumbGeometryH;
+  NumberField seditThumbsPerRow;
   CheckBox chkboxCreateMultipleFiles;
-  NumberField seditThumbRowsPerFile{1, 50000, 25};
+  NumberField seditThumbRowsPerFile;
   CheckBox chkboxUseDefaultsOnPage3;
 
   // Page 4: file details and sorting.
@@ -73,7 +74,7 @@ struct WizardModel {
   PushButton btnSelectTextColor{"Browse"};
   TextEdit editAlbumFont{0};
   DropDownList cmbHeaderSize{{"H1", "H2", "H3", "H4"}};
-  NumberField seditFontSize{1, 5, 1};
+  NumberField seditFontSize;
   ColorSwatch editLinkColor;
   PushButton btnSelectLinkColor{"Browse"};
   ColorSwatch editVLinkColor;
@@ -102,9 +103,9 @@ struct WizardModel {
 
   // Values without a visible control (never shown; visible is false).
   CheckBox chkboxGenerateHTMLImages;
-  NumberField seditThumbnailBorder{0, 25, 0};
-  NumberField seditTableBorder{0, 25, 0};
-  NumberField seditNameMaxLen{0, 250, 12};
+  NumberField seditThumbnailBorder;
+  NumberField seditTableBorder;
+  NumberField seditNameMaxLen;
 
   // The button row. Slots, left to right: btnBegin over btnBack; btnNext; btnCancel over
   // btnClose over btnFinish; btnHelp. Where several buttons of a slot are visible, the user
@@ -120,7 +121,7 @@ struct WizardModel {
 
 // The advanced settings dialog's fields (what it shows, not what it keeps).
 struct AdvancedDialogModel {
-  AdvancedDialogModel() = default;
+  AdvancedDialogModel();
   AdvancedDialogModel(const AdvancedDialogModel&) = delete;
   AdvancedDialogModel& operator=(const AdvancedDialogModel&) = delete;
 
@@ -135,17 +136,35 @@ struct AdvancedDialogModel {
   TextEdit editNext{0};
   TextEdit editIndex{0};
   CheckBox chkboxSlideShow;
-  NumberField seditSlideDelay{1, 10000, 15};
+  NumberField seditSlideDelay;
   // Display: previews fitted to the browser window, and thumbnails for high-resolution screens.
   CheckBox chkboxPreviewImages;
-  NumberField seditPreviewWidth{320, 8192, 1600};
-  NumberField seditPreviewHeight{320, 8192, 1200};
+  NumberField seditPreviewWidth;
+  NumberField seditPreviewHeight;
   CheckBox chkboxHiDPIThumbnails;
 
   PushButton btnOK{"&OK", true};
   PushButton btnCancel{"&Cancel"};
   PushButton btnAbout{"&About"};
   PushButton btnHelp{"&Help"};
+};
+
+// The values the advanced settings dialog keeps (has accepted), apart from what its fields
+// show; the settings file and the transfer use only these. One for each field of the dialog
+// that a settings key fills.
+struct AdvancedValues {
+  std::string ThumbDirectory;
+  CheckState EraseExistingFiles = CheckState::kUnchecked;
+  std::string EmptyThumbnail;
+  CheckState SlideShow = CheckState::kUnchecked;
+  int SlideShowDelay = 0;  // seconds, as stored: not brought into the field's range
+  std::string Previous;
+  std::string Next;
+  std::string Index;
+  CheckState PreviewImages = CheckState::kUnchecked;
+  int PreviewWidth = 0;  // pixels, in the field's range
+  int PreviewHeight = 0;
+  CheckState HiDPIThumbnails = CheckState::kUnchecked;
 };
 
 }  // namespace fotoloom

@@ -229,16 +229,16 @@ void TMainDlg::BuildPages(QStackedLayout* pages) {
     Column c(col, layout, scale_);
     c.Text("stxtThumbGeometryW", "Maximum size of thumbnail (width * height pixels):");
     auto* times = Named(new QLabel("x", col), "stxtThumbGeometryX");
-    c.Row({Named(new NumberSpin(25, 640, col), "seditThumbGeometryW"), times,
-           Named(new NumberSpin(25, 640, col), "seditThumbGeometryH")},
+    c.Row({Named(new NumberSpin(col), "seditThumbGeometryW"), times,
+           Named(new NumberSpin(col), "seditThumbGeometryH")},
           6);
     c.Separator();
     c.Text("stxtThumbsPerRow", "Enter the number of thumbnails on each row:");
-    c.Row({Named(new NumberSpin(1, 25, col), "seditThumbsPerRow")}, 0);
+    c.Row({Named(new NumberSpin(col), "seditThumbsPerRow")}, 0);
     c.Separator();
     c.Put(NewCheck("Enable support for multiple catalog files", col), "chkboxCreateMultipleFiles");
     c.Text("stxtMaxRowsPerFile", "Enter the number of thumbnail rows on each file:");
-    c.Row({Named(new NumberSpin(1, 50000, col), "seditThumbRowsPerFile")}, 0);
+    c.Row({Named(new NumberSpin(col), "seditThumbRowsPerFile")}, 0);
     c.Stretch();
     c.Put(NewCheck("Use default values", col), "chkboxUseDefaultsOnPage3");
     pages->addWidget(page);
@@ -287,7 +287,7 @@ void TMainDlg::BuildPages(QStackedLayout* pages) {
     size->addItems({"H1", "H2", "H3", "H4"});
     grid->addWidget(size, 3, 1, 1, 2, Qt::AlignLeft);
     grid->addWidget(new QLabel("Font Size:", text), 4, 0);
-    grid->addWidget(Named(new NumberSpin(1, 5, text), "seditFontSize"), 4, 1, 1, 2, Qt::AlignLeft);
+    grid->addWidget(Named(new NumberSpin(text), "seditFontSize"), 4, 1, 1, 2, Qt::AlignLeft);
     grid->setColumnStretch(3, 1);
     c.Gap(8);
     auto* links = c.Put(new QGroupBox("Link Properties", col), "grpBoxLinkProp");
