@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -176,6 +177,9 @@ class Wizard {
   // The value a save writes for row: its control's, or the dialog's kept value.
   SettingValue CurrentSetting(const SettingRow& row);
   void PickColorInto(ColorSwatch& swatch);
+  // What page's "Use default values" box does when it changes: reloads the page when it became
+  // checked; locks the controls of the page's keys and buttons while it is checked.
+  void LockPage(int page, const CheckBox& box, std::initializer_list<Control*> buttons);
   // Runs a deletion page 1's check was allowed to make, or notes it for the end of the walk.
   void DeleteWhenChecked(std::function<void()> deletion);
   void LoadPage(int page);
