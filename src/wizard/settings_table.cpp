@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/error.h"
-
 #include "wizard/transfer.h"
 #include "wizard/wizard.h"
 
@@ -113,13 +112,12 @@ SettingRow Integer(const char* key, int page, int fallback, Range range,
 }
 SettingRow Check(const char* key, int page, int fallback, CheckBox WizardModel::*control,
                  const char* name, Transfer transfer = {}) {
-  return OnPage(WithNumber(Row(key, page, SettingKind::kCheck, transfer), fallback), control,
-                name);
+  return OnPage(WithNumber(Row(key, page, SettingKind::kCheck, transfer), fallback), control, name);
 }
 SettingRow Check(const char* key, int page, int fallback, CheckBox AdvancedDialogModel::*field,
                  CheckState AdvancedValues::*kept, const char* name, Transfer transfer = {}) {
-  return InDialog(WithNumber(Row(key, page, SettingKind::kCheck, transfer), fallback), field,
-                  kept, name);
+  return InDialog(WithNumber(Row(key, page, SettingKind::kCheck, transfer), fallback), field, kept,
+                  name);
 }
 template <class Choices>
 SettingRow Choice(const char* key, int page, int fallback, Choices WizardModel::*control,
@@ -129,8 +127,7 @@ SettingRow Choice(const char* key, int page, int fallback, Choices WizardModel::
 }
 SettingRow Color(const char* key, int page, int fallback, ColorSwatch WizardModel::*control,
                  const char* name, Transfer transfer) {
-  return OnPage(WithNumber(Row(key, page, SettingKind::kColor, transfer), fallback), control,
-                name);
+  return OnPage(WithNumber(Row(key, page, SettingKind::kColor, transfer), fallback), control, name);
 }
 // A key that is read but never saved.
 SettingRow ReadOnly(SettingRow row) {
@@ -142,13 +139,11 @@ using A = AlbumSettings;
 
 const std::vector<SettingRow>& Table() {
   static const std::vector<SettingRow> rows = {
-      Text("AlbumFileName", 1, "_cat.html", FL_ON_PAGE(editAlbumFileName),
-           AsIs(&A::AlbumFileName)),
+      Text("AlbumFileName", 1, "_cat.html", FL_ON_PAGE(editAlbumFileName), AsIs(&A::AlbumFileName)),
       Text("AlbumDirectory", 1, BesideProgram(""), FL_ON_PAGE(editAlbumDirectory),
            AsIs(&A::AlbumDirectory)),
       Text("AlbumName", 2, "My Catalog [date]", FL_ON_PAGE(editAlbumName), Dated(&A::AlbumName)),
-      Text("AlbumHeader", 2, "Images [date]", FL_ON_PAGE(editAlbumHeader),
-           Dated(&A::AlbumHeader)),
+      Text("AlbumHeader", 2, "Images [date]", FL_ON_PAGE(editAlbumHeader), Dated(&A::AlbumHeader)),
       Text("AlbumFooter", 2, "Copyright &copy Your Name", FL_ON_PAGE(editAlbumFooter),
            Dated(&A::AlbumFooter)),
       Number("ThumbGeometryW", 3, 100, {25, 640}, FL_ON_PAGE(seditThumbGeometryW),
@@ -183,8 +178,7 @@ const std::vector<SettingRow>& Table() {
       Text("BgSound", 6, "", FL_ON_PAGE(editBgSound), AsIs(&A::BgSound)),
       Text("ThumbDirectory", 6, "fldata", FL_IN_DIALOG(editThumbDirectory, ThumbDirectory),
            AsIs(&A::ThumbDirectory)),
-      Check("EraseExistingFiles", 6, 1,
-            FL_IN_DIALOG(chkboxEraseExistingFiles, EraseExistingFiles),
+      Check("EraseExistingFiles", 6, 1, FL_IN_DIALOG(chkboxEraseExistingFiles, EraseExistingFiles),
             On(&A::EraseExistingFiles)),
       Text("EmptyThumbnail", 6, BesideProgram("default.jpg"),
            FL_IN_DIALOG(editEmptyThumbnail, EmptyThumbnail), AsIs(&A::EmptyThumbnail)),
@@ -295,15 +289,16 @@ void ShowSetting(ControlRef control, const SettingValue& value) {
 }
 
 SettingValue SettingOf(ControlRef control) {
-  return std::visit(Overload{
-                        [](TextEdit* edit) -> SettingValue { return edit->text(); },
-                        [](NumberField* field) -> SettingValue { return field->value(); },
-                        [](CheckBox* box) -> SettingValue { return static_cast<int>(box->state()); },
-                        [](RadioGroup* group) -> SettingValue { return group->item_index(); },
-                        [](DropDownList* list) -> SettingValue { return list->item_index(); },
-                        [](ColorSwatch* swatch) -> SettingValue { return swatch->color; },
-                    },
-                    control);
+  return std::visit(
+      Overload{
+          [](TextEdit* edit) -> SettingValue { return edit->text(); },
+          [](NumberField* field) -> SettingValue { return field->value(); },
+          [](CheckBox* box) -> SettingValue { return static_cast<int>(box->state()); },
+          [](RadioGroup* group) -> SettingValue { return group->item_index(); },
+          [](DropDownList* list) -> SettingValue { return list->item_index(); },
+          [](ColorSwatch* swatch) -> SettingValue { return swatch->color; },
+      },
+      control);
 }
 
 CheckState CheckStateOf(int stored) {
@@ -318,27 +313,29 @@ CheckState CheckStateOf(int stored) {
 }
 
 SettingValue KeptSetting(const SettingRow& row, const AdvancedValues& kept) {
-  return std::visit(Overload{
-                        [&](std::string AdvancedValues::*text) -> SettingValue { return kept.*text; },
-                        [&](int AdvancedValues::*number) -> SettingValue { return kept.*number; },
-                        [&](CheckState AdvancedValues::*state) -> SettingValue {
-                          return static_cast<int>(kept.*state);
-                        },
-                        [&](std::monostate) -> SettingValue { throw NoKeptValue(row); },
-                    },
-                    row.kept);
+  return std::visit(
+      Overload{
+          [&](std::string AdvancedValues::*text) -> SettingValue { return kept.*text; },
+          [&](int AdvancedValues::*number) -> SettingValue { return kept.*number; },
+          [&](CheckState AdvancedValues::*state) -> SettingValue {
+            return static_cast<int>(kept.*state);
+          },
+          [&](std::monostate) -> SettingValue { throw NoKeptValue(row); },
+      },
+      row.kept);
 }
 
 void KeepSetting(const SettingRow& row, const SettingValue& value, AdvancedValues& kept) {
-  std::visit(Overload{
-                 [&](std::string AdvancedValues::*text) { kept.*text = std::get<std::string>(value); },
-                 [&](int AdvancedValues::*number) { kept.*number = std::get<int>(value); },
-                 [&](CheckState AdvancedValues::*state) {
-                   kept.*state = CheckStateOf(std::get<int>(value));
-                 },
-                 [&](std::monostate) { throw NoKeptValue(row); },
-             },
-             row.kept);
+  std::visit(
+      Overload{
+          [&](std::string AdvancedValues::*text) { kept.*text = std::get<std::string>(value); },
+          [&](int AdvancedValues::*number) { kept.*number = std::get<int>(value); },
+          [&](CheckState AdvancedValues::*state) {
+            kept.*state = CheckStateOf(std::get<int>(value));
+          },
+          [&](std::monostate) { throw NoKeptValue(row); },
+      },
+      row.kept);
 }
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "generation/client_ui.h"
 #include "platform/paths.h"
-#include "wizard/settings_table.h"
 #include "wizard/settings_location.h"
+#include "wizard/settings_table.h"
 
 namespace fotoloom {
 

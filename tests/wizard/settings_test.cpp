@@ -270,7 +270,8 @@ std::string NonDefault(const SettingRow& row) {
 
 TEST_F(SettingsTest, EveryKeyRoundTripsThroughTheWizard) {
   std::string stored;
-  for (const SettingRow& row : SettingRows()) stored += std::string(row.key) + "=" + NonDefault(row) + "\n";
+  for (const SettingRow& row : SettingRows())
+    stored += std::string(row.key) + "=" + NonDefault(row) + "\n";
   WriteSettings(stored);
   Open().SaveAllSettings();
   const IniFile saved(settings_);
@@ -289,22 +290,31 @@ struct NamedSetting {
   const char* name;
   std::string (*value)(const AlbumSettings&);
 };
-#define FL_SETTING(name) {#name, [](const AlbumSettings& a) { return Printed(a.name); }}
+#define FL_SETTING(name)                                          \
+  {                                                               \
+#name, [](const AlbumSettings& a) { return Printed(a.name); } \
+  }
 const NamedSetting kAlbumSettings[] = {
-    FL_SETTING(AlbumFileName),   FL_SETTING(AlbumDirectory),     FL_SETTING(ThumbDirectory),
-    FL_SETTING(EraseExistingFiles), FL_SETTING(EmptyThumbnail),  FL_SETTING(GenerateHTMLImages),
-    FL_SETTING(NameMaxLen),      FL_SETTING(Font),               FL_SETTING(SlideShow),
-    FL_SETTING(SlideShowDelay),  FL_SETTING(ShowFileName),       FL_SETTING(ShowFileExtension),
-    FL_SETTING(ShowFileTime),    FL_SETTING(ShowFileSize),       FL_SETTING(Previous),
-    FL_SETTING(Next),            FL_SETTING(Index),              FL_SETTING(ThumbsPerRow),
-    FL_SETTING(ThumbGeometryW),  FL_SETTING(ThumbGeometryH),     FL_SETTING(AlbumName),
-    FL_SETTING(HeaderColor),     FL_SETTING(HeaderSize),         FL_SETTING(AlbumHeader),
-    FL_SETTING(AlbumFooter),     FL_SETTING(ThumbnailBorder),    FL_SETTING(TableBorder),
-    FL_SETTING(FontSize),        FL_SETTING(TextColor),          FL_SETTING(BgColor),
-    FL_SETTING(UseTableBgColor), FL_SETTING(TableBgColor),       FL_SETTING(BgImage),
-    FL_SETTING(BgSound),         FL_SETTING(LinkColor),          FL_SETTING(VLinkColor),
-    FL_SETTING(PreviewImages),   FL_SETTING(PreviewWidth),       FL_SETTING(PreviewHeight),
-    FL_SETTING(HiDPIThumbnails),
+    FL_SETTING(AlbumFileName),   FL_SETTING(AlbumDirectory),
+    FL_SETTING(ThumbDirectory),  FL_SETTING(EraseExistingFiles),
+    FL_SETTING(EmptyThumbnail),  FL_SETTING(GenerateHTMLImages),
+    FL_SETTING(NameMaxLen),      FL_SETTING(Font),
+    FL_SETTING(SlideShow),       FL_SETTING(SlideShowDelay),
+    FL_SETTING(ShowFileName),    FL_SETTING(ShowFileExtension),
+    FL_SETTING(ShowFileTime),    FL_SETTING(ShowFileSize),
+    FL_SETTING(Previous),        FL_SETTING(Next),
+    FL_SETTING(Index),           FL_SETTING(ThumbsPerRow),
+    FL_SETTING(ThumbGeometryW),  FL_SETTING(ThumbGeometryH),
+    FL_SETTING(AlbumName),       FL_SETTING(HeaderColor),
+    FL_SETTING(HeaderSize),      FL_SETTING(AlbumHeader),
+    FL_SETTING(AlbumFooter),     FL_SETTING(ThumbnailBorder),
+    FL_SETTING(TableBorder),     FL_SETTING(FontSize),
+    FL_SETTING(TextColor),       FL_SETTING(BgColor),
+    FL_SETTING(UseTableBgColor), FL_SETTING(TableBgColor),
+    FL_SETTING(BgImage),         FL_SETTING(BgSound),
+    FL_SETTING(LinkColor),       FL_SETTING(VLinkColor),
+    FL_SETTING(PreviewImages),   FL_SETTING(PreviewWidth),
+    FL_SETTING(PreviewHeight),   FL_SETTING(HiDPIThumbnails),
 };
 #undef FL_SETTING
 
@@ -314,7 +324,8 @@ TEST_F(SettingsTest, EveryTransferredKeyReachesTheAlbumSettingOfItsName) {
     ResetAlbumSettings();
     Open().TransferToAlbum();
     std::map<std::string, std::string> values;
-    for (const NamedSetting& setting : kAlbumSettings) values[setting.name] = setting.value(Album());
+    for (const NamedSetting& setting : kAlbumSettings)
+      values[setting.name] = setting.value(Album());
     return values;
   };
   const auto defaults = transferred("");
