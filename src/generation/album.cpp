@@ -18,6 +18,7 @@
 #include "generation/client_ui.h"
 #include "generation/index_page.h"
 #include "generation/item_thumbnails.h"
+#include "imaging/image_formats.h"
 #include "platform/file_io.h"
 #include "platform/listing.h"
 
@@ -220,7 +221,7 @@ void generate() {
     return;
   }
   SetProgressMax(0, "Initializing...");
-  if (!AnyFileMatches(kImageMasks)) {
+  if (!AnyFileMatches(ListingMasks())) {
     AddMessage(kNoImages);
     FinishRun();
     return;

@@ -4,6 +4,7 @@
 
 #include "generation/client_ui.h"
 #include "platform/paths.h"
+#include "wizard/picker_filter.h"
 #include "wizard/settings_location.h"
 #include "wizard/settings_table.h"
 
@@ -224,7 +225,7 @@ void Wizard::btnBrowseFoldersClick() {
 void Wizard::btnSelectBgImageClick() {
   FilePickerRequest request;
   request.initial_directory = env_.executable_directory;
-  request.filter = kBgImageFilter;
+  request.filter = PickerFilter(kBgImageFilter, PickerUse::kBrowserShown);
   request.image_preview = true;
   if (auto file = ui_.PickFile(request)) model_.editBgImage.SetText(*file);
 }

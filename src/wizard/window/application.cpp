@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "imaging/png_graphic.h"
+#include "imaging/reader_warnings.h"
 #include "wizard/window/main_dlg.h"
 #include "wizard/window/qt_shell.h"
 #include "wizard/window/screenshots.h"
@@ -48,18 +48,18 @@ int RunFotoloom(int argc, char** argv) {
   WizardEnvironment environment = DefaultWizardEnvironment(argc, argv);
   // An unattended run must not stop at a box nobody answers.
   const bool unattended = !environment.command_line_directory.empty();
-  SetPngWarningHandler([unattended](const std::string& message) {
+  SetReaderWarningHandler([unattended](const std::string& message) {
     if (unattended) {
       std::fprintf(stderr, "fotoloom: PNG warning: %s\n", message.c_str());
     } else {
-      QtShowPngWarning(message);
+      QtShowReaderWarning(message);
     }
   });
 
   TMainDlg window(std::move(environment));
   window.show();
   const int code = app.exec();
-  SetPngWarningHandler({});
+  SetReaderWarningHandler({});
   return code;
 }
 

@@ -122,7 +122,7 @@ void QtShowErrorReport(QWidget* parent, const std::string& text) {
   box.exec();
 }
 
-void QtShowPngWarning(const std::string& message) {
+void QtShowReaderWarning(const std::string& message) {
   QMessageBox box(QMessageBox::Warning, "PNG Error", MessageText(message), QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   Centre(box);
