@@ -7,6 +7,7 @@
 #include <string>
 
 #include "imaging/reader_warnings.h"
+#include "platform/version.h"
 #include "wizard/window/main_dlg.h"
 #include "wizard/window/qt_shell.h"
 #include "wizard/window/screenshots.h"
@@ -16,8 +17,8 @@ namespace fotoloom {
 
 FotoloomApplication::FotoloomApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("fotoloom");
-  setApplicationDisplayName("Fotoloom");
-  setApplicationVersion("2.0");
+  setApplicationDisplayName(kProductName);
+  setApplicationVersion(ProductVersion());
   setDesktopFileName("fotoloom");
   setWindowIcon(AppIcon());
 }

@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include "platform/version.h"
 #include "wizard/window/widgets.h"
 #include "wizard/wizard_ui.h"
 
@@ -131,7 +132,8 @@ void QtShowReaderWarning(const std::string& message) {
 
 void QtShowAbout(QWidget* parent) {
   QMessageBox box(QMessageBox::Information, "About Fotoloom",
-                  "Fotoloom 2.0\n\nTurns a directory of photos into an HTML catalog.",
+                  QString::fromStdString(ProductNameAndVersion()) +
+                      "\n\nTurns a directory of photos into an HTML catalog.",
                   QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
   box.setIconPixmap(parent ? parent->windowIcon().pixmap(48, 48) : QPixmap());
