@@ -8,10 +8,10 @@ namespace fotoloom {
 
 inline constexpr char kProductName[] = "Fotoloom";
 
-// "2.0".
+// The project version, dotted numbers such as "2.1".
 const char* ProductVersion();
 
-// kProductName, a blank and ProductVersion(): "Fotoloom 2.0", as the pages name their generator.
+// kProductName, a blank and ProductVersion(), as the pages name their generator.
 std::string ProductNameAndVersion();
 
 }  // namespace fotoloom
