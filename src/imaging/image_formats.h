@@ -39,7 +39,7 @@ std::span<const ImageFormat> ImageFormats();
 // The row with a mask for extension (without the dot, letter case ignored); nullptr for none.
 const ImageFormat* FormatOfExtension(const std::string& extension);
 
-// A row's masks, one string each ("*.jpg", "*.jpeg").
+// A row's masks, one string each, in the row's order.
 std::vector<std::string> MasksOf(const ImageFormat& format);
 
 // Every row's masks joined by "|": what the catalog lists.
