@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/error.h"
@@ -195,7 +196,8 @@ const std::vector<SettingRow>& Table() {
       Check("ExitAfterGenerating", 7, 0, FL_ON_PAGE(chkBoxExitAfterGenerating)),
       ReadOnly(Check("GenerateHTMLImages", 7, 1, FL_ON_PAGE(chkboxGenerateHTMLImages),
                      On(&A::GenerateHTMLImages))),
-      // The display options.
+      // Keys added since, last so that an earlier file only grows at its end: the display
+      // options.
       Check("PreviewImages", 6, 0, FL_IN_DIALOG(chkboxPreviewImages, PreviewImages),
             On(&A::PreviewImages)),
       Number("PreviewWidth", 6, 1600, {kPreviewMin, kPreviewMax},
@@ -359,7 +361,9 @@ void TransferSetting(const SettingRow& row, const SettingValue& value, ControlRe
                      AlbumSettings& album, const std::function<std::string()>& today) {
   const auto text = [&] { return std::get<std::string>(value); };
   const auto number = [&] { return std::get<int>(value); };
-  const auto set_text = [&](std::string to) { album.*std::get<std::string A::*>(row.album) = to; };
+  const auto set_text = [&](std::string to) {
+    album.*std::get<std::string A::*>(row.album) = std::move(to);
+  };
   switch (row.transfer) {
     case TransferForm::kNone:
       return;
