@@ -12,9 +12,38 @@
 namespace fotoloom {
 namespace {
 
-// The control a key fills, named once: its member and the name its widget carries.
-#define FL_ON_PAGE(control) &WizardModel::control, #control
-#define FL_IN_DIALOG(field, kept) &AdvancedDialogModel::field, &AdvancedValues::kept, #field
+// The control a key fills, named once: its member (with the dialog's kept value behind a
+// dialog's field) and the name its widget carries.
+#define FL_ON_PAGE(control) OnPage(&WizardModel::control, #control)
+#define FL_IN_DIALOG(field, kept) \
+  InDialog(&AdvancedDialogModel::field, &AdvancedValues::kept, #field)
+
+template <class Control>
+struct Target {
+  SettingRow::PageControl page_control;
+  SettingRow::DialogField dialog_field;
+  SettingRow::KeptValue kept;
+  const char* name;
+};
+
+template <class Control>
+Target<Control> OnPage(Control WizardModel::*control, const char* name) {
+  return {control, {}, {}, name};
+}
+
+// Each kind of field of the dialog with the kind of value it keeps.
+Target<TextEdit> InDialog(TextEdit AdvancedDialogModel::*field, std::string AdvancedValues::*kept,
+                          const char* name) {
+  return {{}, field, kept, name};
+}
+Target<NumberField> InDialog(NumberField AdvancedDialogModel::*field, int AdvancedValues::*kept,
+                             const char* name) {
+  return {{}, field, kept, name};
+}
+Target<CheckBox> InDialog(CheckBox AdvancedDialogModel::*field, CheckState AdvancedValues::*kept,
+                          const char* name) {
+  return {{}, field, kept, name};
+}
 
 struct Range {
   int min, max;
@@ -44,91 +73,64 @@ Transfer Decimal(std::string AlbumSettings::*member) { return {TransferForm::kDe
 Transfer Html(std::string AlbumSettings::*member) { return {TransferForm::kHtmlColor, member}; }
 Transfer ItemText(std::string AlbumSettings::*member) { return {TransferForm::kItemText, member}; }
 
-SettingRow Row(const char* key, int page, SettingKind kind, Transfer transfer) {
+template <class Control>
+SettingRow Row(const char* key, int page, SettingKind kind, const Target<Control>& target,
+               Transfer transfer) {
   SettingRow row;
   row.key = key;
   row.page = page;
   row.kind = kind;
+  row.page_control = target.page_control;
+  row.dialog_field = target.dialog_field;
+  row.kept = target.kept;
+  row.control = target.name;
   row.transfer = transfer.form;
   row.album = transfer.album;
   return row;
 }
 
-template <class Control>
-SettingRow OnPage(SettingRow row, Control WizardModel::*control, const char* name) {
-  row.page_control = control;
-  row.control = name;
-  return row;
-}
+// --- one helper per kind of row ------------------------------------------------------------
 
-template <class Field, class Kept>
-SettingRow InDialog(SettingRow row, Field AdvancedDialogModel::*field, Kept AdvancedValues::*kept,
-                    const char* name) {
-  row.dialog_field = field;
-  row.kept = kept;
-  row.control = name;
-  return row;
-}
-
-SettingRow WithText(SettingRow row, Fallback fallback) {
+SettingRow Text(const char* key, int page, Fallback fallback, const Target<TextEdit>& target,
+                Transfer transfer = {}) {
+  SettingRow row = Row(key, page, SettingKind::kText, target, transfer);
   row.default_text = fallback.text;
   row.beside_program = fallback.beside_program;
   return row;
 }
-
-SettingRow WithNumber(SettingRow row, int fallback, Range range = {}) {
+SettingRow Number(const char* key, int page, int fallback, Range range,
+                  const Target<NumberField>& target, Transfer transfer = {},
+                  SettingKind kind = SettingKind::kNumber) {
+  SettingRow row = Row(key, page, kind, target, transfer);
   row.default_number = fallback;
   row.min = range.min;
   row.max = range.max;
   return row;
 }
-
-// --- one helper per kind of row ------------------------------------------------------------
-
-SettingRow Text(const char* key, int page, Fallback fallback, TextEdit WizardModel::*control,
-                const char* name, Transfer transfer = {}) {
-  return OnPage(WithText(Row(key, page, SettingKind::kText, transfer), fallback), control, name);
-}
-SettingRow Text(const char* key, int page, Fallback fallback, TextEdit AdvancedDialogModel::*field,
-                std::string AdvancedValues::*kept, const char* name, Transfer transfer = {}) {
-  return InDialog(WithText(Row(key, page, SettingKind::kText, transfer), fallback), field, kept,
-                  name);
-}
-SettingRow Number(const char* key, int page, int fallback, Range range,
-                  NumberField WizardModel::*control, const char* name, Transfer transfer = {}) {
-  return OnPage(WithNumber(Row(key, page, SettingKind::kNumber, transfer), fallback, range),
-                control, name);
-}
-SettingRow Number(const char* key, int page, int fallback, Range range,
-                  NumberField AdvancedDialogModel::*field, int AdvancedValues::*kept,
-                  const char* name, Transfer transfer = {}) {
-  return InDialog(WithNumber(Row(key, page, SettingKind::kNumber, transfer), fallback, range),
-                  field, kept, name);
-}
+// A number kept as read, while its field shows it in range.
 SettingRow Integer(const char* key, int page, int fallback, Range range,
-                   NumberField AdvancedDialogModel::*field, int AdvancedValues::*kept,
-                   const char* name, Transfer transfer = {}) {
-  return InDialog(WithNumber(Row(key, page, SettingKind::kInteger, transfer), fallback, range),
-                  field, kept, name);
+                   const Target<NumberField>& target, Transfer transfer) {
+  return Number(key, page, fallback, range, target, transfer, SettingKind::kInteger);
 }
-SettingRow Check(const char* key, int page, int fallback, CheckBox WizardModel::*control,
-                 const char* name, Transfer transfer = {}) {
-  return OnPage(WithNumber(Row(key, page, SettingKind::kCheck, transfer), fallback), control, name);
+template <class Control>
+SettingRow WithNumber(const char* key, int page, SettingKind kind, int fallback,
+                      const Target<Control>& target, Transfer transfer) {
+  SettingRow row = Row(key, page, kind, target, transfer);
+  row.default_number = fallback;
+  return row;
 }
-SettingRow Check(const char* key, int page, int fallback, CheckBox AdvancedDialogModel::*field,
-                 CheckState AdvancedValues::*kept, const char* name, Transfer transfer = {}) {
-  return InDialog(WithNumber(Row(key, page, SettingKind::kCheck, transfer), fallback), field, kept,
-                  name);
+SettingRow Check(const char* key, int page, int fallback, const Target<CheckBox>& target,
+                 Transfer transfer = {}) {
+  return WithNumber(key, page, SettingKind::kCheck, fallback, target, transfer);
 }
 template <class Choices>
-SettingRow Choice(const char* key, int page, int fallback, Choices WizardModel::*control,
-                  const char* name, Transfer transfer = {}) {
-  return OnPage(WithNumber(Row(key, page, SettingKind::kItemIndex, transfer), fallback), control,
-                name);
+SettingRow Choice(const char* key, int page, int fallback, const Target<Choices>& target,
+                  Transfer transfer = {}) {
+  return WithNumber(key, page, SettingKind::kItemIndex, fallback, target, transfer);
 }
-SettingRow Color(const char* key, int page, int fallback, ColorSwatch WizardModel::*control,
-                 const char* name, Transfer transfer) {
-  return OnPage(WithNumber(Row(key, page, SettingKind::kColor, transfer), fallback), control, name);
+SettingRow Color(const char* key, int page, int fallback, const Target<ColorSwatch>& target,
+                 Transfer transfer) {
+  return WithNumber(key, page, SettingKind::kColor, fallback, target, transfer);
 }
 // A key that is read but never saved.
 SettingRow ReadOnly(SettingRow row) {
