@@ -3,7 +3,9 @@
 // Member names are the controls' names, so a front end maps each widget onto its member 1:1.
 // The Wizard (wizard.h) owns one WizardModel and one AdvancedDialog and connects the check
 // boxes' click handlers; a front end reads the members to show them and writes the user's
-// edits through the controls' setters (which run the check boxes' handlers).
+// edits through the controls' setters (which run the check boxes' handlers). Which control a
+// settings key fills, and each number field's range and default, are rows of the settings table
+// (settings_table.h).
 #pragma once
 
 #include <string>
@@ -25,7 +27,6 @@ inline constexpr char kWindowCaption[] = "Fotoloom";
 
 inline constexpr int kPageCount = 7;
 
-// Number fields take their ranges and defaults from the settings table (settings_table.h).
 struct WizardModel {
   WizardModel();
   WizardModel(const WizardModel&) = delete;
