@@ -1,5 +1,7 @@
 #include "wizard/window/main_dlg.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -40,11 +42,21 @@ W* Child(QObject* root, const char* name) {
   return widget;
 }
 
+// Qt shows a plain top-level widget to assistive technology as a client area; the wizard is
+// the program's main window, a frame.
+QAccessibleInterface* MainWindowAccessible(const QString& class_name, QObject* object) {
+  if (class_name == QLatin1String(TMainDlg::staticMetaObject.className()) && object->isWidgetType())
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+  return nullptr;
+}
+
 }  // namespace
 
 TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
     : shell_(shell), binder_([this](const std::function<void()>& edit) { Dispatch(edit); }) {
   setObjectName("TMainDlg");
+  static const bool accessible_frame = (QAccessible::installFactory(MainWindowAccessible), true);
+  (void)accessible_frame;
   setWindowTitle(kWindowCaption);
   setWindowIcon(AppIcon());
   // The program's main window (so it has its own taskbar entry), with a title bar, a system
@@ -201,6 +213,8 @@ void TMainDlg::SyncFromModel() {
   syncing_ = false;
   if (shown_page_ != wizard_->CurrentPage()) {
     shown_page_ = wizard_->CurrentPage();
+    // The step, which the side picture shows, for a screen reader as well.
+    setAccessibleDescription(StepText(shown_page_));
     FocusFirstInput();
   }
 }

@@ -65,6 +65,18 @@ void SwatchEdit::SetColor(int bgr) {
   color_ = bgr;
   setStyleSheet(QString("QLineEdit { background-color: %1; border: 1px solid #808080; }")
                     .arg(BgrToQColor(bgr).name()));
+  Describe();
+}
+
+void SwatchEdit::DescribeAlso(QWidget* button) {
+  button_ = button;
+  Describe();
+}
+
+void SwatchEdit::Describe() {
+  const QString colour = BgrToQColor(color_).name().toUpper();
+  setAccessibleDescription(colour);
+  if (button_) button_->setAccessibleDescription(colour);
 }
 
 RadioGroupBox::RadioGroupBox(const QString& caption, const QStringList& items, QWidget* parent)

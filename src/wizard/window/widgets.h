@@ -4,7 +4,9 @@
 // range when the field is left (below the minimum gives the minimum, above the maximum the
 // maximum; text that is no number gives the minimum).
 // SwatchEdit: a 25 x 21 field that is always disabled, shows no text and shows a colour held
-// as 0x00BBGGRR (red in the low byte), the layout the settings file uses.
+// as 0x00BBGGRR (red in the low byte), the layout the settings file uses. A screen reader,
+// which cannot see the colour, reads it as "#RRGGBB" in the swatch's accessible description
+// and in that of the button that picks it.
 // RadioGroupBox: a captioned group of radio buttons addressed by a 0-based item index, -1
 // when none is selected.
 //
@@ -16,6 +18,7 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStringList>
@@ -58,9 +61,14 @@ class SwatchEdit : public QLineEdit {
   explicit SwatchEdit(QWidget* parent);
   void SetColor(int bgr);
   int Color() const { return color_; }
+  // button's accessible description follows the colour as well.
+  void DescribeAlso(QWidget* button);
 
  private:
+  void Describe();
+
   int color_ = -1;
+  QPointer<QWidget> button_;
 };
 
 // 0x00BBGGRR to a QColor and back.
