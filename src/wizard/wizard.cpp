@@ -36,6 +36,11 @@ WizardEnvironment DefaultWizardEnvironment(int argc, const char* const* argv) {
   return env;
 }
 
+const std::string& Wizard::FirstImageFolder() const {
+  return env_.first_image_directory.empty() ? env_.executable_directory
+                                            : env_.first_image_directory;
+}
+
 Wizard::Wizard(WizardEnvironment environment, WizardUi& ui)
     : env_(std::move(environment)), ui_(ui), pump_(std::make_unique<ProgressPump>(ui)) {
   model_.chkboxUseDefaultsOnPage3.on_click = [this] { chkboxUseDefaultsOnPage3Click(); };
@@ -233,7 +238,7 @@ void Wizard::btnBrowseFoldersClick() {
 
 void Wizard::btnSelectBgImageClick() {
   FilePickerRequest request;
-  request.initial_directory = env_.executable_directory;
+  request.initial_directory = PickerDirectory(model_.editBgImage.text(), FirstImageFolder());
   request.filter = kBgImageFilter;
   request.image_preview = true;
   if (auto file = ui_.PickFile(request)) model_.editBgImage.SetText(*file);
@@ -241,7 +246,7 @@ void Wizard::btnSelectBgImageClick() {
 
 void Wizard::btnSelectBgSoundClick() {
   FilePickerRequest request;
-  request.initial_directory = env_.executable_directory;
+  request.initial_directory = PickerDirectory(model_.editBgSound.text(), FirstImageFolder());
   request.filter = kBgSoundFilter;
   if (auto file = ui_.PickFile(request)) model_.editBgSound.SetText(*file);
 }

@@ -51,9 +51,13 @@ inline constexpr char kBgSoundWarning[] =
 
 // What the wizard takes from the process around it.
 struct WizardEnvironment {
-  // The executable's directory, ending with a separator: the default image directory, and
-  // where default.jpg, the help file and (usually) the settings file lie.
+  // The executable's directory, ending with a separator: where default.jpg, the help file and
+  // (usually) the settings file lie.
   std::string executable_directory;
+  // The image folder page 1 shows while the settings file names none, and where the background
+  // file pickers open while their field names no folder (FirstImageDirectory). Empty: the
+  // executable's directory.
+  std::string first_image_directory;
   // The settings file (see settings_location.h for the usual choice).
   std::string settings_path;
   // The help file the "&Help" buttons open.
@@ -171,6 +175,7 @@ class Wizard {
 
  private:
   void PickColorInto(ColorSwatch& swatch);
+  const std::string& FirstImageFolder() const;
   // Runs a deletion page 1's check was allowed to make, or notes it for the end of the walk.
   void DeleteWhenChecked(std::function<void()> deletion);
   void LoadPage(int page);

@@ -73,11 +73,15 @@ TEST_F(AccessibilityTest, EveryControlHasANameOfItsOwnAndTheColoursAndTheStepAre
 
   // What a reader says for controls that look alike or say nothing themselves.
   const std::map<int, std::vector<std::pair<std::string, std::string>>> spoken = {
-      {1, {{"Enter here the file name for the new catalog file:", ""},
-           {"Browse for Image Folder", ""}}},
+      {1,
+       {{"Enter here the file name for the new catalog file:", ""},
+        {"Browse for Image Folder", ""}}},
       {3, {{"Maximum size of thumbnail, height in pixels", ""}}},
-      {5, {{"Header Color", "#8080FF"}, {"Browse for Header Color", "#8080FF"},
-           {"Browse for Visited Link Color", "#800080"}, {"Font Size:", ""}}},
+      {5,
+       {{"Header Color", "#8080FF"},
+        {"Browse for Header Color", "#8080FF"},
+        {"Browse for Visited Link Color", "#800080"},
+        {"Font Size:", ""}}},
       {6, {{"Image:", ""}, {"Sound:", ""}, {"Browse for Background Sound", ""}}},
       {7, {{"Progress", ""}}}};
   for (int page = 1; page <= 7; ++page) {
@@ -107,7 +111,7 @@ TEST_F(AccessibilityTest, EveryControlHasANameOfItsOwnAndTheColoursAndTheStepAre
 TEST_F(AccessibilityTest, ASwatchDescribesTheColourItShowsNow) {
   Show();
   GoTo(5);
-  ui_.colors = {0x00FF00};  // green, in the settings file's layout
+  ui_.colors = {0x00FF00};                   // green, in the settings file's layout
   Click(Check("chkboxUseDefaultsOnPage5"));  // unlocks the page
   Click("btnSelectTextColor");
   auto* swatch = Find<QWidget>("editTextColor");

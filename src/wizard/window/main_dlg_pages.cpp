@@ -115,8 +115,8 @@ QLabel* LabelFor(QWidget* field, const QString& text, QWidget* parent) {
 
 // A captioned group whose rows are a label, a swatch and a "Browse" button. The swatch is
 // named after its colour's role, which its label alone ("Color:", "Page:") does not say.
-void AddColorRow(QGridLayout* grid, int row, QWidget* label, const char* swatch,
-                 const char* button, const QString& role) {
+void AddColorRow(QGridLayout* grid, int row, QWidget* label, const char* swatch, const char* button,
+                 const QString& role) {
   auto* box = grid->parentWidget();
   auto* colour = Named(new SwatchEdit(box), swatch);
   colour->setAccessibleName(role);
@@ -267,7 +267,8 @@ void TMainDlg::BuildPages(QStackedLayout* pages) {
     c.Separator();
     c.Put(NewCheck("Enable support for multiple catalog files", col), "chkboxCreateMultipleFiles");
     auto* rows = Named(new NumberSpin(1, 50000, col), "seditThumbRowsPerFile");
-    c.Text("stxtMaxRowsPerFile", "Enter the number of thumbnail rows on each file:")->setBuddy(rows);
+    c.Text("stxtMaxRowsPerFile", "Enter the number of thumbnail rows on each file:")
+        ->setBuddy(rows);
     c.Row({rows}, 0);
     c.Stretch();
     c.Put(NewCheck("Use default values", col), "chkboxUseDefaultsOnPage3");
