@@ -382,9 +382,7 @@ bool TMainDlg::OpenDocument(const std::string& document, const std::string& work
 }
 
 bool TMainDlg::OpenHelp(const std::string& help_file, const std::string& topic) {
-  QUrl url = QUrl::fromLocalFile(QFileInfo(QString::fromStdString(help_file)).absoluteFilePath());
-  if (!topic.empty()) url.setFragment(QString::fromStdString(topic));
-  return OpenOrReport(url, "The help could not be opened:\r" + help_file,
+  return OpenOrReport(HelpAddress(help_file, topic), "The help could not be opened:\r" + help_file,
                       [&] { return shell_->OpenHelp(help_file, topic); });
 }
 
