@@ -48,6 +48,8 @@ inline constexpr char kBgImageWarning[] =
 inline constexpr char kBgSoundWarning[] =
     "Selected file for background sound does not exist !\r"
     "Please select correct source file before continue.";
+// Asked when the window is closed during a run.
+inline constexpr char kStopRunQuestion[] = "Stop making the catalog?";
 
 // What the wizard takes from the process around it.
 struct WizardEnvironment {
@@ -146,7 +148,9 @@ class Wizard {
   void btnFinishClick();
   void btnCancelClick();  // during a run: asks the run to stop
   void btnCloseClick();   // saves when chosen, then closes
-  void btnExitClick();    // Esc: closes without saving
+  // Esc and the title-bar button: closes without saving. During a run the window closes once
+  // the run has ended, and the user is asked whether to stop it first (as "&Cancel" does).
+  void btnExitClick();
   void btnHelpClick();
 
   void btnBrowseFoldersClick();

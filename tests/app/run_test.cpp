@@ -239,20 +239,40 @@ TEST_F(WindowRunTest, AnErrorEndingTheRunIsReportedAndLeavesAUsableWindow) {
   EXPECT_TRUE(window_->isHidden());
 }
 
-TEST_F(WindowRunTest, CloseDuringARunWaitsForTheRunToEnd) {
+TEST_F(WindowRunTest, CloseDuringARunAsksWhetherToStopAndClosesWhenTheRunEnds) {
   MakeAlbum(4);
   WriteSettings("AlbumDirectory=" + album_dir_ + "\n");
-  Show();
-  GoTo(7);
-  bool refused_while_running = false;
-  QTimer::singleShot(0, window_.get(), [&] {
-    refused_while_running =
-        window_->wizard().running() && !window_->close() && window_->isVisible();
-  });
-  Click("btnFinish");
-  EXPECT_TRUE(refused_while_running);
-  EXPECT_TRUE(Exists(album_dir_ + "_cat.html"));  // the run went on to its end
-  EXPECT_TRUE(window_->isHidden());
+  const struct {
+    bool escape, stop;
+    const char* status;
+  } cases[] = {
+      {false, false, "Done."},  // the run goes on to its end
+      {false, true, "Cancelled."},
+      {true, true, "Cancelled."},  // Esc is a close as well
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.escape ? "Esc, " : "title bar, ") + (c.stop ? "yes" : "no"));
+    std::filesystem::remove(album_dir_ + "_cat.html");  // no question about an earlier one
+    ui_.events.clear();
+    ui_.answers = {c.stop};
+    Show();
+    GoTo(7);
+    bool refused_while_running = false;
+    QTimer::singleShot(0, window_.get(), [&] {
+      if (c.escape) {
+        QTest::keyClick(window_.get(), Qt::Key_Escape);
+      } else {
+        EXPECT_FALSE(window_->close());
+      }
+      refused_while_running = window_->wizard().running() && window_->isVisible();
+    });
+    Click("btnFinish");
+    EXPECT_TRUE(refused_while_running);
+    EXPECT_EQ(ui_.Questions(), std::vector<std::string>{"Stop making the catalog?"});
+    EXPECT_EQ(Status(), c.status);
+    EXPECT_TRUE(window_->isHidden());
+    window_.reset();
+  }
 }
 
 }  // namespace
