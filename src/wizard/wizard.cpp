@@ -11,6 +11,7 @@ namespace fotoloom {
 namespace {
 
 constexpr char kHelpFileName[] = "fotoloom.html";
+constexpr char kOpenOption[] = "--open";
 
 // Forwards the run's message pumping to the front end.
 class ProgressPump : public MessagePump {
@@ -32,7 +33,13 @@ WizardEnvironment DefaultWizardEnvironment(int argc, const char* const* argv) {
   }
   env.settings_path = SettingsFilePath(env.executable_directory);
   env.help_file = env.executable_directory + kHelpFileName;
-  if (argc > 1 && argv[1] != nullptr) env.command_line_directory = argv[1];
+  if (argc > 1 && argv[1] != nullptr) {
+    if (std::string(argv[1]) == kOpenOption) {
+      if (argc > 2 && argv[2] != nullptr) env.start_directory = argv[2];
+    } else {
+      env.command_line_directory = argv[1];
+    }
+  }
   return env;
 }
 
@@ -78,6 +85,7 @@ void Wizard::FormPaint() {
   if (!first_paint_pending_) return;
   first_paint_pending_ = false;
   for (int n = 1; n <= kPageCount; ++n) LoadPageSettings(n);
+  if (!env_.start_directory.empty()) model_.editAlbumDirectory.SetText(env_.start_directory);
   RunFromCommandLine();
 }
 
@@ -258,6 +266,15 @@ std::string NormalizeCatalogFileName(const std::string& name) {
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (ext == ".html") return name;
   return StripFileExt(ExtractFileName(name)) + ".html";
+}
+
+bool Wizard::TakesDroppedFolder() const {
+  const TextEdit& field = model_.editAlbumDirectory;
+  return current_page_ == 1 && !running_ && field.enabled && field.visible;
+}
+
+void Wizard::FolderDropped(const std::string& folder) {
+  if (TakesDroppedFolder()) model_.editAlbumDirectory.SetText(folder);
 }
 
 void Wizard::editAlbumFileNameExit() {

@@ -66,6 +66,9 @@ struct WizardEnvironment {
   std::string help_file;
   // The image directory given on the command line; empty when none was given.
   std::string command_line_directory;
+  // A folder to start with (`--open FOLDER`, what a file manager's "Open with" passes): it only
+  // fills the image folder field once the pages are loaded, with no unattended run.
+  std::string start_directory;
   // Today's date in the user's short date format; empty: the platform's (strftime "%x").
   std::function<std::string()> short_date;
   // The generation run; empty: the real one. Tests may put their own here.
@@ -78,7 +81,8 @@ struct WizardEnvironment {
 };
 
 // The usual environment of a front end: the executable's directory, the settings file's place,
-// the help file beside the executable and the first command-line argument (if any).
+// the help file beside the executable and the first command-line argument (if any), or the
+// folder after a first argument "--open".
 WizardEnvironment DefaultWizardEnvironment(int argc, const char* const* argv);
 
 class Wizard {
@@ -95,7 +99,8 @@ class Wizard {
   const WizardEnvironment& environment() const { return env_; }
 
   // --- lifecycle ---------------------------------------------------------------------------
-  // The first paint (later calls do nothing): loads pages 1 to 7, then RunFromCommandLine().
+  // The first paint (later calls do nothing): loads pages 1 to 7, puts a start directory into
+  // the image folder field, then RunFromCommandLine().
   void FormPaint();
   // Unattended start: with a command-line directory, walk and check every page and run without
   // browser and without saving, then close. Nothing happens without a directory.
@@ -164,6 +169,10 @@ class Wizard {
   void btnSelectBgSoundClick();
   void btnAdvancedSettingsClick();
   void editAlbumFileNameExit();
+  // A folder dropped on the window fills the image folder field, but only while page 1 is shown
+  // and can be edited: on a later page the folder would never meet page 1's check.
+  bool TakesDroppedFolder() const;
+  void FolderDropped(const std::string& folder);
 
   // Check boxes: these run after every change of the box's state (connected as on_click).
   void chkboxUseDefaultsOnPage3Click();

@@ -194,6 +194,28 @@ TEST_F(WindowRunTest, DirectoryArgumentRunsUnattendedAndCloses) {
   EXPECT_EQ(ReadText(settings_), stored);
 }
 
+TEST_F(WindowRunTest, AFolderToOpenWithFillsTheFieldAndRunsNothing) {
+  const char* opened[] = {"fotoloom", "--open", "/photos/trip"};
+  const char* run[] = {"fotoloom", "/photos/trip"};
+  EXPECT_EQ(DefaultWizardEnvironment(3, opened).start_directory, "/photos/trip");
+  EXPECT_EQ(DefaultWizardEnvironment(3, opened).command_line_directory, "");
+  EXPECT_EQ(DefaultWizardEnvironment(2, run).command_line_directory, "/photos/trip");
+  EXPECT_EQ(DefaultWizardEnvironment(2, run).start_directory, "");
+
+  MakeAlbum(2);
+  Touch(album_dir_ + "_cat.html");  // a run would ask about it
+  WriteSettings("AlbumDirectory=" + root_ + "\n");
+  start_directory_ = album_dir_;
+  Show();
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(window_->wizard().CurrentPage(), 1);
+  EXPECT_EQ(Edit("editAlbumDirectory")->text().toStdString(), album_dir_);
+  EXPECT_EQ(ui_.events, std::vector<std::string>{});
+  Click("btnNext");  // page 1's check, as for a folder typed in
+  EXPECT_EQ(ui_.Questions().size(), 1u);
+  EXPECT_EQ(window_->wizard().CurrentPage(), 1);
+}
+
 TEST_F(WindowRunTest, BadDirectoryArgumentLeavesTheWizardOpenOnPageOne) {
   command_line_ = root_ + "missing/";
   Show();

@@ -6,11 +6,14 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -42,6 +45,14 @@ W* Child(QObject* root, const char* name) {
   return widget;
 }
 
+// The folder a drag carries: exactly one local folder; empty for anything else.
+QString DraggedFolder(const QMimeData* data) {
+  if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().front();
+  if (!url.isLocalFile() || !QFileInfo(url.toLocalFile()).isDir()) return {};
+  return QDir::toNativeSeparators(url.toLocalFile());
+}
+
 // Qt shows a plain top-level widget to assistive technology as a client area; the wizard is
 // the program's main window, a frame.
 QAccessibleInterface* MainWindowAccessible(const QString& class_name, QObject* object) {
@@ -65,6 +76,7 @@ TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   scale_ = FontScale(font());
+  setAcceptDrops(true);
   opener_ = std::make_unique<DesktopOpener>(QString(), nullptr);
   auto* outer = new QVBoxLayout(this);
   outer->setSizeConstraint(QLayout::SetFixedSize);
@@ -102,7 +114,8 @@ TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
 TMainDlg::~TMainDlg() {
   // Widgets outlive the wizard while the window is taken apart; a focus change then must not
   // reach a handler.
-  if (auto* name = findChild<QLineEdit*>("editAlbumFileName")) name->removeEventFilter(this);
+  for (const char* name : {"editAlbumFileName", "editAlbumDirectory"})
+    if (auto* edit = findChild<QLineEdit*>(name)) edit->removeEventFilter(this);
 }
 
 void TMainDlg::BindModel() {
@@ -304,7 +317,37 @@ void TMainDlg::closeEvent(QCloseEvent* event) {
   event->setAccepted(closing_);
 }
 
+bool TMainDlg::FolderDrag(QDropEvent* event) {
+  const QString folder = DraggedFolder(event->mimeData());
+  if (folder.isEmpty()) return false;
+  if (!wizard_->TakesDroppedFolder()) {
+    event->ignore();
+    return true;
+  }
+  event->acceptProposedAction();
+  if (event->type() == QEvent::Drop)
+    Dispatch([this, folder] { wizard_->FolderDropped(folder.toStdString()); });
+  return true;
+}
+
+void TMainDlg::dragEnterEvent(QDragEnterEvent* event) {
+  if (!FolderDrag(event)) event->ignore();
+}
+
+void TMainDlg::dragMoveEvent(QDragMoveEvent* event) {
+  if (!FolderDrag(event)) event->ignore();
+}
+
+void TMainDlg::dropEvent(QDropEvent* event) {
+  if (!FolderDrag(event)) event->ignore();
+}
+
 bool TMainDlg::eventFilter(QObject* watched, QEvent* event) {
+  // Page 1's fields take dropped text themselves; a dropped folder is the image folder.
+  const QEvent::Type type = event->type();
+  if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) &&
+      FolderDrag(static_cast<QDropEvent*>(event)))
+    return true;
   if (event->type() == QEvent::FocusOut && watched->objectName() == "editAlbumFileName") {
     // The focus also leaves when showing the model hides the field's page; the name is then
     // normalised right after the showing, not inside it.

@@ -30,6 +30,7 @@ class QLineEdit;
 class QPushButton;
 class QProgressBar;
 class QCheckBox;
+class QDropEvent;
 class QComboBox;
 class QGroupBox;
 class QLayout;
@@ -90,6 +91,9 @@ class TMainDlg : public QWidget, public WizardUi {
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildPages(QStackedLayout* pages);
@@ -97,6 +101,10 @@ class TMainDlg : public QWidget, public WizardUi {
   void BindModel();
   void ConnectHandlers();
   void CommitPendingEdit();
+  // A drag that carries one folder, over the window or page 1's fields: accepted, and on a
+  // drop taken, while the wizard takes a dropped folder. False for any other drag, which is
+  // left to the widget under it.
+  bool FolderDrag(QDropEvent* event);
   QWidget* DialogParent();
   QPushButton* AddButton(const char* name, QWidget* parent);
   // A page with its side picture, heading and introduction; column receives the layout that

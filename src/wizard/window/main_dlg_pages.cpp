@@ -215,7 +215,9 @@ void TMainDlg::BuildPages(QStackedLayout* pages) {
     label = c.Text("stxtAlbumDirectory",
                    "Enter here the full directory path where your source image files are stored. "
                    "The New catalog file will also be saved in this directory:");
-    label->setBuddy(c.Put(NewEdit(col), "editAlbumDirectory"));
+    auto* directory = c.Put(NewEdit(col), "editAlbumDirectory");
+    directory->installEventFilter(this);  // a folder dropped on it
+    label->setBuddy(directory);
     c.Gap(3);
     auto* browse = c.Put(NewBrowse("btnBrowseFolders", "&Browse", "Image Folder", col), nullptr,
                          Qt::AlignRight);
