@@ -98,9 +98,10 @@ void TAdvSetDlg::Build() {
   row->setSizeConstraint(QLayout::SetFixedSize);
   row->setContentsMargins(Scaled(8, scale), Scaled(6, scale), Scaled(8, scale), Scaled(7, scale));
   row->setSpacing(Scaled(9, scale));
-  auto* groups = new QVBoxLayout;
+  auto* column = new QWidget;
+  auto* groups = new QVBoxLayout(column);
+  groups->setContentsMargins(0, 0, 0, 0);
   groups->setSpacing(Scaled(6, scale));
-  row->addLayout(groups);
 
   auto* dir = Named(new QGroupBox("Thumbnail Directory", this), "grpBoxThumbnailDirectory");
   dir->setMinimumWidth(Scaled(332, scale));
@@ -172,6 +173,9 @@ void TAdvSetDlg::Build() {
   grid->setColumnStretch(3, 1);
   groups->addWidget(display);
   groups->addStretch(1);
+  // The groups scroll on a screen too small for them; the buttons stay in sight.
+  groups_area_ = Named(new FitScrollArea(column, this), "scrollGroups");
+  row->addWidget(groups_area_);
 
   // Enter presses the button that has the focus, and "&OK" while the focus is elsewhere.
   auto* buttons = new QVBoxLayout;
@@ -191,6 +195,10 @@ void TAdvSetDlg::Build() {
 }
 
 void TAdvSetDlg::SyncFromModel() { binder_.Show(); }
+
+void TAdvSetDlg::FitIntoScreen(const QRect& available) {
+  FitWindowIntoScreen(this, groups_area_, available);
+}
 
 void TAdvSetDlg::reject() {
   dispatch_([this] { dialog_.btnCancelClick(); });

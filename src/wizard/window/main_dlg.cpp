@@ -83,11 +83,14 @@ TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
   outer->setContentsMargins(Scaled(6, scale_), Scaled(2, scale_), Scaled(6, scale_),
                             Scaled(10, scale_));
   outer->setSpacing(0);
-  auto* pages = new QStackedLayout;
+  // The pages scroll on a screen too small for them.
+  auto* stack = new QWidget(this);  // the scroll area takes it over below
+  auto* pages = new QStackedLayout(stack);
   pages->setStackingMode(QStackedLayout::StackAll);
   BuildPages(pages);
   FitWrappedTexts();
-  outer->addLayout(pages, 1);
+  pages_area_ = Named(new FitScrollArea(stack, this), "scrollPages");
+  outer->addWidget(pages_area_, 1);
   auto* line = new QFrame(this);
   line->setObjectName("bvlSeparator");
   line->setFrameShape(QFrame::HLine);
@@ -106,9 +109,12 @@ TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
   ColourIntroTexts();
   SyncFromModel();
 
-  layout()->activate();
   if (QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+    FitIntoScreen(screen->availableGeometry());
+}
+
+void TMainDlg::FitIntoScreen(const QRect& available) {
+  FitWindowIntoScreen(this, pages_area_, available);
 }
 
 TMainDlg::~TMainDlg() {
@@ -407,8 +413,7 @@ std::optional<std::string> TMainDlg::PickFile(const FilePickerRequest& request) 
 
 void TMainDlg::ShowAdvancedDialog(AdvancedDialog& /*dialog*/) {
   advanced_dlg_->SyncFromModel();
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    advanced_dlg_->move(screen->availableGeometry().center() - advanced_dlg_->rect().center());
+  if (QScreen* on = screen()) advanced_dlg_->FitIntoScreen(on->availableGeometry());
   advanced_dlg_->exec();
 }
 

@@ -10,6 +10,10 @@
 // RadioGroupBox: a captioned group of radio buttons addressed by a 0-based item index, -1
 // when none is selected.
 //
+// FitScrollArea and FitWindowIntoScreen: a window whose content is larger than the screen it
+// opens on (a large font, a small screen at a scale of 2) scrolls its content rather than run
+// off the screen; while it fits, the window looks as it would without them.
+//
 // FontScale and Scaled: the windows' measures are given for the desktop's usual font (9-point
 // sans serif, 14-pixel lines); a larger font scales them by its line height, a smaller one
 // keeps them.
@@ -20,6 +24,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStringList>
 #include <vector>
@@ -74,6 +79,21 @@ class SwatchEdit : public QLineEdit {
 // 0x00BBGGRR to a QColor and back.
 QColor BgrToQColor(int bgr);
 int QColorToBgr(const QColor& color);
+
+// A scroll area around content, without a frame and without a focus of its own: as large as
+// the content while that fits in the room it is given, that large with scroll bars otherwise.
+// Walking the controls with the keyboard scrolls each one into sight.
+class FitScrollArea : public QScrollArea {
+  Q_OBJECT
+ public:
+  FitScrollArea(QWidget* content, QWidget* parent);
+  // room: the largest size the area may take; QWIDGETSIZE_MAX each way shows all content.
+  void FitInto(QSize room);
+};
+
+// Sizes window (whose layout fixes its size) so that with its frame it fits into available,
+// shrinking area as much as needed, and centres it there.
+void FitWindowIntoScreen(QWidget* window, FitScrollArea* area, const QRect& available);
 
 class RadioGroupBox : public QGroupBox {
   Q_OBJECT
