@@ -9,10 +9,10 @@
 #include <string>
 
 #include "imaging/png_graphic.h"
+#include "wizard/settings_location.h"
 #include "wizard/window/main_dlg.h"
 #include "wizard/window/qt_shell.h"
 #include "wizard/window/screenshots.h"
-#include "wizard/settings_location.h"
 #include "wizard/window/side_art.h"
 
 namespace fotoloom {

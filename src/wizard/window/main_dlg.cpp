@@ -66,8 +66,8 @@ QAccessibleInterface* MainWindowAccessible(const QString& class_name, QObject* o
 TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
     : shell_(shell), binder_([this](const std::function<void()>& edit) { Dispatch(edit); }) {
   setObjectName("TMainDlg");
-  static const bool accessible_frame = (QAccessible::installFactory(MainWindowAccessible), true);
-  (void)accessible_frame;
+  [[maybe_unused]] static const bool frame_role =
+      (QAccessible::installFactory(MainWindowAccessible), true);
   setWindowTitle(kWindowCaption);
   setWindowIcon(AppIcon());
   // The program's main window (so it has its own taskbar entry), with a title bar, a system
