@@ -3,6 +3,7 @@
 #include "files/file_utils.h"
 #include "platform/paths.h"
 #include "wizard/picker_filter.h"
+#include "wizard/settings_location.h"
 
 namespace fotoloom {
 namespace {
@@ -75,7 +76,8 @@ bool AdvancedDialog::btnOKClick() {
 
 void AdvancedDialog::btnBrowseEmptyThumbnailClick() {
   FilePickerRequest request;
-  request.initial_directory = executable_directory_;
+  request.initial_directory =
+      PickerDirectory(fields_.editEmptyThumbnail.text(), executable_directory_);
   request.filter = PickerFilter(kEmptyThumbnailFilter, PickerUse::kReadable);
   request.image_preview = true;
   if (auto chosen = ui_.PickFile(request)) fields_.editEmptyThumbnail.SetText(*chosen);

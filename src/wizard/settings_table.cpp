@@ -49,17 +49,16 @@ struct Range {
   int min, max;
 };
 
-// The text a key has when it is absent; BesideProgram("x") is "x" in the executable's folder.
+// The text a key has when it is absent; InProgramFolder("x") is "x" in the executable's folder,
+// InFirstImageFolder("") that folder itself.
 struct Fallback {
   Fallback(const char* text) : text(text) {}  // NOLINT: a plain text is the usual fallback
+  Fallback(const char* text, SettingRow::Folder folder) : text(text), folder(folder) {}
   const char* text;
-  bool beside_program = false;
+  SettingRow::Folder folder = SettingRow::Folder::kNone;
 };
-Fallback BesideProgram(const char* name) {
-  Fallback fallback(name);
-  fallback.beside_program = true;
-  return fallback;
-}
+Fallback InProgramFolder(const char* name) { return {name, SettingRow::Folder::kProgram}; }
+Fallback InFirstImageFolder(const char* name) { return {name, SettingRow::Folder::kFirstImages}; }
 
 struct Transfer {
   TransferForm form = TransferForm::kNone;
@@ -95,7 +94,7 @@ SettingRow Text(const char* key, int page, Fallback fallback, const Target<TextE
                 Transfer transfer = {}) {
   SettingRow row = Row(key, page, SettingKind::kText, target, transfer);
   row.default_text = fallback.text;
-  row.beside_program = fallback.beside_program;
+  row.in_folder = fallback.folder;
   return row;
 }
 SettingRow Number(const char* key, int page, int fallback, Range range,
@@ -143,7 +142,7 @@ using A = AlbumSettings;
 const std::vector<SettingRow>& Table() {
   static const std::vector<SettingRow> rows = {
       Text("AlbumFileName", 1, "_cat.html", FL_ON_PAGE(editAlbumFileName), AsIs(&A::AlbumFileName)),
-      Text("AlbumDirectory", 1, BesideProgram(""), FL_ON_PAGE(editAlbumDirectory),
+      Text("AlbumDirectory", 1, InFirstImageFolder(""), FL_ON_PAGE(editAlbumDirectory),
            AsIs(&A::AlbumDirectory)),
       Text("AlbumName", 2, "My Catalog [date]", FL_ON_PAGE(editAlbumName), Dated(&A::AlbumName)),
       Text("AlbumHeader", 2, "Images [date]", FL_ON_PAGE(editAlbumHeader), Dated(&A::AlbumHeader)),
@@ -183,7 +182,7 @@ const std::vector<SettingRow>& Table() {
            AsIs(&A::ThumbDirectory)),
       Check("EraseExistingFiles", 6, 1, FL_IN_DIALOG(chkboxEraseExistingFiles, EraseExistingFiles),
             On(&A::EraseExistingFiles)),
-      Text("EmptyThumbnail", 6, BesideProgram("default.jpg"),
+      Text("EmptyThumbnail", 6, InProgramFolder("default.jpg"),
            FL_IN_DIALOG(editEmptyThumbnail, EmptyThumbnail), AsIs(&A::EmptyThumbnail)),
       Check("SlideShow", 6, 0, FL_IN_DIALOG(chkboxSlideShow, SlideShow), On(&A::SlideShow)),
       Integer("SlideShowDelay", 6, 15, {1, 10000}, FL_IN_DIALOG(seditSlideDelay, SlideShowDelay),
@@ -250,14 +249,22 @@ const SettingRow* FindSetting(std::string_view key) {
   return it == rows.end() ? nullptr : &*it;
 }
 
-SettingValue DefaultSetting(const SettingRow& row, const std::string& program_dir) {
+SettingValue DefaultSetting(const SettingRow& row, const SettingFolders& folders) {
   if (row.kind != SettingKind::kText) return row.default_number;
-  return row.beside_program ? program_dir + row.default_text : std::string(row.default_text);
+  switch (row.in_folder) {
+    case SettingRow::Folder::kProgram:
+      return folders.program + row.default_text;
+    case SettingRow::Folder::kFirstImages:
+      return folders.first_images + row.default_text;
+    case SettingRow::Folder::kNone:
+      break;
+  }
+  return std::string(row.default_text);
 }
 
 SettingValue ReadSetting(const IniFile& file, const SettingRow& row,
-                         const std::string& program_dir) {
-  const SettingValue fallback = DefaultSetting(row, program_dir);
+                         const SettingFolders& folders) {
+  const SettingValue fallback = DefaultSetting(row, folders);
   if (const auto* text = std::get_if<std::string>(&fallback))
     return file.ReadString(kSettingsSection, row.key, *text);
   return file.ReadInteger(kSettingsSection, row.key, std::get<int>(fallback));

@@ -65,10 +65,10 @@ struct SettingRow {
   const char* key = "";
   int page = 0;  // 1..7: LoadPageSettings(page) reads it
   SettingKind kind = SettingKind::kText;
-  // The default when the key is absent: text (kText) or number. A text beside_program is
-  // taken in the executable's directory ("default.jpg" there; "" is the directory itself).
+  // The default when the key is absent: text (kText) or number. A text in_folder is taken in
+  // that folder of SettingFolders ("default.jpg" there; "" is the folder itself).
   const char* default_text = "";
-  bool beside_program = false;
+  enum class Folder { kNone, kProgram, kFirstImages } in_folder = Folder::kNone;
   int default_number = 0;
   int min = 0, max = 0;  // kNumber, kInteger: the number field's range
   bool saved = true;     // false: only read, so it keeps its default unless edited by hand
@@ -84,16 +84,22 @@ struct SettingRow {
   bool in_dialog() const { return !std::holds_alternative<std::monostate>(dialog_field); }
 };
 
+// The folders a default text may lie in, each ending with a separator.
+struct SettingFolders {
+  std::string program;       // the executable's directory
+  std::string first_images;  // the image folder page 1 offers while the file names none
+};
+
 // Every row, in saving order.
 std::span<const SettingRow> SettingRows();
 // The row of key (exact spelling); nullptr when there is none.
 const SettingRow* FindSetting(std::string_view key);
 
-// The value when the key is absent; program_dir ends with a separator.
-SettingValue DefaultSetting(const SettingRow& row, const std::string& program_dir);
+// The value when the key is absent.
+SettingValue DefaultSetting(const SettingRow& row, const SettingFolders& folders);
 // The key's value in the file's "Settings" section, as the row's kind reads it.
 SettingValue ReadSetting(const IniFile& file, const SettingRow& row,
-                         const std::string& program_dir);
+                         const SettingFolders& folders);
 void WriteSetting(IniFile& file, const SettingRow& row, const SettingValue& value);
 
 // The window's control of a row that is not in_dialog, the dialog's field of one that is.

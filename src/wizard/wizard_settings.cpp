@@ -7,7 +7,8 @@
 namespace fotoloom {
 
 void Wizard::LoadSetting(const IniFile& file, const SettingRow& row) {
-  const SettingValue value = ReadSetting(file, row, env_.executable_directory);
+  const SettingValue value =
+      ReadSetting(file, row, {env_.executable_directory, FirstImageFolder()});
   if (row.in_dialog()) {
     advanced_->Keep(row, value);
   } else {

@@ -1,6 +1,8 @@
 #include "wizard/window/application.h"
 
+#include <QDir>
 #include <QScreen>
+#include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +10,7 @@
 
 #include "imaging/reader_warnings.h"
 #include "platform/version.h"
+#include "wizard/settings_location.h"
 #include "wizard/window/main_dlg.h"
 #include "wizard/window/qt_shell.h"
 #include "wizard/window/screenshots.h"
@@ -47,6 +50,10 @@ int RunFotoloom(int argc, char** argv) {
   if (icon) return AppIconPixmap(128).save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
 
   WizardEnvironment environment = DefaultWizardEnvironment(argc, argv);
+  environment.first_image_directory = FirstImageDirectory(
+      environment.executable_directory,
+      QStandardPaths::writableLocation(QStandardPaths::PicturesLocation).toStdString(),
+      QDir::homePath().toStdString());
   // An unattended run must not stop at a box nobody answers.
   const bool unattended = !environment.command_line_directory.empty();
   SetReaderWarningHandler([unattended](const std::string& message) {
