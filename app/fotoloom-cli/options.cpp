@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "platform/text.h"
+
 namespace fotoloom::cli {
 namespace {
 
@@ -13,13 +15,6 @@ int ParseJobs(const std::string& text) {
   return !text.empty() && text[0] != '-' && error == std::errc() && stop == end && value >= 1
              ? value
              : 0;
-}
-
-bool HasControlCharacter(const std::string& text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
-  }
-  return false;
 }
 
 }  // namespace
