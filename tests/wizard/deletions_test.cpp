@@ -195,8 +195,9 @@ TEST_F(DeletionsTest, NothingIsDeletedUntilTheRunIsKnownToWork) {
     EXPECT_EQ(error, c.error);
     if (!c.error.empty()) {
       EXPECT_EQ(ReadText(album_dir_ + c.catalog), "old catalog");
-      if (fs::is_directory(album_dir_ + "fldata"))
+      if (fs::is_directory(album_dir_ + "fldata")) {
         EXPECT_TRUE(fs::exists(album_dir_ + "fldata/old.jpg"));
+      }
     } else {
       EXPECT_NE(ReadText(album_dir_ + c.catalog), "old catalog");
       EXPECT_FALSE(fs::exists(album_dir_ + "fldata/old.jpg"));
