@@ -89,8 +89,10 @@ void Wizard::FinishRunState() {
 void Wizard::RunGeneration() {
   if (running_) return;
   // Held from before the run's first deletion to the end of the sequence; the run joins it.
-  const std::string album_directory = ExpandFileName(model_.editAlbumDirectory.text());
-  const FileLock lock(AlbumLockPath(album_directory));
+  // (An empty field names no folder; the run refuses it.)
+  const std::string& typed = model_.editAlbumDirectory.text();
+  const std::string album_directory = typed.empty() ? typed : ExpandFileName(typed);
+  const FileLock lock(typed.empty() ? typed : AlbumLockPath(album_directory));
   if (lock.state() == FileLock::State::kBusy) {
     ui_.ShowWarning(AlbumBusyWarning(WithTrailingSeparator(album_directory)));
     return;

@@ -71,7 +71,8 @@ inline int RunTraced(const std::vector<std::string>& args,
   }
   int status = 0;
   if (::waitpid(pid, &status, 0) != pid || !WIFSTOPPED(status)) return status;
-  ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+  ::ptrace(PTRACE_SETOPTIONS, pid, nullptr,
+           PTRACE_O_TRACESYSGOOD | PTRACE_O_TRACEEXEC | PTRACE_O_EXITKILL);
   int pass_on = 0;  // a signal of the program's own, delivered as it would have been
   bool sent = false;
   for (;;) {
@@ -80,6 +81,7 @@ inline int RunTraced(const std::vector<std::string>& args,
     if (::waitpid(pid, &status, 0) != pid) return -1;
     if (WIFEXITED(status) || WIFSIGNALED(status)) return status;
     if (!WIFSTOPPED(status)) continue;
+    if (WSTOPSIG(status) == SIGTRAP) continue;  // the program starting itself again (a sanitizer)
     if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
       pass_on = WSTOPSIG(status);
       continue;
