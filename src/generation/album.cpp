@@ -1,12 +1,10 @@
 #include "generation/album.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <ctime>
 #include <exception>
 #include <limits>
 #include <memory>

@@ -11,7 +11,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "wizard/advanced_dialog.h"
 #include "wizard/wizard_model.h"

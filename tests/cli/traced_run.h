@@ -5,6 +5,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <signal.h>
 #include <sys/ptrace.h>
 #include <sys/syscall.h>
@@ -66,6 +67,9 @@ inline int RunTraced(const std::vector<std::string>& args,
   if (pid == 0) {
     const int null = ::open("/dev/null", O_RDWR);
     for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) ::dup2(null, fd);
+    // LeakSanitizer cannot look at a traced process and would fail the run at its end.
+    const char* asan = ::getenv("ASAN_OPTIONS");
+    ::setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":detect_leaks=0").c_str(), 1);
     ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
     ExecCli(args);  // stops at the exec
   }
