@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <utility>
 
@@ -63,10 +64,11 @@ std::string EncodeOne(TSharedResample& resample, std::size_t size) {
   return std::move(stream).str();
 }
 
-// Every box's picture, each failure of one box kept to that box; raises what the reader
-// raises.
+// Every box's picture, each failure of one box kept to that box (memory running out noted in
+// *out_of_memory); raises what the reader raises.
 std::vector<std::optional<std::string>> Encode(const std::string& source_path,
-                                               const std::vector<OutputBox>& boxes) {
+                                               const std::vector<OutputBox>& boxes,
+                                               bool* out_of_memory) {
   std::vector<std::optional<std::string>> pictures(boxes.size());
   std::unique_ptr<TDibGraphic> source = LoadPicture(source_path);
   // The loaded graphic is used as the source image itself, and a photo stored sideways is
@@ -83,6 +85,8 @@ std::vector<std::optional<std::string>> Encode(const std::string& source_path,
               PictureSize(resample.SourceWidth(), resample.SourceHeight(), boxes[k])) {
         planned[k] = resample.AddSize(size->first, size->second);
       }
+    } catch (const std::bad_alloc&) {
+      *out_of_memory = true;
     } catch (...) {
       // This box gives no picture; the others may still.
     }
@@ -93,6 +97,8 @@ std::vector<std::optional<std::string>> Encode(const std::string& source_path,
     if (!planned[k]) continue;
     try {
       pictures[k] = EncodeOne(resample, *planned[k]);
+    } catch (const std::bad_alloc&) {
+      *out_of_memory = true;
     } catch (...) {
       // As above.
     }
@@ -120,14 +126,22 @@ void FitInBox(std::int32_t& width, std::int32_t& height, std::int32_t box_width,
 }
 
 std::vector<std::optional<std::string>> EncodeImageOutputs(const std::string& source_path,
-                                                           const std::vector<OutputBox>& boxes) {
+                                                           const std::vector<OutputBox>& boxes,
+                                                           bool* out_of_memory) {
+  bool short_of_memory = false;
   try {
-    return Encode(source_path, boxes);
+    std::vector<std::optional<std::string>> pictures =
+        Encode(source_path, boxes, &short_of_memory);
+    if (out_of_memory) *out_of_memory = short_of_memory;
+    return pictures;
   } catch (const FileReadError&) {
     throw;  // the disk failed, not the picture
+  } catch (const std::bad_alloc&) {
+    short_of_memory = true;
   } catch (...) {
-    return std::vector<std::optional<std::string>>(boxes.size());
   }
+  if (out_of_memory) *out_of_memory = short_of_memory;
+  return std::vector<std::optional<std::string>>(boxes.size());
 }
 
 std::optional<std::string> EncodeThumbnail(const std::string& source_path, std::int32_t box_width,

@@ -57,9 +57,12 @@ struct OutputBox {
 // decoded image is read once for every box: the boxes' work images (image height x picture
 // width each) are held together, the decoded image only until its rows are read; each picture
 // is then finished, encoded and released before the next. Any thread may call it; raises only
-// FileReadError naming the source (see EncodeThumbnail).
+// FileReadError naming the source (see EncodeThumbnail). When memory ran out for a picture, or
+// for the decode (and so for every picture), *out_of_memory becomes true, when given: those
+// entries are nullopt for want of memory, not because the image gives none.
 std::vector<std::optional<std::string>> EncodeImageOutputs(const std::string& source_path,
-                                                           const std::vector<OutputBox>& boxes);
+                                                           const std::vector<OutputBox>& boxes,
+                                                           bool* out_of_memory = nullptr);
 
 // EncodeThumbnail, then the bytes written to target_path through the one file writer
 // (platform/file_io.h), which replaces a link at the target instead of writing through it.
