@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "files/dir.h"
 #include "files/file_errors.h"
@@ -92,13 +94,23 @@ bool IsDirectoryWritable(const std::string& directory) {
   return true;
 }
 
-bool CleanDirectory(const std::string& directory) {
+bool CleanDirectory(const std::string& directory, const std::vector<std::string>& keep) {
+  std::vector<std::pair<dev_t, ino_t>> kept;
+  for (const std::string& path : keep) {
+    struct stat st;
+    if (!path.empty() && lstat(path.c_str(), &st) == 0) kept.emplace_back(st.st_dev, st.st_ino);
+  }
+  const auto is_kept = [&](const std::string& path) {
+    struct stat st;
+    if (kept.empty() || lstat(path.c_str(), &st) != 0) return false;
+    return std::find(kept.begin(), kept.end(), std::make_pair(st.st_dev, st.st_ino)) != kept.end();
+  };
   // No description file: its contents play no part, and a broken one must not stop the clean.
   const CDir listing(directory, "*.*", "");
   bool all_deleted = true;
   for (int i = 0; i < listing.Count(); ++i) {
     const std::string& path = listing.Items(i).Path;
-    if (ExtractFileName(path) == kDataDirectoryMarker) continue;
+    if (ExtractFileName(path) == kDataDirectoryMarker || is_kept(path)) continue;
     if (!RemoveFile(path)) all_deleted = false;
   }
   return all_deleted;

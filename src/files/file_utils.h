@@ -40,10 +40,11 @@ bool IsDirectoryWritable(const std::string& directory);
 // name is never emptied.
 inline constexpr char kDataDirectoryMarker[] = ".fotoloom-data";
 
-// Deletes every file (not subdirectories) of directory but the marker, hidden ones included,
-// attempting each; a link is removed, never what it leads to. True when all deletions
-// succeeded (an empty directory too); a read-only file is left and makes the answer false.
-bool CleanDirectory(const std::string& directory);
+// Deletes every file (not subdirectories) of directory but the marker and the files keep names
+// (the same file under any name; a link counts as itself), hidden ones included, attempting
+// each; a link is removed, never what it leads to. True when all deletions succeeded (an empty
+// directory too); a read-only file is left and makes the answer false.
+bool CleanDirectory(const std::string& directory, const std::vector<std::string>& keep = {});
 
 // Writes the marker into directory; raises the file writer's errors.
 void MarkDataDirectory(const std::string& directory);

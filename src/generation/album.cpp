@@ -1,16 +1,15 @@
 #include "generation/album.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <ctime>
 #include <exception>
 #include <memory>
 #include <string>
 
+#include "files/descriptions.h"
 #include "files/file_errors.h"
 #include "files/file_utils.h"
 #include "generation/album_items.h"
@@ -18,7 +17,6 @@
 #include "generation/client_ui.h"
 #include "generation/index_page.h"
 #include "generation/item_thumbnails.h"
-#include "platform/file_io.h"
 #include "platform/listing.h"
 
 namespace fotoloom {
@@ -56,38 +54,6 @@ void RequireUsableDataDirectory(const std::string& dir) {
   RaiseFileCreateError(shown);
 }
 
-// A background file the user picked from inside the data directory would be deleted by the
-// cleaning just before the copy step needs it, and may be the only copy there is. It is held
-// in memory across the cleaning and put back, with its time and permissions, when it went.
-class KeptBackground {
- public:
-  KeptBackground(const std::string& path, const std::string& data_dir) : path_(path) {
-    if (path.empty() || !FileExists(path)) return;
-    const std::string folder = ResolvedPath(ExtractFilePath(ExpandFileName(path)));
-    if (folder.empty() || folder != ResolvedPath(data_dir)) return;
-    struct stat st {};
-    kept_ = ::stat(path.c_str(), &st) == 0 && ReadWholeFile(path, &bytes_);
-    mtime_ = st.st_mtime;
-    permissions_ = st.st_mode & 07777;
-  }
-
-  void Restore() const {
-    if (!kept_ || NameTaken(path_)) return;
-    // The user's only copy: flushed to the disk before the run goes on.
-    OutputFile file(path_, WriteOptions{.sync = true});
-    file.Write(bytes_);
-    file.SetFinalAttributes(permissions_, mtime_);
-    file.Close();
-  }
-
- private:
-  std::string path_;
-  std::string bytes_;
-  bool kept_ = false;
-  std::time_t mtime_ = 0;
-  std::uint32_t permissions_ = 0;
-};
-
 // Index pages hold ThumbsPerRow * ThumbRowsPerFile items each; with the supplied ranges the
 // product reaches 25 000 000, so it is kept wide.
 std::int64_t ItemsPerPage() {
@@ -99,11 +65,11 @@ bool IsHeaderElement(const std::string& name) {
   return name.size() == 2 && (name[0] == 'h' || name[0] == 'H') && name[1] >= '1' && name[1] <= '6';
 }
 
-// Refuses an "imgdesc.dat" that exists but cannot be read before anything is deleted or
-// written, with the error the listing would raise for it later.
+// Refuses an "imgdesc.dat" that exists but cannot be read, or is too large to be, before
+// anything is deleted or written, with the error the listing would raise for it later.
 void RequireReadableDescriptions(const std::string& album_directory) {
   const std::string path = album_directory + kDescriptionFile;
-  if (FileExists(path) && !IsReadableFile(path)) RaiseFileOpenError(path);
+  if (FileExists(path)) CheckDescriptionFile(path);
 }
 
 bool EndsPage(int i, int n, std::int64_t per_page) { return (i + 1) % per_page == 0 || i == n - 1; }
@@ -232,13 +198,11 @@ void generate() {
   if (created || IsEmptyDirectory(album.ThumbDirectory)) MarkDataDirectory(album.ThumbDirectory);
   if (album.EraseExistingFiles) {
     ShowStatus("Cleaning thumbnail directory (this may take a while)...");
-    const KeptBackground image(album.BgImage, album.ThumbDirectory);
-    const KeptBackground sound(album.BgSound, album.ThumbDirectory);
+    // A background file the user picked from inside the data directory, which may be the only
+    // copy there is, stays where it is; the copy step then copies it like any other.
     const bool cleaned = LiesStrictlyBelow(album.ThumbDirectory, album.AlbumDirectory) &&
                          IsMarkedDataDirectory(album.ThumbDirectory) &&
-                         CleanDirectory(album.ThumbDirectory);
-    image.Restore();
-    sound.Restore();
+                         CleanDirectory(album.ThumbDirectory, {album.BgImage, album.BgSound});
     if (!cleaned) AddMessage(kNotCleaned);
     ShowStatus("Done.");
   }

@@ -31,7 +31,8 @@ namespace fotoloom {
 // the index pages; every file is written through the one file writer (platform/file_io.h), so
 // a link at an output's name is replaced, never written through.
 //
-// Raises FileOpenError for an "imgdesc.dat" that exists but cannot be read, and
+// Raises FileOpenError for an "imgdesc.dat" that exists but cannot be read or is larger than
+// 64 MiB, and
 // FileCreateError when the data directory is missing or unwritable after the attempt to
 // create it; nothing has been deleted or written then. Passes on the errors of copying,
 // listing, thumbnail and page writing ("Cannot open file %s", "Cannot create file %s",
