@@ -86,6 +86,31 @@ Block TakeKept(std::size_t length) {
 
 }  // namespace
 
+std::uint64_t RetainedImageMemory() {
+  std::uint64_t bytes = 0;
+  {
+    const std::lock_guard<std::mutex> lock(g_mutex);
+    bytes = g_kept_bytes;
+  }
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
+  bytes += mallinfo2().fordblks;
+#endif
+  return bytes;
+}
+
+void DropRetainedImageMemory() {
+  std::vector<Block> dropped;
+  {
+    const std::lock_guard<std::mutex> lock(g_mutex);
+    dropped.swap(Kept());
+    g_kept_bytes = 0;
+  }
+  for (const Block& block : dropped) munmap(block.p, block.length);
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
+}
+
 bool RetainFreedImageMemory() {
   g_keep_blocks = true;
 #if defined(__GLIBC__)

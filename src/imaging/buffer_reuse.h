@@ -37,4 +37,11 @@ std::uint8_t* AllocateImageBlock(std::size_t size);
 // Gives back a block of AllocateImageBlock(size); p may be nullptr.
 void ReleaseImageBlock(std::uint8_t* p, std::size_t size);
 
+// Bytes the process holds for reuse and no image uses: the kept pixel mappings and the heap's
+// free memory. They stay resident until DropRetainedImageMemory.
+std::uint64_t RetainedImageMemory();
+
+// Gives the kept pixel mappings and the heap's free pages back to the system, from any thread.
+void DropRetainedImageMemory();
+
 }  // namespace fotoloom

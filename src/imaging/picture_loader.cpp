@@ -49,26 +49,27 @@ std::string PictureFileDescription(const std::string& extension) {
   return r ? r->description : std::string();
 }
 
-std::unique_ptr<TDibGraphic> LoadPicture(const std::string& fileName) {
+std::unique_ptr<TDibGraphic> LoadPicture(const std::string& fileName,
+                                         const THeaderHandler& onHeader) {
   const std::string extension = ExtensionOf(fileName);
   const Registration* r = Find(extension);
   if (r == nullptr) throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
   switch (r->reader) {
     case Reader::kJpeg: {
       auto jpeg = std::make_unique<TJpegGraphic>();
-      jpeg->LoadFromFile(fileName);
+      jpeg->LoadFromFile(fileName, onHeader);
       return jpeg;
     }
     case Reader::kPng: {
       auto png = std::make_unique<TPngGraphic>();
-      png->LoadFromFile(fileName);
+      png->LoadFromFile(fileName, onHeader);
       return png;
     }
     case Reader::kBitmap:
       break;
   }
   auto image = std::make_unique<TDibGraphic>();
-  LoadBitmapFile(fileName, *image);
+  LoadBitmapFile(fileName, *image, onHeader);
   return image;
 }
 

@@ -128,7 +128,7 @@ PngWarningCapture::~PngWarningCapture() { t_capture = outer_; }
 
 std::vector<std::string> PngWarningCapture::Take() { return std::exchange(warnings_, {}); }
 
-void TPngGraphic::LoadFromStream(std::istream& stream) {
+void TPngGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onHeader) {
   Clear();
   png_byte signature[8];
   if (ReadSome(stream, signature, 8) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
@@ -221,6 +221,8 @@ void TPngGraphic::LoadFromStream(std::istream& stream) {
       palette.push_back({entries[i].red, entries[i].green, entries[i].blue});
     }
   }
+  AcceptImageHeader({static_cast<int>(width), static_cast<int>(height), BitsPerPixel(format)},
+                    onHeader);
   NewImage(static_cast<int>(width), static_cast<int>(height), format,
            palette.empty() ? nullptr : &palette, xdpi, ydpi);
 
@@ -245,14 +247,15 @@ void TPngGraphic::LoadFromStream(std::istream& stream) {
   }
 }
 
-void TPngGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size) {
+void TPngGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
+                                 const THeaderHandler& onHeader) {
   MemoryStreamBuf buffer(data, size);
   std::istream stream(&buffer);
-  LoadFromStream(stream);
+  LoadFromStream(stream, onHeader);
 }
 
-void TPngGraphic::LoadFromFile(const std::string& fileName) {
-  ReadFromFile(fileName, [this](std::istream& stream) { LoadFromStream(stream); });
+void TPngGraphic::LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader) {
+  ReadFromFile(fileName, [&](std::istream& stream) { LoadFromStream(stream, onHeader); });
 }
 
 }  // namespace fotoloom

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <random>
 
 #include "platform/file_errors.h"
@@ -25,9 +26,11 @@ int OpenRegularForReading(const std::string& path) {
   return fd;
 }
 
-// A new, empty file named directory + kTemporaryFilePrefix + random letters, created
-// exclusively: an existing name, a link included, is never opened. -1 with errno on failure.
-int CreateTemporaryFile(const std::string& directory, std::string* name) {
+// A new, empty file named directory + kTemporaryFilePrefix + random letters in the folder
+// directory_fd (AT_FDCWD: the current one), created exclusively: an existing name, a link
+// included, is never opened. -1 with errno on failure.
+int CreateTemporaryFile(int directory_fd, const std::string& directory, mode_t mode,
+                        std::string* name) {
   static constexpr char kLetters[] =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   // One generator per thread: thumbnail workers write cache entries at the same time.
@@ -36,8 +39,8 @@ int CreateTemporaryFile(const std::string& directory, std::string* name) {
     std::uint64_t bits = random() ^ static_cast<std::uint64_t>(getpid());
     std::string candidate = directory + kTemporaryFilePrefix;
     for (int i = 0; i < 8; ++i, bits /= 62) candidate += kLetters[bits % 62];
-    const int fd =
-        open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = openat(directory_fd, candidate.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd >= 0) {
       *name = std::move(candidate);
       return fd;
@@ -68,16 +71,22 @@ void SyncDirectory(const std::string& directory) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string* data) {
+bool ReadFileStart(const std::string& path, std::size_t max_bytes, std::string* data, bool* more) {
   const int fd = OpenRegularForReading(path);
   if (fd < 0) return false;
   data->clear();
+  *more = false;
   char buffer[65536];
   bool ok = true;
   for (;;) {
     const ssize_t n = read(fd, buffer, sizeof buffer);
     if (n > 0) {
-      data->append(buffer, static_cast<std::size_t>(n));
+      const std::size_t room = max_bytes - data->size();
+      data->append(buffer, std::min(static_cast<std::size_t>(n), room));
+      if (static_cast<std::size_t>(n) > room) {
+        *more = true;
+        break;
+      }
     } else if (n == 0) {
       break;
     } else if (errno != EINTR) {
@@ -89,6 +98,11 @@ bool ReadWholeFile(const std::string& path, std::string* data) {
   return ok;
 }
 
+bool ReadWholeFile(const std::string& path, std::string* data) {
+  bool more = false;
+  return ReadFileStart(path, std::string().max_size(), data, &more);
+}
+
 bool IsReadableFile(const std::string& path) {
   const int fd = OpenRegularForReading(path);
   if (fd < 0) return false;
@@ -97,9 +111,23 @@ bool IsReadableFile(const std::string& path) {
 }
 
 OutputFile::OutputFile(const std::string& path, WriteOptions options)
-    : path_(path), options_(options) {
+    : path_(path),
+      directory_fd_(AT_FDCWD),
+      name_(path),
+      directory_(ExtractFilePath(path)),
+      options_(options) {
+  Open();
+}
+
+OutputFile::OutputFile(int directory_fd, const std::string& name, const std::string& shown_path,
+                       WriteOptions options)
+    : path_(shown_path), directory_fd_(directory_fd), name_(name), options_(options) {
+  Open();
+}
+
+void OutputFile::Open() {
   struct stat existing;
-  const bool exists = lstat(path.c_str(), &existing) == 0;
+  const bool exists = fstatat(directory_fd_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
   // Only a file or a link is ever replaced: never a directory, a device, a FIFO or a socket,
   // nor a read-only file, which a write in place could not have changed either.
   const bool regular = exists && S_ISREG(existing.st_mode);
@@ -107,10 +135,15 @@ OutputFile::OutputFile(const std::string& path, WriteOptions options)
       ((!regular && !S_ISLNK(existing.st_mode)) || (regular && !(existing.st_mode & S_IWUSR)))) {
     RaiseFileCreateError(path_);
   }
-  fd_ = CreateTemporaryFile(ExtractFilePath(path), &temporary_);
+  const mode_t mode = options_.mode != 0 ? static_cast<mode_t>(options_.mode & 07777) : 0666;
+  fd_ = CreateTemporaryFile(directory_fd_, directory_, mode, &temporary_);
   if (fd_ < 0) {
     if (options_.in_place_fallback && regular) OpenInPlace();
     if (fd_ < 0) RaiseFileCreateError(path_);
+    return;
+  }
+  if (options_.mode != 0) {
+    fchmod(fd_, mode);  // exactly these bits, whatever the umask
     return;
   }
   if (!regular) return;
@@ -130,19 +163,19 @@ OutputFile::OutputFile(const std::string& path, WriteOptions options)
     return;
   }
   close(temporary_fd);
-  unlink(temporary_.c_str());
+  unlinkat(directory_fd_, temporary_.c_str(), 0);
   temporary_.clear();
 }
 
 void OutputFile::OpenInPlace() {
   // No O_TRUNC: the old content stays until it is overwritten, and Close() cuts what is left.
-  fd_ = open(path_.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+  fd_ = openat(directory_fd_, name_.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
   in_place_ = fd_ >= 0;
 }
 
 OutputFile::~OutputFile() {
   if (fd_ >= 0) close(fd_);
-  if (!temporary_.empty()) unlink(temporary_.c_str());
+  if (!temporary_.empty()) unlinkat(directory_fd_, temporary_.c_str(), 0);
 }
 
 void OutputFile::Write(std::string_view data) { Write(data.data(), data.size()); }
@@ -177,18 +210,30 @@ void OutputFile::Close() {
   if (!ok) RaiseFileWriteError(path_);
   closed_ = in_place_;
   if (in_place_) return;
-  if (rename(temporary_.c_str(), path_.c_str()) != 0) {
+  if (renameat(directory_fd_, temporary_.c_str(), directory_fd_, name_.c_str()) != 0) {
     const int error = errno;
     if (error == EISDIR || error == ENOTDIR) RaiseFileCreateError(path_);
     RaiseFileWriteError(path_);
   }
   temporary_.clear();
   closed_ = true;
-  if (options_.sync) SyncDirectory(ExtractFilePath(path_));
+  if (!options_.sync) return;
+  if (directory_fd_ != AT_FDCWD) {
+    fsync(directory_fd_);
+  } else {
+    SyncDirectory(directory_);
+  }
 }
 
 void WriteWholeFile(const std::string& path, std::string_view data, WriteOptions options) {
   OutputFile file(path, options);
+  file.Write(data);
+  file.Close();
+}
+
+void WriteWholeFile(int directory_fd, const std::string& name, const std::string& shown_path,
+                    std::string_view data, WriteOptions options) {
+  OutputFile file(directory_fd, name, shown_path, options);
   file.Write(data);
   file.Close();
 }

@@ -1,0 +1,59 @@
+#include "imaging/memory_budget.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "imaging/buffer_reuse.h"
+
+namespace fotoloom {
+
+MemoryBudget::Reservation::Reservation(Reservation&& other) noexcept
+    : budget_(std::exchange(other.budget_, nullptr)), bytes_(std::exchange(other.bytes_, 0)) {}
+
+MemoryBudget::Reservation& MemoryBudget::Reservation::operator=(Reservation&& other) noexcept {
+  if (this != &other) {
+    if (budget_ != nullptr) budget_->Release(bytes_);
+    budget_ = std::exchange(other.budget_, nullptr);
+    bytes_ = std::exchange(other.bytes_, 0);
+  }
+  return *this;
+}
+
+MemoryBudget::Reservation::~Reservation() {
+  if (budget_ != nullptr) budget_->Release(bytes_);
+}
+
+MemoryBudget::MemoryBudget(std::uint64_t bytes) : bytes_(bytes) {}
+
+MemoryBudget::Reservation MemoryBudget::Reserve(std::uint64_t bytes) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  const std::uint64_t ticket = next_ticket_++;
+  changed_.wait(lock, [&] {
+    return ticket == serving_ && (held_ == 0 || (held_ <= bytes_ && bytes <= bytes_ - held_));
+  });
+  held_ += bytes;
+  peak_ = std::max(peak_, held_);
+  ++serving_;
+  const std::uint64_t held = held_;
+  lock.unlock();
+  changed_.notify_all();  // the next in line may fit as well
+  // What the last decodes left for reuse is resident too; the reserved memory is about to be
+  // touched, so it goes back first when both would not fit together.
+  if (held >= bytes_ || RetainedImageMemory() > bytes_ - held) DropRetainedImageMemory();
+  return Reservation(this, bytes);
+}
+
+void MemoryBudget::Release(std::uint64_t bytes) {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    held_ -= bytes;
+  }
+  changed_.notify_all();
+}
+
+std::uint64_t MemoryBudget::peak() const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return peak_;
+}
+
+}  // namespace fotoloom
