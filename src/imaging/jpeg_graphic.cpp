@@ -198,6 +198,8 @@ class LookAhead {
   LookAhead(const jpeg_source_mgr& src, std::istream& stream)
       : next_(src.next_input_byte), left_(src.bytes_in_buffer), stream_(stream) {
     try {
+      // A small file is all in libjpeg's buffer already, its stream at the end.
+      if (!stream.bad()) stream.clear();
       resume_ = stream.tellg();
     } catch (...) {
       resume_ = -1;
@@ -250,7 +252,7 @@ void CheckScanWork(j_decompress_ptr cinfo, std::istream& stream) {
   const std::uint64_t allowed = kMaxScanPasses * AllBlocks(cinfo);
   const TLaterScans later = CountLaterScans(
       [&](std::uint8_t* buffer, std::size_t size) { return ahead.Read(buffer, size); }, blocks_of,
-      kMaxScans - 1, allowed);
+      kMaxScans - 1);
   // A read error is the disk's, not the file's: the caller raises it as one.
   if (ReadFailed(stream)) throw EJpegError("Input file read error");
   if (1 + later.count > kMaxScans) {

@@ -56,12 +56,12 @@ class Bytes {
 }  // namespace
 
 TLaterScans CountLaterScans(const TByteReader& read, const std::array<std::uint64_t, 256>& blocks_of,
-                            int max_scans, std::uint64_t max_blocks) {
+                            int max_scans) {
   TLaterScans found;
   Bytes in(read);
   // Coded data, segments and stray bytes alike are passed over up to the next marker, as
   // libjpeg does; a 0xFF followed by 0 (a stuffed byte) or a restart marker is data.
-  while (found.count <= max_scans && found.blocks <= max_blocks && in.PassMarkerPrefix()) {
+  while (found.count <= max_scans && in.PassMarkerPrefix()) {
     int marker = in.Next();
     while (marker == 0xFF) marker = in.Next();  // fill bytes
     if (marker < 0 || marker == kEndOfImage) break;

@@ -23,9 +23,9 @@ struct TLaterScans {
 
 // Reads on through read from inside a scan's coded data to the image's end marker or the end of
 // the data, and counts every scan header met: one scan each, and blocks_of[id] blocks for each
-// component id it names. Stops as soon as the count passes max_scans or the blocks pass
-// max_blocks, so a hostile file is not read to its end. Never throws (read may).
+// component id it names. Stops as soon as the count passes max_scans, so a file of endless
+// scans is not read to its end. Never throws (read may).
 TLaterScans CountLaterScans(const TByteReader& read, const std::array<std::uint64_t, 256>& blocks_of,
-                            int max_scans, std::uint64_t max_blocks);
+                            int max_scans);
 
 }  // namespace fotoloom

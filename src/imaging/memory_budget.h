@@ -6,7 +6,9 @@
 // waits until nothing else is held and then runs alone. Reservations are granted in the order
 // they were asked for, so a large image is never passed over by the smaller ones behind it.
 // Memory the process keeps for reuse after a decode (buffer_reuse.h) counts against the
-// budget too: it is given back to the system when a reservation would not fit beside it.
+// budget too: it is given back to the system when a reservation would not fit beside it. (With
+// RetainFreedImageMemory, as the programs start, all of it can be; without, each thread's own
+// heap may keep the free memory at its top.)
 //
 // A holder of a reservation must not wait for another one: the budget cannot then deadlock,
 // since every holder finishes and releases.

@@ -1,15 +1,23 @@
 // The run with thumbnail workers: whatever their number, the same bytes in every file, the same
 // progress texts, PNG warnings and errors as the writer alone gives; a cancel writes nothing
-// after the point where the writer saw it; and the default number follows the CPUs and quota.
+// after the point where the writer saw it; large images wait for each other within the memory
+// budget; and the default number follows the CPUs and quota.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "crafted_files.h"
 #include "files/file_utils.h"
 #include "generation/album.h"
+#include "generation/thumbnail_pool.h"
 #include "generation/usable_cpus.h"
+#include "imaging/buffer_reuse.h"
 #include "imaging/png_graphic.h"
+#include "imaging/thumbnails.h"
 #include "run_outcome.h"
 
 namespace fotoloom::testing {
@@ -107,6 +115,82 @@ TEST_F(ThumbnailWorkersTest, NothingAfterTheCancelIsWritten) {
     ASSERT_GE(progress.labels.size(), 2u);
     EXPECT_EQ(progress.labels[progress.labels.size() - 2], c.last_label);
     EXPECT_EQ(Count(Read(album_ / "index.html"), "valign=\"center\""), c.data.size() / 2);
+  }
+}
+
+// Eight headers of 3000 x 3000 progressive photos without their data, about 55 MB each to
+// decode, made by four workers in a child process: with a budget for two and a half of them
+// the child's peak grows by no more than the budget, and with a budget smaller than one image
+// every thumbnail is still made, one image at a time.
+TEST_F(ThumbnailWorkersTest, LargeImagesWaitForEachOtherWithinTheBudget) {
+  crafted::Jpeg header;
+  const std::string base = Read(TestData("jpeg/jpeg-decoder/mozilla/jpg-progressive.jpg"));
+  header.base.assign(base.begin(), base.end());
+  header.width = header.height = 3000;
+  std::vector<ThumbnailJob> jobs;
+  for (int i = 0; i < 8; ++i) {
+    jobs.push_back({(album_ / ("h" + std::to_string(i) + ".jpg")).string(), 100, 100});
+    ASSERT_TRUE(crafted::WriteJpeg(jobs.back().source_path, header));
+  }
+  const std::optional<TImageHeader> read = ReadPictureHeader(jobs[0].source_path);
+  ASSERT_TRUE(read);
+  const std::uint64_t image = OutputsMemory(*read, {{100, 100}});
+  ASSERT_GT(image, std::uint64_t{50} << 20);
+  constexpr std::uint64_t kSlack = std::uint64_t{24} << 20;  // stacks, libjpeg's rows, results
+
+  const struct {
+    const char* what;
+    std::uint64_t budget;
+    std::uint64_t most_held;  // the most the budget may have seen held at once
+  } cases[] = {
+      {"a budget for two and a half images", image * 5 / 2, 2 * image},
+      {"a budget smaller than one image", image / 4, image},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::close(out[0]);
+      // As the programs do: one heap, whose memory a decode left the budget can give back.
+      RetainFreedImageMemory();
+      rusage before{}, after{};
+      ::getrusage(RUSAGE_SELF, &before);
+      MemoryBudget budget(c.budget);
+      int made = 0;
+      {
+        ThumbnailPool pool(jobs, 4, nullptr, &budget);
+        std::optional<std::string> first;
+        for (int i = 0; i < 8; ++i) {
+          const ThumbnailResult result = pool.Take(i, [] { return true; });
+          if (i == 0) first = result.jpeg;
+          made += result.jpeg && result.jpeg == first;
+        }
+      }
+      ::getrusage(RUSAGE_SELF, &after);
+      const std::string report = std::to_string(made) + " " +
+                                 std::to_string(after.ru_maxrss - before.ru_maxrss) + " " +
+                                 std::to_string(budget.peak());
+      ::_exit(::write(out[1], report.data(), report.size()) == static_cast<ssize_t>(report.size())
+                  ? 0
+                  : 1);
+    }
+    ::close(out[1]);
+    std::string report(64, '\0');
+    report.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(out[0], report.data(), 64))));
+    ::close(out[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << report;
+    std::istringstream fields(report);
+    int made = 0;
+    long grown_kib = 0;
+    std::uint64_t most_held = 0;
+    fields >> made >> grown_kib >> most_held;
+    EXPECT_EQ(made, 8);  // every thumbnail, each the same as the first
+    EXPECT_EQ(most_held, c.most_held);
+    EXPECT_LT(static_cast<std::uint64_t>(grown_kib) * 1024, std::max(c.budget, image) + kSlack);
   }
 }
 
