@@ -109,7 +109,8 @@ double WallSeconds(const std::function<void()>& work) {
 
 // Time spent making thumbnails, on whichever thread. The executable is linked with --wrap for
 // MakeThumbnailResult, so every thumbnail the run makes passes through here.
-#define FOTOLOOM_THUMB_SYMBOL _ZN8fotoloom19MakeThumbnailResultERKNS_12ThumbnailJobEPNS_12MemoryBudgetE
+#define FOTOLOOM_THUMB_SYMBOL \
+  _ZN8fotoloom19MakeThumbnailResultERKNS_12ThumbnailJobEPNS_12MemoryBudgetE
 #define FOTOLOOM_CAT(a, b) FOTOLOOM_CAT2(a, b)
 #define FOTOLOOM_CAT2(a, b) a##b
 std::atomic<double> g_thumbnail_user{0}, g_thumbnail_sys{0};

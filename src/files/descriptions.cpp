@@ -73,9 +73,10 @@ class LineSplitter {
         partial_.clear();
       }
       pos = end + 1;
-      if (piece[end] == '\r') {
-        if (pos == piece.size()) after_cr_ = true;
-        else if (piece[pos] == '\n') ++pos;
+      if (piece[end] == '\r' && pos == piece.size()) {
+        after_cr_ = true;
+      } else if (piece[end] == '\r' && piece[pos] == '\n') {
+        ++pos;
       }
     }
     if (ended) Finish();

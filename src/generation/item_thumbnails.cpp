@@ -85,8 +85,8 @@ ItemPictures WriteItemThumbnail(int i) {
   std::optional<ThumbnailResult> made;
   std::optional<ThumbnailResult>& fallback = run ? run->fallback_ : made;
   if (!fallback) {
-    fallback = MakeThumbnailResult(JobFor(Album().EmptyThumbnail, false),
-                                   run ? &run->budget_ : nullptr);
+    fallback =
+        MakeThumbnailResult(JobFor(Album().EmptyThumbnail, false), run ? &run->budget_ : nullptr);
   }
   const bool written = WriteThumbnailResult(*fallback, thumb);
   return WriteCompanions(i, written ? *fallback : ThumbnailResult{}, item);

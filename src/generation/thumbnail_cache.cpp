@@ -130,10 +130,10 @@ OpenedFolder OpenOwn(int parent, const std::string& name, const std::string& pat
 OpenedFolder OpenCacheFolder(const std::string& folder) {
   if (folder.size() < 2 || folder[0] != kPathSeparator) return Refused(folder, "is not absolute");
   const std::string_view standard = kThumbnailCacheSubfolders;
-  const bool subfolders = folder.size() > standard.size() &&
-                          folder.compare(folder.size() - standard.size(), standard.size(),
-                                         standard) == 0 &&
-                          folder[folder.size() - standard.size() - 1] == kPathSeparator;
+  const bool subfolders =
+      folder.size() > standard.size() &&
+      folder.compare(folder.size() - standard.size(), standard.size(), standard) == 0 &&
+      folder[folder.size() - standard.size() - 1] == kPathSeparator;
   std::string base = subfolders ? folder.substr(0, folder.size() - standard.size())
                                 : ExtractFilePath(folder.substr(0, folder.size() - 1));
   const std::string own = folder.substr(base.size());

@@ -20,7 +20,8 @@ ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job, MemoryBudget* budge
       // Last: the largest picture is finished and encoded after the others are released.
       const bool preview = job.preview_width > 0 && job.preview_height > 0;
       if (preview) boxes.push_back({job.preview_width, job.preview_height, true});
-      std::vector<std::optional<std::string>> pictures = EncodeImageOutputs(job.source_path, boxes, budget);
+      std::vector<std::optional<std::string>> pictures =
+          EncodeImageOutputs(job.source_path, boxes, budget);
       result.jpeg = std::move(pictures[0]);
       if (job.hidpi) result.jpeg_2x = std::move(pictures[1]);
       if (preview) result.preview = std::move(pictures.back());

@@ -55,8 +55,9 @@ void OutputMessage(j_common_ptr) {}
 constexpr int kMaxScans = 500;
 
 // The work a file's scans may ask for, in passes over all of its blocks (a baseline file
-// makes one). A progressive photo makes about five (the most among the test images is 6.2);
-// empty scans that each cost a tenth of a baseline decode stop here at a few times one.
+// makes one). A progressive photo makes about five (the most among the test images is 6.2).
+// An empty scan costs about a tenth of a baseline decode, so a file can ask for a few
+// baseline decodes at most.
 constexpr std::uint64_t kMaxScanPasses = 32;
 
 // libjpeg's progress hook, called while the scans are read: ends the decode like a fatal error.
@@ -168,12 +169,8 @@ boolean ReadApp1(j_decompress_ptr cinfo) {
   return TRUE;
 }
 
-// Bytes of the coefficient buffer libjpeg keeps for the whole image when the file's scans
-// cannot be decoded one row of blocks at a time (progressive or multi-scan files): one block
-// of 64 two-byte coefficients per 8 x 8 samples of every component, each component's blocks
-// rounded up to whole units of its sampling factors. It is allocated by
-// jpeg_start_decompress, so it must be counted before. Other decoders need no whole-image
-// buffer.
+// A component's blocks, rounded up to whole units of its sampling factors: what libjpeg keeps
+// of it and what each of its scans visits.
 std::uint64_t PaddedBlocks(const jpeg_component_info& c) {
   auto roundUp = [](std::uint64_t n, std::uint64_t unit) { return (n + unit - 1) / unit * unit; };
   return roundUp(c.width_in_blocks, static_cast<std::uint64_t>(c.h_samp_factor)) *
@@ -186,6 +183,12 @@ std::uint64_t AllBlocks(j_decompress_ptr cinfo) {
   return blocks;
 }
 
+// Bytes of the coefficient buffer libjpeg keeps for the whole image when the file's scans
+// cannot be decoded one row of blocks at a time (progressive or multi-scan files): one block
+// of 64 two-byte coefficients per 8 x 8 samples of every component, each component's blocks
+// rounded up to whole units of its sampling factors. It is allocated by
+// jpeg_start_decompress, so it must be counted before. Other decoders need no whole-image
+// buffer.
 std::uint64_t CoefficientBytes(j_decompress_ptr cinfo) {
   if (!jpeg_has_multiple_scans(cinfo) && !cinfo->buffered_image) return 0;
   return AllBlocks(cinfo) * sizeof(JBLOCK);
@@ -463,9 +466,8 @@ void TJpegGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& on
     // The image is made before decompression starts, so an oversized one is refused before
     // libjpeg allocates its own buffers for it; they count against the bound too.
     const TImageHeader header{static_cast<int>(cinfo.output_width),
-                              static_cast<int>(cinfo.output_height),
-                              8 * cinfo.out_color_components, CoefficientBytes(&cinfo),
-                              exifOrientation_};
+                              static_cast<int>(cinfo.output_height), 8 * cinfo.out_color_components,
+                              CoefficientBytes(&cinfo), exifOrientation_};
     CheckScanWork(&cinfo, stream);
     AcceptImageHeader(header, onHeader);
     NewImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),

@@ -55,8 +55,8 @@ class Bytes {
 
 }  // namespace
 
-TLaterScans CountLaterScans(const TByteReader& read, const std::array<std::uint64_t, 256>& blocks_of,
-                            int max_scans) {
+TLaterScans CountLaterScans(const TByteReader& read,
+                            const std::array<std::uint64_t, 256>& blocks_of, int max_scans) {
   TLaterScans found;
   Bytes in(read);
   // Coded data, segments and stray bytes alike are passed over up to the next marker, as

@@ -25,7 +25,7 @@ struct TLaterScans {
 // the data, and counts every scan header met: one scan each, and blocks_of[id] blocks for each
 // component id it names. Stops as soon as the count passes max_scans, so a file of endless
 // scans is not read to its end. Never throws (read may).
-TLaterScans CountLaterScans(const TByteReader& read, const std::array<std::uint64_t, 256>& blocks_of,
-                            int max_scans);
+TLaterScans CountLaterScans(const TByteReader& read,
+                            const std::array<std::uint64_t, 256>& blocks_of, int max_scans);
 
 }  // namespace fotoloom

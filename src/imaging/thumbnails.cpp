@@ -51,11 +51,12 @@ std::optional<PictureSize> PlannedSize(std::int32_t width, std::int32_t height,
 // The upright size of header's image.
 PictureSize UprightSize(const TImageHeader& header) {
   const bool turned = header.orientation >= 5 && header.orientation <= 8;
-  return turned ? PictureSize{header.height, header.width} : PictureSize{header.width, header.height};
+  return turned ? PictureSize{header.height, header.width}
+                : PictureSize{header.width, header.height};
 }
 
-std::uint64_t TrueColourBytes(std::uint64_t width, std::uint64_t height) {
-  return (width * 24 + 31) / 32 * 4 * height;
+std::uint64_t TrueColourBytes(std::int32_t width, std::int32_t height) {
+  return DecodeBytes({width, height, 24});
 }
 
 // The whole-image coefficients the progressive encoder keeps of a true-colour picture: blocks of
@@ -180,14 +181,13 @@ std::uint64_t OutputsMemory(const TImageHeader& header, const std::vector<Output
     } catch (const EMathError&) {
     }
     if (!size) continue;
-    work += TrueColourBytes(static_cast<std::uint64_t>(size->width),
-                            static_cast<std::uint64_t>(upright.height));
+    work += TrueColourBytes(size->width, upright.height);
     // The picture in the image's own format, its true-colour copy, and what the encoder keeps.
-    const TImageHeader picture{size->width, size->height, header.bitsPerPixel};
-    const std::uint64_t copy = header.bitsPerPixel == 24 ? 0 : DecodeBytes(picture);
-    largest = std::max(largest, copy + TrueColourBytes(static_cast<std::uint64_t>(size->width),
-                                                       static_cast<std::uint64_t>(size->height)) +
-                                    EncoderBytes(*size));
+    const std::uint64_t own = header.bitsPerPixel == 24
+                                  ? 0
+                                  : DecodeBytes({size->width, size->height, header.bitsPerPixel});
+    largest =
+        std::max(largest, own + TrueColourBytes(size->width, size->height) + EncoderBytes(*size));
   }
   return DecodeBytes(header) + work + largest;
 }
@@ -218,7 +218,8 @@ std::vector<std::optional<std::string>> EncodeImageOutputs(const std::string& so
                                                            MemoryBudget* budget) {
   std::vector<std::optional<std::string>> outputs;
   for (std::optional<Picture>& picture : EncodePictures(source_path, boxes, budget))
-    outputs.push_back(picture ? std::optional<std::string>(std::move(picture->jpeg)) : std::nullopt);
+    outputs.push_back(picture ? std::optional<std::string>(std::move(picture->jpeg))
+                              : std::nullopt);
   return outputs;
 }
 

@@ -328,7 +328,9 @@ TEST(ThumbnailCacheFolderTest, OnlyTheUsersOwnFoldersAreUsed) {
        },
        "cache", ""},
       {"the cache folder another user's",
-       [&](const fs::path& c, const fs::path&) { ASSERT_EQ(::chown(c.c_str(), kOther, kOther), 0); },
+       [&](const fs::path& c, const fs::path&) {
+         ASSERT_EQ(::chown(c.c_str(), kOther, kOther), 0);
+       },
        "cache", "cache is owned by another user"},
       {"the cache folder a link of another user's",
        [&](const fs::path& c, const fs::path&) { link(c, c.parent_path() / "link", kOther); },

@@ -178,7 +178,8 @@ TEST_F(ThumbnailWorkersTest, LargeImagesWaitForEachOtherWithinTheBudget) {
     }
     ::close(out[1]);
     std::string report(64, '\0');
-    report.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(out[0], report.data(), 64))));
+    report.resize(
+        static_cast<std::size_t>(std::max<ssize_t>(0, ::read(out[0], report.data(), 64))));
     ::close(out[0]);
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
