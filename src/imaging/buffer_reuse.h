@@ -37,9 +37,8 @@ std::uint8_t* AllocateImageBlock(std::size_t size);
 // Gives back a block of AllocateImageBlock(size); p may be nullptr.
 void ReleaseImageBlock(std::uint8_t* p, std::size_t size);
 
-// Bytes the process holds for reuse and no image uses: the kept pixel mappings and the heap's
-// free memory. They stay resident until DropRetainedImageMemory.
-std::uint64_t RetainedImageMemory();
+// The process's resident memory now, in bytes (0 where the system does not tell).
+std::uint64_t ResidentBytes();
 
 // Gives the kept pixel mappings and the heap's free pages back to the system, from any thread.
 void DropRetainedImageMemory();

@@ -23,7 +23,8 @@ MemoryBudget::Reservation::~Reservation() {
   if (budget_ != nullptr) budget_->Release(bytes_);
 }
 
-MemoryBudget::MemoryBudget(std::uint64_t bytes) : bytes_(bytes) {}
+MemoryBudget::MemoryBudget(std::uint64_t bytes)
+    : bytes_(bytes), resident_at_start_(ResidentBytes()) {}
 
 MemoryBudget::Reservation MemoryBudget::Reserve(std::uint64_t bytes) {
   std::unique_lock<std::mutex> lock(mutex_);
@@ -37,9 +38,12 @@ MemoryBudget::Reservation MemoryBudget::Reserve(std::uint64_t bytes) {
   const std::uint64_t held = held_;
   lock.unlock();
   changed_.notify_all();  // the next in line may fit as well
-  // What the last decodes left for reuse is resident too; the reserved memory is about to be
-  // touched, so it goes back first when both would not fit together.
-  if (held >= bytes_ || RetainedImageMemory() > bytes_ - held) DropRetainedImageMemory();
+  // What the last decodes left for reuse is resident too, and the reserved memory is about to
+  // be: the kept memory goes back first when both would not fit. What the decodes in progress
+  // have touched counts twice here, which only makes that happen sooner.
+  const std::uint64_t resident = ResidentBytes();
+  const std::uint64_t grown = resident > resident_at_start_ ? resident - resident_at_start_ : 0;
+  if (held >= bytes_ || grown >= bytes_ - held) DropRetainedImageMemory();
   return Reservation(this, bytes);
 }
 

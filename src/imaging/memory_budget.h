@@ -6,7 +6,8 @@
 // waits until nothing else is held and then runs alone. Reservations are granted in the order
 // they were asked for, so a large image is never passed over by the smaller ones behind it.
 // Memory the process keeps for reuse after a decode (buffer_reuse.h) counts against the
-// budget too: it is given back to the system when a reservation would not fit beside it. (With
+// budget too: when what the process has grown by since the budget was made, with what is now
+// reserved, would pass the budget, that memory is given back to the system first. (With
 // RetainFreedImageMemory, as the programs start, all of it can be; without, each thread's own
 // heap may keep the free memory at its top.)
 //
@@ -63,6 +64,7 @@ class MemoryBudget {
   void Release(std::uint64_t bytes);
 
   const std::uint64_t bytes_;
+  const std::uint64_t resident_at_start_;
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::uint64_t held_ = 0;
