@@ -88,6 +88,11 @@ Block TakeKept(std::size_t length) {
 
 }  // namespace
 
+std::uint64_t KeptImageBytes() {
+  const std::lock_guard<std::mutex> lock(g_mutex);
+  return g_kept_bytes;
+}
+
 std::uint64_t ResidentBytes() {
   // The second field of statm: resident pages. One short read, unlike the allocator's own
   // statistics, which walk every free block.

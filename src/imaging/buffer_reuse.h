@@ -40,6 +40,9 @@ void ReleaseImageBlock(std::uint8_t* p, std::size_t size);
 // The process's resident memory now, in bytes (0 where the system does not tell).
 std::uint64_t ResidentBytes();
 
+// Bytes of the pixel mappings kept for the next image.
+std::uint64_t KeptImageBytes();
+
 // Gives the kept pixel mappings and the heap's free pages back to the system, from any thread.
 void DropRetainedImageMemory();
 

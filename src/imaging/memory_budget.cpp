@@ -23,8 +23,19 @@ MemoryBudget::Reservation::~Reservation() {
   if (budget_ != nullptr) budget_->Release(bytes_);
 }
 
+namespace {
+
+// What the process holds before a run, the pixel memory an earlier run kept excepted: that is
+// the budget's to give back.
+std::uint64_t ResidentWithoutKept() {
+  const std::uint64_t resident = ResidentBytes(), kept = KeptImageBytes();
+  return resident > kept ? resident - kept : 0;
+}
+
+}  // namespace
+
 MemoryBudget::MemoryBudget(std::uint64_t bytes)
-    : bytes_(bytes), resident_at_start_(ResidentBytes()) {}
+    : bytes_(bytes), resident_at_start_(ResidentWithoutKept()) {}
 
 MemoryBudget::Reservation MemoryBudget::Reserve(std::uint64_t bytes) {
   std::unique_lock<std::mutex> lock(mutex_);
