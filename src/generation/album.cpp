@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -17,7 +18,10 @@
 #include "generation/client_ui.h"
 #include "generation/index_page.h"
 #include "generation/item_thumbnails.h"
+#include "platform/file_io.h"
+#include "platform/file_lock.h"
 #include "platform/listing.h"
+#include "platform/permissions.h"
 
 namespace fotoloom {
 
@@ -70,6 +74,80 @@ bool IsHeaderElement(const std::string& name) {
 void RequireReadableDescriptions(const std::string& album_directory) {
   const std::string path = album_directory + kDescriptionFile;
   if (FileExists(path)) CheckDescriptionFile(path);
+}
+
+// Refuses a background file the copy step would fail on, with the error the copy would raise.
+void RequireReadableBackgrounds() {
+  const AlbumSettings& album = Album();
+  for (const std::string* setting : {&album.BgImage, &album.BgSound}) {
+    if (!setting->empty() && FileExists(*setting)) RequireReadableToTheEnd(*setting);
+  }
+}
+
+std::int64_t CountImages(const std::string& album_directory) {
+  const DirectorySnapshot snapshot(album_directory);
+  std::int64_t count = 0;
+  for (std::string rest = kImageMasks; !rest.empty(); rest = ListTail(rest, '|'))
+    count += static_cast<std::int64_t>(snapshot.Find(ListHead(rest, '|')).size());
+  return count;
+}
+
+// Refuses index page names the file system does not take, with the error writing the first
+// of them would raise. The item count decides how many numbered pages there are; it is only
+// counted for a catalog name long enough to matter.
+void RequireIndexPageNamesFit(const std::string& album_directory) {
+  const std::string& album_file = Album().AlbumFileName;
+  const std::size_t limit = MaxFileNameBytes(album_directory);
+  const std::string widest =
+      NumberedIndexPageName(album_file, std::numeric_limits<int>::max());
+  if (album_file.size() <= limit && widest.size() <= limit) return;
+  const std::int64_t n = CountImages(album_directory);
+  const std::int64_t per_page = ItemsPerPage();
+  if (n <= per_page) {
+    if (album_file.size() > limit) RaiseFileCreateError(album_file);
+    return;
+  }
+  const std::int64_t pages = (n + per_page - 1) / per_page;
+  // Each further digit first appears at 1000, 10000, ...
+  for (std::int64_t number = 1; number <= pages; number *= 10) {
+    const std::string name = NumberedIndexPageName(album_file, static_cast<int>(number));
+    if (name.size() > limit) RaiseFileCreateError(name);
+  }
+}
+
+// Everything a run can know before it deletes anything: after this, only the writing itself
+// can fail. REQUIRES: the album directory is current and the setting paths are resolved.
+void CheckBeforeDeleting(const std::string& album_directory) {
+  RequireReadableDescriptions(album_directory);
+  RequireReadableBackgrounds();
+  RequireIndexPageNamesFit(album_directory);
+}
+
+void PrepareDataDirectory(const std::string& data_directory) {
+  const bool created = CreateDir(data_directory);
+  RequireUsableDataDirectory(data_directory);
+  if (created || IsEmptyDirectory(data_directory)) MarkDataDirectory(data_directory);
+}
+
+// What the answers to the wizard's first page allowed; failures go unreported, as they did
+// when the questions deleted at once.
+void DeleteOldCatalogFiles(const std::string& album_directory) {
+  const AlbumSettings& album = Album();
+  const std::string catalog = album_directory + album.AlbumFileName;
+  if (album.DeleteCatalogFile) RemoveFile(catalog);
+  if (album.DeleteNumberedCatalogFiles) DeleteSimilarFiles(catalog);
+}
+
+void CleanDataDirectory() {
+  const AlbumSettings& album = Album();
+  ShowStatus("Cleaning thumbnail directory (this may take a while)...");
+  // The files the settings name may lie in the data directory; they are the user's.
+  const bool cleaned =
+      LiesStrictlyBelow(album.ThumbDirectory, album.AlbumDirectory) &&
+      IsMarkedDataDirectory(album.ThumbDirectory) &&
+      CleanDirectory(album.ThumbDirectory, {album.BgImage, album.BgSound, album.EmptyThumbnail});
+  if (!cleaned) AddMessage(kNotCleaned);
+  ShowStatus("Done.");
 }
 
 bool EndsPage(int i, int n, std::int64_t per_page) { return (i + 1) % per_page == 0 || i == n - 1; }
@@ -161,6 +239,15 @@ void BringSettingsIntoRange() {
   if (!IsHeaderElement(album.HeaderSize)) album.HeaderSize = AlbumSettings{}.HeaderSize;
 }
 
+std::string AlbumLockPath(const std::string& album_directory) {
+  return WithTrailingSeparator(album_directory) + kAlbumLockFile;
+}
+
+std::string AlbumBusyWarning(const std::string& album_directory) {
+  return "Another run is making the catalog of " + album_directory +
+         " at this moment !\rPlease wait until it has finished before you start a new one.";
+}
+
 void generate() {
   AlbumSettings& album = Album();
   RunCleanup cleanup;
@@ -180,6 +267,14 @@ void generate() {
   album.AlbumDirectory = WithTrailingSeparator(album.AlbumDirectory);
   album.ThumbDirectory = WithTrailingSeparator(album.AlbumDirectory + album.ThumbDirectory);
 
+  // Joined when the front end took it already; a lock file that cannot be made at all is left
+  // to the checks below, which find the folder unusable for the catalog as well.
+  const FileLock lock(AlbumLockPath(album.AlbumDirectory));
+  if (lock.state() == FileLock::State::kBusy) {
+    AddMessage(AlbumBusyWarning(album.AlbumDirectory));
+    FinishRun();
+    return;
+  }
   if (!SetCurrentDir(album.AlbumDirectory)) {
     AddMessage(kSetCurrentDirFailed);
     FinishRun();
@@ -192,20 +287,19 @@ void generate() {
     return;
   }
 
-  RequireReadableDescriptions(album.AlbumDirectory);
-  const bool created = CreateDir(album.ThumbDirectory);
-  RequireUsableDataDirectory(album.ThumbDirectory);
-  if (created || IsEmptyDirectory(album.ThumbDirectory)) MarkDataDirectory(album.ThumbDirectory);
-  if (album.EraseExistingFiles) {
-    ShowStatus("Cleaning thumbnail directory (this may take a while)...");
-    // A background file the user picked from inside the data directory, which may be the only
-    // copy there is, stays where it is; the copy step then copies it like any other.
-    const bool cleaned = LiesStrictlyBelow(album.ThumbDirectory, album.AlbumDirectory) &&
-                         IsMarkedDataDirectory(album.ThumbDirectory) &&
-                         CleanDirectory(album.ThumbDirectory, {album.BgImage, album.BgSound});
-    if (!cleaned) AddMessage(kNotCleaned);
-    ShowStatus("Done.");
+  // Relative paths mean files beside the photos, where the wizard's checks looked for them.
+  for (std::string* setting : {&album.BgImage, &album.BgSound, &album.EmptyThumbnail})
+    *setting = ResolveAgainst(album.AlbumDirectory, *setting);
+  CheckBeforeDeleting(album.AlbumDirectory);
+  PrepareDataDirectory(album.ThumbDirectory);
+
+  DeleteOldCatalogFiles(album.AlbumDirectory);
+  // What a run ended by a crash or SIGKILL left half-written; no other run writes here now.
+  if (lock.state() == FileLock::State::kHeld) {
+    RemoveTemporaryFiles(album.AlbumDirectory);
+    RemoveTemporaryFiles(album.ThumbDirectory);
   }
+  if (album.EraseExistingFiles) CleanDataDirectory();
   CopyBackgroundFiles();
 
   SetProgressMax(0, "Reading and analyzing files...");

@@ -17,6 +17,8 @@ namespace {
 
 RunThumbnails* g_current = nullptr;
 
+constexpr char kOutOfMemory[] = "Not enough memory to make every picture of ";
+
 // The job of an item's image, or (with_preview false) of the fallback image, whose page shows
 // no preview of it.
 ThumbnailJob JobFor(const std::string& source, bool with_preview = true) {
@@ -78,10 +80,14 @@ ItemPictures WriteItemThumbnail(int i) {
                                                        return !CancelRequested();
                                                      })
                                    : MakeThumbnailResult(JobFor(ItemSourcePath(i)));
+  if (item.out_of_memory) AddMessage(kOutOfMemory + ItemSourcePath(i));
   // The file just written holds exactly these bytes: an empty one is no thumbnail either.
   if (WriteThumbnailResult(item, thumb) && !item.jpeg->empty()) {
     return WriteCompanions(i, item, item);
   }
+  // The alternative image stands for a source that gives no thumbnail, not for a good photo
+  // that memory ran out for.
+  if (item.out_of_memory) return WriteCompanions(i, ThumbnailResult{}, item);
   std::optional<ThumbnailResult> made;
   std::optional<ThumbnailResult>& fallback = run ? run->fallback_ : made;
   if (!fallback) {
@@ -89,7 +95,12 @@ ItemPictures WriteItemThumbnail(int i) {
         MakeThumbnailResult(JobFor(Album().EmptyThumbnail, false), run ? &run->budget_ : nullptr);
   }
   const bool written = WriteThumbnailResult(*fallback, thumb);
-  return WriteCompanions(i, written ? *fallback : ThumbnailResult{}, item);
+  const ItemPictures pictures = WriteCompanions(i, written ? *fallback : ThumbnailResult{}, item);
+  if (fallback->out_of_memory) {
+    AddMessage(kOutOfMemory + Album().EmptyThumbnail);
+    fallback.reset();  // made again for the next item that needs it
+  }
+  return pictures;
 }
 
 int ThumbnailWorkerCount(int item_count) {

@@ -48,7 +48,9 @@ class RunThumbnails {
 };
 
 // Writes item i's thumbnail to ItemThumbPath(i): from the item's image or, when that gives none
-// (or an empty file), from EmptyThumbnail; when both give none there is no file. Then, where the
+// (or an empty file), from EmptyThumbnail; when both give none there is no file. When memory ran
+// out for one of the item's pictures the warning "Not enough memory to make every picture of "
+// + its path is added (GetMessages), and the alternative image does not stand in for it. Then, where the
 // item list has names for them, the twice-as-large thumbnail from the same image as the
 // thumbnail (none when neither gave a thumbnail) and the item's preview (none for an image that
 // fits the preview box). Returns what of those two it wrote. Takes the pictures from

@@ -37,16 +37,6 @@ bool IsEntryName(std::string_view name) {
          IsHexDigits(name.substr(0, 16));
 }
 
-// The name file_io.h's writer gives its temporary files: the prefix and 8 letters or digits.
-bool IsTemporaryName(std::string_view name) {
-  const std::string_view prefix = kTemporaryFilePrefix;
-  return name.size() == prefix.size() + 8 && name.substr(0, prefix.size()) == prefix &&
-         std::all_of(
-             name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-             });
-}
-
 // A folder opened for the cache, or why it could not be.
 struct OpenedFolder {
   int fd = -1;
@@ -181,6 +171,13 @@ bool Cacheable(const ThumbnailResult& result) {
   return result.jpeg && !result.jpeg->empty() && result.png_warnings.empty() && !result.read_error;
 }
 
+// Every picture the job asked for was made, so that serving the entry gives what making it
+// again would: a companion missing for want of memory would be missing on every later run. (A
+// preview is also absent when the image fits its box; only memory running out tells that apart.)
+bool Complete(const ThumbnailJob& job, const ThumbnailResult& result) {
+  return !result.out_of_memory && (!job.hidpi || result.jpeg_2x);
+}
+
 }  // namespace
 
 std::string ThumbnailCacheFolder() {
@@ -274,7 +271,7 @@ void ThumbnailCache::TrimLocked() {
   while (const dirent* item = ::readdir(dir.get())) {
     const std::string_view name = item->d_name;
     const bool entry = IsEntryName(name);
-    if (!entry && !IsTemporaryName(name)) continue;
+    if (!entry && !IsTemporaryFileName(name)) continue;
     struct stat st {};
     if (::fstatat(fd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
       continue;
@@ -315,7 +312,8 @@ ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job, ThumbnailCache* cac
   ThumbnailResult result = MakeThumbnailResult(job, budget);
   try {
     // A source that changed while it was read gave bytes of neither state.
-    if (key && Cacheable(result) && ThumbnailCacheKey(job) == key) cache->Store(*key, result);
+    if (key && Cacheable(result) && Complete(job, result) && ThumbnailCacheKey(job) == key)
+      cache->Store(*key, result);
   } catch (...) {
   }
   return result;

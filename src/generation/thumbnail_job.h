@@ -33,14 +33,17 @@ struct ThumbnailResult {
   std::optional<std::string> preview;
   std::vector<std::string> png_warnings;  // raised while reading the source, in order
   std::exception_ptr read_error;  // a FileReadError the run must raise when it reaches the item
+  // Memory ran out for one of the pictures (or for all): what is missing is not missing for
+  // good, so the alternative image does not stand in and the cache keeps nothing.
+  bool out_of_memory = false;
 };
 
 // Makes the thumbnail of job.source_path in memory, with its companion and preview from the
 // same decode (EncodeImageOutputs; the thumbnail's bytes are EncodeThumbnail's), keeping the PNG
 // warnings of this thread's reads instead of reporting them. The decode's memory is reserved from
-// budget (when given) between the source's headers and its pixels. Never throws: whatever else
-// goes wrong is a source without thumbnail, as it is for CreateThumbnail. Touches no process-wide
-// state.
+// budget (when given) between the source's headers and its pixels. Never throws: memory running
+// out is noted in out_of_memory, whatever else goes wrong is a source without thumbnail, as it is
+// for CreateThumbnail. Touches no process-wide state.
 ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job,
                                     MemoryBudget* budget = nullptr) noexcept;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "imaging/byte_stream.h"
@@ -98,7 +99,8 @@ std::size_t Stride(int width, int bits) {
 
 TPixelBuffer AllocatePixels(std::size_t size) {
   TPixelBuffer buffer = TPixelBuffer::Allocate(size);
-  if (!buffer) throw EPixwellError("CreateDibSection failed");
+  // The bound was checked: what is refused now is memory running out.
+  if (!buffer) throw std::bad_alloc();
   return buffer;
 }
 

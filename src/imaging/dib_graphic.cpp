@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <utility>
 
 namespace fotoloom {
@@ -271,7 +272,8 @@ void TDibGraphic::Create(int width, int height, TImageFormat format, const TPale
   const std::size_t size = rowBytes * static_cast<std::size_t>(height);
   TPixelBuffer buffer = (adopt != nullptr && adopt->size() >= size) ? std::move(*adopt)
                                                                     : TPixelBuffer::Allocate(size);
-  if (!buffer) throw EPixwellError("CreateDibSection failed");
+  // Within the bound a refused block is memory running out, not an image the program refuses.
+  if (!buffer) throw std::bad_alloc();
 
   if (HasPalette(format)) {
     const std::size_t maxEntries = std::size_t{1} << bits;

@@ -347,6 +347,8 @@ struct CompressGuard {
 
 [[noreturn]] void RaiseJpegError(ErrorManager& err) {
   if (err.pending) std::rethrow_exception(err.pending);
+  // Memory running out is no fault of the file.
+  if (err.pub.msg_code == JERR_OUT_OF_MEMORY) throw std::bad_alloc();
   throw EJpegError(err.message);
 }
 

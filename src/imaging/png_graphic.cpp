@@ -149,6 +149,8 @@ void TPngGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onH
 
   if (setjmp(png_jmpbuf(png))) {
     if (ctx.pending) std::rethrow_exception(ctx.pending);
+    // png_malloc's words for memory running out, which is no fault of the file.
+    if (std::strcmp(ctx.message, "Out of memory") == 0) throw std::bad_alloc();
     throw EPNGError(ctx.message);
   }
 #ifdef PNG_SKIP_sRGB_CHECK_PROFILE

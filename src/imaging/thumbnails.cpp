@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <utility>
 
@@ -88,11 +89,11 @@ Picture EncodeOne(TSharedResample& resample, std::size_t size) {
   return {std::move(stream).str(), {output.Width(), output.Height()}};
 }
 
-// Every box's picture, each failure of one box kept to that box; raises what the reader
-// raises.
+// Every box's picture, each failure of one box kept to that box (memory running out noted in
+// *out_of_memory); raises what the reader raises.
 std::vector<std::optional<Picture>> Encode(const std::string& source_path,
                                            const std::vector<OutputBox>& boxes,
-                                           MemoryBudget* budget) {
+                                           MemoryBudget* budget, bool* out_of_memory) {
   std::vector<std::optional<Picture>> pictures(boxes.size());
   // Held from the headers until every picture is made, released on every way out.
   MemoryBudget::Reservation reserved;
@@ -118,6 +119,8 @@ std::vector<std::optional<Picture>> Encode(const std::string& source_path,
               PlannedSize(resample.SourceWidth(), resample.SourceHeight(), boxes[k])) {
         planned[k] = resample.AddSize(size->width, size->height);
       }
+    } catch (const std::bad_alloc&) {
+      *out_of_memory = true;
     } catch (...) {
       // This box gives no picture; the others may still.
     }
@@ -128,6 +131,8 @@ std::vector<std::optional<Picture>> Encode(const std::string& source_path,
     if (!planned[k]) continue;
     try {
       pictures[k] = EncodeOne(resample, *planned[k]);
+    } catch (const std::bad_alloc&) {
+      *out_of_memory = true;
     } catch (...) {
       // As above.
     }
@@ -135,16 +140,23 @@ std::vector<std::optional<Picture>> Encode(const std::string& source_path,
   return pictures;
 }
 
+// Encode's pictures, none for an image that gives none; memory running out, for a picture or for
+// the decode (and so for every picture), is noted in *out_of_memory when given.
 std::vector<std::optional<Picture>> EncodePictures(const std::string& source_path,
                                                    const std::vector<OutputBox>& boxes,
-                                                   MemoryBudget* budget) {
+                                                   MemoryBudget* budget, bool* out_of_memory) {
+  bool short_of_memory = false;
+  std::vector<std::optional<Picture>> pictures(boxes.size());
   try {
-    return Encode(source_path, boxes, budget);
+    pictures = Encode(source_path, boxes, budget, &short_of_memory);
   } catch (const FileReadError&) {
     throw;  // the disk failed, not the picture
+  } catch (const std::bad_alloc&) {
+    short_of_memory = true;
   } catch (...) {
-    return std::vector<std::optional<Picture>>(boxes.size());
   }
+  if (out_of_memory != nullptr) *out_of_memory = short_of_memory;
+  return pictures;
 }
 
 // Thrown by ReadPictureHeader's handler once the headers are known: no pixel is read.
@@ -215,9 +227,11 @@ std::optional<TImageHeader> ReadPictureHeader(const std::string& source_path) {
 
 std::vector<std::optional<std::string>> EncodeImageOutputs(const std::string& source_path,
                                                            const std::vector<OutputBox>& boxes,
-                                                           MemoryBudget* budget) {
+                                                           MemoryBudget* budget,
+                                                           bool* out_of_memory) {
   std::vector<std::optional<std::string>> outputs;
-  for (std::optional<Picture>& picture : EncodePictures(source_path, boxes, budget))
+  for (std::optional<Picture>& picture :
+       EncodePictures(source_path, boxes, budget, out_of_memory))
     outputs.push_back(picture ? std::optional<std::string>(std::move(picture->jpeg))
                               : std::nullopt);
   return outputs;
@@ -231,7 +245,7 @@ std::optional<std::string> EncodeThumbnail(const std::string& source_path, std::
 bool CreateThumbnail(const std::string& source_path, const std::string& target_path,
                      std::int32_t box_width, std::int32_t box_height, PictureSize* written) {
   std::optional<Picture> picture =
-      std::move(EncodePictures(source_path, {{box_width, box_height}}, nullptr).front());
+      std::move(EncodePictures(source_path, {{box_width, box_height}}, nullptr, nullptr).front());
   if (!picture) return false;
   // A thumbnail that cannot be written is a failed output of the run, not a picture without
   // a thumbnail: the alternative image would not fit on a full disk either.

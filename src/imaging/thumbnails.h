@@ -61,10 +61,13 @@ struct OutputBox {
 // is then finished, encoded and released before the next. With a budget, OutputsMemory is
 // reserved from it once the source's headers are read, before its pixels are, and held until
 // the pictures are made (the wait may be long when the budget is short). Any thread may call
-// it; raises only FileReadError naming the source (see EncodeThumbnail).
+// it; raises only FileReadError naming the source (see EncodeThumbnail). When memory ran out for
+// a picture, or for the decode (and so for every picture), *out_of_memory becomes true, when
+// given: those entries are nullopt for want of memory, not because the image gives none.
 std::vector<std::optional<std::string>> EncodeImageOutputs(const std::string& source_path,
                                                            const std::vector<OutputBox>& boxes,
-                                                           MemoryBudget* budget = nullptr);
+                                                           MemoryBudget* budget = nullptr,
+                                                           bool* out_of_memory = nullptr);
 
 struct PictureSize {
   std::int32_t width = 0;

@@ -2,13 +2,18 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <random>
 
 #include "platform/file_errors.h"
+#include "platform/listing.h"
 #include "platform/paths.h"
 
 namespace fotoloom {
@@ -48,6 +53,48 @@ int CreateTemporaryFile(int directory_fd, const std::string& directory, mode_t m
     if (errno != EEXIST) return -1;
   }
   return -1;
+}
+
+// The temporary files being written, where a signal handler can find them. A slot is claimed
+// and released through atomics only and holds a copy of the name, so the handler never reads
+// memory a thread is freeing; its claim count changes with every claim, so a name the handler
+// read while the slot changed hands is dropped rather than used.
+constexpr int kLiveSlots = 64;
+struct LiveSlot {
+  std::atomic<int> state{0};  // 0 free, 1 being filled, 2 names a temporary file
+  std::atomic<unsigned> claims{0};
+  int directory_fd = AT_FDCWD;  // the folder path is relative to, open while the file is written
+  char path[PATH_MAX];
+};
+LiveSlot g_live[kLiveSlots];
+
+// -1 when every slot is taken (more files written at once than slots): a signal then leaves
+// that one file behind, for the next run to remove.
+int ClaimLiveSlot(int directory_fd, const std::string& path) {
+  if (path.size() >= PATH_MAX) return -1;
+  for (int i = 0; i < kLiveSlots; ++i) {
+    int expected = 0;
+    if (!g_live[i].state.compare_exchange_strong(expected, 1)) continue;
+    g_live[i].claims.fetch_add(1);
+    g_live[i].directory_fd = directory_fd;
+    std::memcpy(g_live[i].path, path.c_str(), path.size() + 1);
+    g_live[i].state.store(2);
+    return i;
+  }
+  return -1;
+}
+
+void ReleaseLiveSlot(int* slot) {
+  if (*slot < 0) return;
+  g_live[*slot].state.store(0);
+  *slot = -1;
+}
+
+extern "C" void OnTermination(int signal_number) {
+  RemoveLiveTemporaryFiles();
+  // SA_RESETHAND put the default action back; the signal, blocked while the handler runs,
+  // ends the process as soon as it returns.
+  raise(signal_number);
 }
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
@@ -110,6 +157,75 @@ bool IsReadableFile(const std::string& path) {
   return true;
 }
 
+void RequireReadableToTheEnd(const std::string& path) {
+  const int fd = OpenRegularForReading(path);
+  if (fd < 0) RaiseFileOpenError(path);
+  char buffer[65536];
+  ssize_t n;
+  while ((n = read(fd, buffer, sizeof buffer)) != 0) {
+    if (n < 0 && errno != EINTR) {
+      close(fd);
+      RaiseFileReadError(path);
+    }
+  }
+  close(fd);
+}
+
+bool IsTemporaryFileName(std::string_view name) {
+  const std::string_view prefix = kTemporaryFilePrefix;
+  return name.size() == prefix.size() + 8 && name.substr(0, prefix.size()) == prefix &&
+         std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     [](char c) {
+                       return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') ||
+                              (c >= 'A' && c <= 'Z');
+                     });
+}
+
+void RemoveTemporaryFiles(const std::string& directory) {
+  const std::string folder = WithTrailingSeparator(directory);
+  for (const std::string& name : EntryNames(folder)) {
+    if (!IsTemporaryFileName(name)) continue;
+    struct stat st;
+    const std::string path = folder + name;
+    if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) unlink(path.c_str());
+  }
+}
+
+bool CanCreateFileIn(const std::string& directory) {
+  std::string name;
+  const int fd = CreateTemporaryFile(AT_FDCWD, WithTrailingSeparator(directory), 0600, &name);
+  if (fd < 0) return false;
+  close(fd);
+  unlink(name.c_str());
+  return true;
+}
+
+void RemoveTemporaryFilesOnTermination() {
+  for (const int signal_number : {SIGTERM, SIGHUP}) {
+    struct sigaction previous {};
+    if (sigaction(signal_number, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN)
+      continue;
+    struct sigaction action {};
+    action.sa_handler = OnTermination;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    sigaction(signal_number, &action, nullptr);
+  }
+}
+
+void RemoveLiveTemporaryFiles() noexcept {
+  char path[PATH_MAX];
+  for (LiveSlot& slot : g_live) {
+    const unsigned claim = slot.claims.load();
+    if (slot.state.load() != 2) continue;
+    std::size_t n = 0;
+    for (; n + 1 < sizeof path && slot.path[n] != '\0'; ++n) path[n] = slot.path[n];
+    path[n] = '\0';
+    const int directory_fd = slot.directory_fd;
+    if (slot.state.load() == 2 && slot.claims.load() == claim) unlinkat(directory_fd, path, 0);
+  }
+}
+
 OutputFile::OutputFile(const std::string& path, WriteOptions options)
     : path_(path),
       directory_fd_(AT_FDCWD),
@@ -142,6 +258,7 @@ void OutputFile::Open() {
     if (fd_ < 0) RaiseFileCreateError(path_);
     return;
   }
+  live_slot_ = ClaimLiveSlot(directory_fd_, temporary_);
   if (options_.mode != 0) {
     fchmod(fd_, mode);  // exactly these bits, whatever the umask
     return;
@@ -164,6 +281,7 @@ void OutputFile::Open() {
   }
   close(temporary_fd);
   unlinkat(directory_fd_, temporary_.c_str(), 0);
+  ReleaseLiveSlot(&live_slot_);
   temporary_.clear();
 }
 
@@ -176,6 +294,7 @@ void OutputFile::OpenInPlace() {
 OutputFile::~OutputFile() {
   if (fd_ >= 0) close(fd_);
   if (!temporary_.empty()) unlinkat(directory_fd_, temporary_.c_str(), 0);
+  ReleaseLiveSlot(&live_slot_);
 }
 
 void OutputFile::Write(std::string_view data) { Write(data.data(), data.size()); }
@@ -216,6 +335,7 @@ void OutputFile::Close() {
     RaiseFileWriteError(path_);
   }
   temporary_.clear();
+  ReleaseLiveSlot(&live_slot_);
   closed_ = true;
   if (!options_.sync) return;
   if (directory_fd_ != AT_FDCWD) {

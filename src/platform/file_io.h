@@ -28,9 +28,36 @@ bool ReadFileStart(const std::string& path, std::size_t max_bytes, std::string* 
 // True when path opens for reading as a regular file (after following links); nothing is read.
 bool IsReadableFile(const std::string& path);
 
-// Prefix of the temporary files beside a target. A run that is killed between creating one
-// and its rename leaves a hidden file of this name.
+// Reads the regular file at path to its end and forgets what it read: a file that is to be
+// copied later is known to copy. Raises FileOpenError(path) when it cannot be opened as a
+// regular file (a FIFO or device is never waited on), FileReadError(path) on a read error.
+void RequireReadableToTheEnd(const std::string& path);
+
+// Prefix of the temporary files beside a target: the writer names each kTemporaryFilePrefix
+// and 8 letters or digits. A process that dies between creating one and its rename (SIGKILL, a
+// crash) leaves a hidden file of this name; SIGTERM and SIGHUP need not, see below.
 inline constexpr char kTemporaryFilePrefix[] = ".fotoloom-";
+
+// True for a name the writer gives its temporary files (the exact pattern above).
+bool IsTemporaryFileName(std::string_view name);
+
+// Removes the regular files (links are left) of directory whose names pass IsTemporaryFileName.
+// Only for a folder no other writer of the program uses meanwhile (a run holding the album's
+// lock); their temporary files would go as well.
+void RemoveTemporaryFiles(const std::string& directory);
+
+// True when a new file can be created in directory: a temporary file of a fresh name (never an
+// existing one, whatever lies in the folder) is created and removed at once.
+bool CanCreateFileIn(const std::string& directory);
+
+// On SIGTERM and SIGHUP the temporary files being written at that moment are removed, and the
+// signal then ends the process as it would have (its usual status). Signals that were ignored
+// when this is called stay ignored. Call once at start-up.
+void RemoveTemporaryFilesOnTermination();
+
+// Removes the temporary files being written at this moment, by any thread. Async-signal-safe:
+// for a signal handler that is about to end the process.
+void RemoveLiveTemporaryFiles() noexcept;
 
 struct WriteOptions {
   // Flush the file and its folder to the disk. For files that are the user's own (settings, a
@@ -86,6 +113,7 @@ class OutputFile {
   std::string directory_;  // where the temporary file goes, relative like name_
   WriteOptions options_;
   std::string temporary_;  // empty once renamed, and when writing in place
+  int live_slot_ = -1;     // where a signal handler finds temporary_, -1: not there
   int fd_ = -1;
   bool in_place_ = false;
   bool closed_ = false;

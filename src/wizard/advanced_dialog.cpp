@@ -1,7 +1,9 @@
 #include "wizard/advanced_dialog.h"
 
 #include "files/file_utils.h"
+#include "platform/file_io.h"
 #include "platform/paths.h"
+#include "wizard/settings_location.h"
 
 namespace fotoloom {
 namespace {
@@ -15,10 +17,12 @@ bool OnlyDots(const std::string& name) {
 }  // namespace
 
 AdvancedDialog::AdvancedDialog(WizardUi& ui, std::string executable_directory,
-                               std::string help_file)
+                               std::string help_file,
+                               std::function<std::string(const std::string&)> album_path)
     : ui_(ui),
       executable_directory_(std::move(executable_directory)),
-      help_file_(std::move(help_file)) {
+      help_file_(std::move(help_file)),
+      album_path_(std::move(album_path)) {
   fields_.chkboxSlideShow.on_click = [this] { chkboxSlideShowClick(); };
   fields_.chkboxPreviewImages.on_click = [this] { chkboxPreviewImagesClick(); };
   SlideDelayRule();
@@ -97,7 +101,9 @@ bool AdvancedDialog::ValidateAdvanced() {
     ui_.ShowWarning(kEmptyThumbDirectoryWarning);
     result = false;
   }
-  if (!FileExists(fields_.editEmptyThumbnail.text())) {
+  const std::string& image = fields_.editEmptyThumbnail.text();
+  // A file that exists but cannot be read would leave photos without thumbnail silently.
+  if (!IsReadableFile(album_path_ ? album_path_(image) : image)) {
     ui_.ShowWarning(kAlternativeImageWarning);
     result = false;
   }
@@ -137,7 +143,8 @@ bool AdvancedDialog::btnOKClick() {
 
 void AdvancedDialog::btnBrowseEmptyThumbnailClick() {
   FilePickerRequest request;
-  request.initial_directory = executable_directory_;
+  request.initial_directory =
+      PickerDirectory(fields_.editEmptyThumbnail.text(), executable_directory_);
   request.filter = kEmptyThumbnailFilter;
   request.image_preview = true;
   if (auto chosen = ui_.PickFile(request)) fields_.editEmptyThumbnail.SetText(*chosen);

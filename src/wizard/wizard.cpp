@@ -11,6 +11,7 @@ namespace fotoloom {
 namespace {
 
 constexpr char kHelpFileName[] = "fotoloom.html";
+constexpr char kOpenOption[] = "--open";
 
 // Forwards the run's message pumping to the front end.
 class ProgressPump : public MessagePump {
@@ -32,8 +33,19 @@ WizardEnvironment DefaultWizardEnvironment(int argc, const char* const* argv) {
   }
   env.settings_path = SettingsFilePath(env.executable_directory);
   env.help_file = env.executable_directory + kHelpFileName;
-  if (argc > 1 && argv[1] != nullptr) env.command_line_directory = argv[1];
+  if (argc > 1 && argv[1] != nullptr) {
+    if (std::string(argv[1]) == kOpenOption) {
+      if (argc > 2 && argv[2] != nullptr) env.start_directory = argv[2];
+    } else {
+      env.command_line_directory = argv[1];
+    }
+  }
   return env;
+}
+
+const std::string& Wizard::FirstImageFolder() const {
+  return env_.first_image_directory.empty() ? env_.executable_directory
+                                            : env_.first_image_directory;
 }
 
 Wizard::Wizard(WizardEnvironment environment, WizardUi& ui)
@@ -60,7 +72,9 @@ Wizard::Wizard(WizardEnvironment environment, WizardUi& ui)
   UpdateButtons();
   current_page_ = 0;
   first_paint_pending_ = true;
-  advanced_ = std::make_unique<AdvancedDialog>(ui_, env_.executable_directory, env_.help_file);
+  advanced_ = std::make_unique<AdvancedDialog>(
+      ui_, env_.executable_directory, env_.help_file,
+      [this](const std::string& path) { return AlbumPath(path); });
   StepPage(+1);
 }
 
@@ -73,6 +87,7 @@ void Wizard::FormPaint() {
   if (!first_paint_pending_) return;
   first_paint_pending_ = false;
   for (int n = 1; n <= kPageCount; ++n) LoadPageSettings(n);
+  if (!env_.start_directory.empty()) model_.editAlbumDirectory.SetText(env_.start_directory);
   RunFromCommandLine();
 }
 
@@ -122,25 +137,20 @@ bool Wizard::StepPage(int direction) {
 }
 
 bool Wizard::AdvanceToFinish() {
-  pending_deletions_.clear();
-  deferring_deletions_ = env_.delete_after_all_checks;
   bool ok = ValidatePage(current_page_);
   while (ok && current_page_ < kPageCount) {
     ++current_page_;
     LoadPageSettings(current_page_);
     ok = ValidatePage(current_page_);
   }
-  deferring_deletions_ = false;
-  if (ok) {
-    for (const auto& deletion : pending_deletions_) deletion();
-  }
-  pending_deletions_.clear();
   ShowPage(current_page_);
   UpdateButtons();
   return ok;
 }
 
 void Wizard::btnBeginClick() {
+  delete_catalog_file_ = false;
+  delete_numbered_files_ = false;
   model_.btnBegin.visible = false;
   model_.btnClose.visible = false;
   UpdateButtons();
@@ -233,7 +243,7 @@ void Wizard::btnBrowseFoldersClick() {
 
 void Wizard::btnSelectBgImageClick() {
   FilePickerRequest request;
-  request.initial_directory = env_.executable_directory;
+  request.initial_directory = PickerDirectory(model_.editBgImage.text(), FirstImageFolder());
   request.filter = kBgImageFilter;
   request.image_preview = true;
   if (auto file = ui_.PickFile(request)) model_.editBgImage.SetText(*file);
@@ -241,7 +251,7 @@ void Wizard::btnSelectBgImageClick() {
 
 void Wizard::btnSelectBgSoundClick() {
   FilePickerRequest request;
-  request.initial_directory = env_.executable_directory;
+  request.initial_directory = PickerDirectory(model_.editBgSound.text(), FirstImageFolder());
   request.filter = kBgSoundFilter;
   if (auto file = ui_.PickFile(request)) model_.editBgSound.SetText(*file);
 }
@@ -253,6 +263,15 @@ std::string NormalizeCatalogFileName(const std::string& name) {
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (ext == ".html") return name;
   return StripFileExt(ExtractFileName(name)) + ".html";
+}
+
+bool Wizard::TakesDroppedFolder() const {
+  const TextEdit& field = model_.editAlbumDirectory;
+  return current_page_ == 1 && !running_ && field.enabled && field.visible;
+}
+
+void Wizard::FolderDropped(const std::string& folder) {
+  if (TakesDroppedFolder()) model_.editAlbumDirectory.SetText(folder);
 }
 
 void Wizard::editAlbumFileNameExit() {

@@ -11,7 +11,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "wizard/advanced_dialog.h"
 #include "wizard/wizard_model.h"
@@ -48,31 +47,36 @@ inline constexpr char kBgImageWarning[] =
 inline constexpr char kBgSoundWarning[] =
     "Selected file for background sound does not exist !\r"
     "Please select correct source file before continue.";
+// Asked when the window is closed during a run.
+inline constexpr char kStopRunQuestion[] = "Stop making the catalog?";
 
 // What the wizard takes from the process around it.
 struct WizardEnvironment {
-  // The executable's directory, ending with a separator: the default image directory, and
-  // where default.jpg, the help file and (usually) the settings file lie.
+  // The executable's directory, ending with a separator: where default.jpg, the help file and
+  // (usually) the settings file lie.
   std::string executable_directory;
+  // The image folder page 1 shows while the settings file names none, and where the background
+  // file pickers open while their field names no folder (FirstImageDirectory). Empty: the
+  // executable's directory.
+  std::string first_image_directory;
   // The settings file (see settings_location.h for the usual choice).
   std::string settings_path;
   // The help file the "&Help" buttons open.
   std::string help_file;
   // The image directory given on the command line; empty when none was given.
   std::string command_line_directory;
+  // A folder to start with (`--open FOLDER`, what a file manager's "Open with" passes): it only
+  // fills the image folder field once the pages are loaded, with no unattended run.
+  std::string start_directory;
   // Today's date in the user's short date format; empty: the platform's (strftime "%x").
   std::function<std::string()> short_date;
   // The generation run; empty: the real one. Tests may put their own here.
   std::function<void()> generate;
-  // When page 1's deletions happen. false (the window): a "&Yes" to the overwrite or the
-  // numbered-files question deletes at once, during the check. true (the terminal): the walk
-  // to the last page (AdvanceToFinish) only notes them, and deletes once every page's check
-  // has passed; a walk that stops at a failed check deletes nothing.
-  bool delete_after_all_checks = false;
 };
 
 // The usual environment of a front end: the executable's directory, the settings file's place,
-// the help file beside the executable and the first command-line argument (if any).
+// the help file beside the executable and the first command-line argument (if any), or the
+// folder after a first argument "--open".
 WizardEnvironment DefaultWizardEnvironment(int argc, const char* const* argv);
 
 class Wizard {
@@ -89,7 +93,8 @@ class Wizard {
   const WizardEnvironment& environment() const { return env_; }
 
   // --- lifecycle ---------------------------------------------------------------------------
-  // The first paint (later calls do nothing): loads pages 1 to 7, then RunFromCommandLine().
+  // The first paint (later calls do nothing): loads pages 1 to 7, puts a start directory into
+  // the image folder field, then RunFromCommandLine().
   void FormPaint();
   // Unattended start: with a command-line directory, walk and check every page and run without
   // browser and without saving, then close. Nothing happens without a directory.
@@ -107,10 +112,15 @@ class Wizard {
   void SaveAllSettings();
 
   // --- checks ------------------------------------------------------------------------------
-  // True when page n may be left forward; shows one message per problem and may delete files
-  // after the user agreed. Page 1 first normalises the catalog file name
-  // (NormalizeCatalogFileName), whichever way it reached the page.
+  // True when page n may be left forward; shows one message per problem. Page 1 first
+  // normalises the catalog file name (NormalizeCatalogFileName), whichever way it reached the
+  // page. A "&Yes" to one of its questions deletes nothing yet: the next run deletes what it
+  // allowed, once every check before writing has passed (generation/album.h). Page 6 takes a
+  // relative background or alternative image path against the album directory, as the run
+  // does (AlbumPath).
   bool ValidatePage(int page);
+  // path as the run will use it: a relative one taken against the album directory of page 1.
+  std::string AlbumPath(const std::string& path) const;
 
   // --- navigation --------------------------------------------------------------------------
   int CurrentPage() const { return current_page_; }
@@ -120,7 +130,6 @@ class Wizard {
   // direction -1 (back) or +1 (next); true when the step was taken.
   bool StepPage(int direction);
   // Walks forward to page 7, loading and checking every page; true when page 7 was reached.
-  // With delete_after_all_checks, page 1's deletions follow only a walk that reached page 7.
   bool AdvanceToFinish();
 
   // --- transfer and run --------------------------------------------------------------------
@@ -130,7 +139,9 @@ class Wizard {
   // The run sequence of "&Finish": generation, messages, browser, saving, closing, and the
   // button row of the finished state. An error from the run or the save propagates after the
   // window has been put in the finished state (buttons, page-7 boxes, cursor). A call made
-  // while a run is going on (from a pumped event) does nothing.
+  // while a run is going on (from a pumped event) does nothing. The album's lock
+  // (generation/album.h) is taken first and held to the end: while another process holds it,
+  // the sequence shows the AlbumBusyWarning and starts nothing.
   void RunGeneration();
 
   // --- handlers ----------------------------------------------------------------------------
@@ -142,7 +153,9 @@ class Wizard {
   void btnFinishClick();
   void btnCancelClick();  // during a run: asks the run to stop
   void btnCloseClick();   // saves when chosen, then closes
-  void btnExitClick();    // Esc: closes without saving
+  // Esc and the title-bar button: closes without saving. During a run the window closes once
+  // the run has ended, and the user is asked whether to stop it first (as "&Cancel" does).
+  void btnExitClick();
   void btnHelpClick();
 
   void btnBrowseFoldersClick();
@@ -156,6 +169,10 @@ class Wizard {
   void btnSelectBgSoundClick();
   void btnAdvancedSettingsClick();
   void editAlbumFileNameExit();
+  // A folder dropped on the window fills the image folder field, but only while page 1 is shown
+  // and can be edited: on a later page the folder would never meet page 1's check.
+  bool TakesDroppedFolder() const;
+  void FolderDropped(const std::string& folder);
 
   // Check boxes: these run after every change of the box's state (connected as on_click).
   void chkboxUseDefaultsOnPage3Click();
@@ -171,8 +188,7 @@ class Wizard {
 
  private:
   void PickColorInto(ColorSwatch& swatch);
-  // Runs a deletion page 1's check was allowed to make, or notes it for the end of the walk.
-  void DeleteWhenChecked(std::function<void()> deletion);
+  const std::string& FirstImageFolder() const;
   void LoadPage(int page);
   void FinishRunState();
   void RequestClose();
@@ -187,8 +203,9 @@ class Wizard {
   bool first_paint_pending_ = true;
   bool close_requested_ = false;
   bool running_ = false;
-  bool deferring_deletions_ = false;
-  std::vector<std::function<void()>> pending_deletions_;
+  // What the last check of page 1 was allowed to delete, for the next run to delete.
+  bool delete_catalog_file_ = false;
+  bool delete_numbered_files_ = false;
   // The colour picker opens on the colour last confirmed in it, whichever button opened it.
   std::int32_t last_picked_color_ = 0;
 };
