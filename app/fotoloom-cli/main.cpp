@@ -59,6 +59,7 @@ int Run(const Options& options, const char* argv0) {
     const IniFile settings(options.settings_path);
     const char* problem = !FileExists(options.settings_path)       ? "does not exist"
                           : !settings.loaded()                     ? "cannot be read"
+                          : settings.cut()                         ? "is larger than 1 MiB"
                           : !settings.HasSection(kSettingsSection) ? "has no [Settings] section"
                                                                    : nullptr;
     if (problem != nullptr) {

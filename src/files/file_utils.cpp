@@ -9,6 +9,7 @@
 #include <memory>
 #include <utility>
 #include <string_view>
+#include <utility>
 
 #include "files/dir.h"
 #include "files/file_errors.h"

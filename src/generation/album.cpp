@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "files/descriptions.h"
 #include "files/file_errors.h"
 #include "files/file_utils.h"
 #include "generation/album_items.h"
@@ -69,11 +70,11 @@ bool IsHeaderElement(const std::string& name) {
   return name.size() == 2 && (name[0] == 'h' || name[0] == 'H') && name[1] >= '1' && name[1] <= '6';
 }
 
-// Refuses an "imgdesc.dat" that exists but cannot be read, with the error the listing would
-// raise for it later.
+// Refuses an "imgdesc.dat" that exists but cannot be read, or is too large to be, before
+// anything is deleted or written, with the error the listing would raise for it later.
 void RequireReadableDescriptions(const std::string& album_directory) {
   const std::string path = album_directory + kDescriptionFile;
-  if (FileExists(path) && !IsReadableFile(path)) RaiseFileOpenError(path);
+  if (FileExists(path)) CheckDescriptionFile(path);
 }
 
 // Refuses a background file the copy step would fail on, with the error the copy would raise.

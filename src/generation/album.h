@@ -40,7 +40,8 @@ namespace fotoloom {
 //
 // While another process holds the album's lock the run does nothing but add the
 // AlbumBusyWarning. The checks before the first deletion raise: FileOpenError for an
-// "imgdesc.dat", or a background file, that exists but cannot be read (FileReadError when
+// "imgdesc.dat", or a background file, that exists but cannot be read, and for an
+// "imgdesc.dat" larger than 64 MiB (FileReadError when
 // reading it fails part-way); FileCreateError for an index page name longer than the file
 // system takes (the first such page), and for a data directory that is missing or unwritable
 // after the attempt to create it. Nothing has been deleted or written then. Afterwards the

@@ -1,6 +1,7 @@
 #include "generation/item_thumbnails.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,7 +47,12 @@ ItemPictures WriteCompanions(int i, const ThumbnailResult& thumbnail, const Thum
 
 std::unique_ptr<ThumbnailCache> OpenCache() {
   const std::string& folder = Album().ThumbnailCache;
-  return folder.empty() ? nullptr : std::make_unique<ThumbnailCache>(folder);
+  if (folder.empty()) return nullptr;
+  auto cache = std::make_unique<ThumbnailCache>(folder);
+  // Not a warning of the run: the catalog comes out the same, only slower.
+  if (!cache->problem().empty())
+    std::fprintf(stderr, "Fotoloom: thumbnail cache not used: %s\n", cache->problem().c_str());
+  return cache;
 }
 
 std::vector<ThumbnailJob> ItemJobs() {
@@ -59,7 +65,7 @@ std::vector<ThumbnailJob> ItemJobs() {
 }  // namespace
 
 RunThumbnails::RunThumbnails(int workers)
-    : cache_(OpenCache()), pool_(ItemJobs(), workers, cache_.get()) {
+    : cache_(OpenCache()), pool_(ItemJobs(), workers, cache_.get(), &budget_) {
   g_current = this;
 }
 
@@ -84,7 +90,10 @@ ItemPictures WriteItemThumbnail(int i) {
   if (item.out_of_memory) return WriteCompanions(i, ThumbnailResult{}, item);
   std::optional<ThumbnailResult> made;
   std::optional<ThumbnailResult>& fallback = run ? run->fallback_ : made;
-  if (!fallback) fallback = MakeThumbnailResult(JobFor(Album().EmptyThumbnail, false));
+  if (!fallback) {
+    fallback =
+        MakeThumbnailResult(JobFor(Album().EmptyThumbnail, false), run ? &run->budget_ : nullptr);
+  }
   const bool written = WriteThumbnailResult(*fallback, thumb);
   const ItemPictures pictures = WriteCompanions(i, written ? *fallback : ThumbnailResult{}, item);
   if (fallback->out_of_memory) {

@@ -27,7 +27,8 @@ class RunThumbnails {
  public:
   // Starts making the thumbnails of every item of the item list, in a ThumbnailPool of
   // `workers` threads (fewer than 2: none), and becomes the current one until destroyed. The
-  // pool uses the thumbnail cache in Album().ThumbnailCache, when one is named.
+  // pool uses the thumbnail cache in Album().ThumbnailCache, when one is named, and one memory
+  // budget of kDefaultMemoryBudget for every decode of the run.
   // REQUIRES: the item list is read and no other RunThumbnails lives.
   explicit RunThumbnails(int workers);
   // Stops and joins the workers; no work stays queued. Then trims the cache.
@@ -39,6 +40,7 @@ class RunThumbnails {
   friend ItemPictures WriteItemThumbnail(int i);
 
   std::unique_ptr<ThumbnailCache> cache_;  // outlives the pool's workers
+  MemoryBudget budget_;                    // likewise
   ThumbnailPool pool_;
   // EmptyThumbnail's result, made at the first item that needs it and reused: the same file
   // every time. Its warnings are shown at every use, as they were when it was made each time.

@@ -10,7 +10,7 @@
 
 namespace fotoloom {
 
-ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job) noexcept {
+ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job, MemoryBudget* budget) noexcept {
   ThumbnailResult result;
   try {
     ReaderWarningCapture warnings;
@@ -21,7 +21,7 @@ ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job) noexcept {
       const bool preview = job.preview_width > 0 && job.preview_height > 0;
       if (preview) boxes.push_back({job.preview_width, job.preview_height, true});
       std::vector<std::optional<std::string>> pictures =
-          EncodeImageOutputs(job.source_path, boxes, &result.out_of_memory);
+          EncodeImageOutputs(job.source_path, boxes, budget, &result.out_of_memory);
       result.jpeg = std::move(pictures[0]);
       if (job.hidpi) result.jpeg_2x = std::move(pictures[1]);
       if (preview) result.preview = std::move(pictures.back());

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "imaging/memory_budget.h"
+
 namespace fotoloom {
 
 // What to make: copied out of the item list and the album settings by the writer.
@@ -37,11 +39,13 @@ struct ThumbnailResult {
 };
 
 // Makes the thumbnail of job.source_path in memory, with its companion and preview from the
-// same decode (EncodeImageOutputs; the thumbnail's bytes are EncodeThumbnail's), keeping the reader
-// warnings of this thread's reads instead of reporting them. Never throws: memory running out is
-// noted in out_of_memory, whatever else goes wrong is a source without thumbnail, as it is for
-// CreateThumbnail. Touches no process-wide state.
-ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job) noexcept;
+// same decode (EncodeImageOutputs; the thumbnail's bytes are EncodeThumbnail's), keeping the
+// reader warnings of this thread's reads instead of reporting them. The decode's memory is
+// reserved from budget (when given) between the source's headers and its pixels. Never throws:
+// memory running out is noted in out_of_memory, whatever else goes wrong is a source without
+// thumbnail, as it is for CreateThumbnail. Touches no process-wide state.
+ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job,
+                                    MemoryBudget* budget = nullptr) noexcept;
 
 // The writer's half, on the front end's thread: reports the recorded reader warnings
 // (ReportReaderWarning), raises the read error, then writes the thumbnail to target (the companion

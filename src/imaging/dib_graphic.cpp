@@ -166,15 +166,31 @@ int PixelsPerMeterToDpi(double pixelsPerMeter) {
   return RoundToInt(pixelsPerMeter / kInchesPerMetre);
 }
 
+namespace {
+// Rows padded to 4 bytes. REQUIRES: 0 <= width, height <= kMaxImageDimension, bits <= 32.
+std::uint64_t PixelBytes(int width, int height, int bitsPerPixel) {
+  const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bitsPerPixel + 31) / 32 * 4;
+  return rowBytes * static_cast<std::uint64_t>(height);
+}
+}  // namespace
+
 void CheckImageBound(int width, int height, int bitsPerPixel, std::uint64_t otherBytes) {
   if (width < 1 || height < 1 || width > kMaxImageDimension || height > kMaxImageDimension) {
     throw EPixwellError("CreateDibSection failed");
   }
-  const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bitsPerPixel + 31) / 32 * 4;
-  const std::uint64_t pixels = rowBytes * static_cast<std::uint64_t>(height);
+  const std::uint64_t pixels = PixelBytes(width, height, bitsPerPixel);
   if (pixels > kMaxImageBytes || otherBytes > kMaxImageBytes - pixels) {
     throw EPixwellError("CreateDibSection failed");
   }
+}
+
+std::uint64_t DecodeBytes(const TImageHeader& header) {
+  return PixelBytes(header.width, header.height, header.bitsPerPixel) + header.otherBytes;
+}
+
+void AcceptImageHeader(const TImageHeader& header, const THeaderHandler& handler) {
+  CheckImageBound(header.width, header.height, header.bitsPerPixel, header.otherBytes);
+  if (handler) handler(header);
 }
 
 TPixelBuffer TPixelBuffer::Allocate(std::size_t size) {

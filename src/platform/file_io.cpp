@@ -31,9 +31,11 @@ int OpenRegularForReading(const std::string& path) {
   return fd;
 }
 
-// A new, empty file named directory + kTemporaryFilePrefix + random letters, created
-// exclusively: an existing name, a link included, is never opened. -1 with errno on failure.
-int CreateTemporaryFile(const std::string& directory, std::string* name) {
+// A new, empty file named directory + kTemporaryFilePrefix + random letters in the folder
+// directory_fd (AT_FDCWD: the current one), created exclusively: an existing name, a link
+// included, is never opened. -1 with errno on failure.
+int CreateTemporaryFile(int directory_fd, const std::string& directory, mode_t mode,
+                        std::string* name) {
   static constexpr char kLetters[] =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   // One generator per thread: thumbnail workers write cache entries at the same time.
@@ -42,8 +44,8 @@ int CreateTemporaryFile(const std::string& directory, std::string* name) {
     std::uint64_t bits = random() ^ static_cast<std::uint64_t>(getpid());
     std::string candidate = directory + kTemporaryFilePrefix;
     for (int i = 0; i < 8; ++i, bits /= 62) candidate += kLetters[bits % 62];
-    const int fd =
-        open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = openat(directory_fd, candidate.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd >= 0) {
       *name = std::move(candidate);
       return fd;
@@ -61,18 +63,20 @@ constexpr int kLiveSlots = 64;
 struct LiveSlot {
   std::atomic<int> state{0};  // 0 free, 1 being filled, 2 names a temporary file
   std::atomic<unsigned> claims{0};
+  int directory_fd = AT_FDCWD;  // the folder path is relative to, open while the file is written
   char path[PATH_MAX];
 };
 LiveSlot g_live[kLiveSlots];
 
 // -1 when every slot is taken (more files written at once than slots): a signal then leaves
 // that one file behind, for the next run to remove.
-int ClaimLiveSlot(const std::string& path) {
+int ClaimLiveSlot(int directory_fd, const std::string& path) {
   if (path.size() >= PATH_MAX) return -1;
   for (int i = 0; i < kLiveSlots; ++i) {
     int expected = 0;
     if (!g_live[i].state.compare_exchange_strong(expected, 1)) continue;
     g_live[i].claims.fetch_add(1);
+    g_live[i].directory_fd = directory_fd;
     std::memcpy(g_live[i].path, path.c_str(), path.size() + 1);
     g_live[i].state.store(2);
     return i;
@@ -114,16 +118,22 @@ void SyncDirectory(const std::string& directory) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string* data) {
+bool ReadFileStart(const std::string& path, std::size_t max_bytes, std::string* data, bool* more) {
   const int fd = OpenRegularForReading(path);
   if (fd < 0) return false;
   data->clear();
+  *more = false;
   char buffer[65536];
   bool ok = true;
   for (;;) {
     const ssize_t n = read(fd, buffer, sizeof buffer);
     if (n > 0) {
-      data->append(buffer, static_cast<std::size_t>(n));
+      const std::size_t room = max_bytes - data->size();
+      data->append(buffer, std::min(static_cast<std::size_t>(n), room));
+      if (static_cast<std::size_t>(n) > room) {
+        *more = true;
+        break;
+      }
     } else if (n == 0) {
       break;
     } else if (errno != EINTR) {
@@ -133,6 +143,11 @@ bool ReadWholeFile(const std::string& path, std::string* data) {
   }
   close(fd);
   return ok;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* data) {
+  bool more = false;
+  return ReadFileStart(path, std::string().max_size(), data, &more);
 }
 
 bool IsReadableFile(const std::string& path) {
@@ -178,7 +193,7 @@ void RemoveTemporaryFiles(const std::string& directory) {
 
 bool CanCreateFileIn(const std::string& directory) {
   std::string name;
-  const int fd = CreateTemporaryFile(WithTrailingSeparator(directory), &name);
+  const int fd = CreateTemporaryFile(AT_FDCWD, WithTrailingSeparator(directory), 0600, &name);
   if (fd < 0) return false;
   close(fd);
   unlink(name.c_str());
@@ -206,14 +221,29 @@ void RemoveLiveTemporaryFiles() noexcept {
     std::size_t n = 0;
     for (; n + 1 < sizeof path && slot.path[n] != '\0'; ++n) path[n] = slot.path[n];
     path[n] = '\0';
-    if (slot.state.load() == 2 && slot.claims.load() == claim) unlink(path);
+    const int directory_fd = slot.directory_fd;
+    if (slot.state.load() == 2 && slot.claims.load() == claim) unlinkat(directory_fd, path, 0);
   }
 }
 
 OutputFile::OutputFile(const std::string& path, WriteOptions options)
-    : path_(path), options_(options) {
+    : path_(path),
+      directory_fd_(AT_FDCWD),
+      name_(path),
+      directory_(ExtractFilePath(path)),
+      options_(options) {
+  Open();
+}
+
+OutputFile::OutputFile(int directory_fd, const std::string& name, const std::string& shown_path,
+                       WriteOptions options)
+    : path_(shown_path), directory_fd_(directory_fd), name_(name), options_(options) {
+  Open();
+}
+
+void OutputFile::Open() {
   struct stat existing;
-  const bool exists = lstat(path.c_str(), &existing) == 0;
+  const bool exists = fstatat(directory_fd_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
   // Only a file or a link is ever replaced: never a directory, a device, a FIFO or a socket,
   // nor a read-only file, which a write in place could not have changed either.
   const bool regular = exists && S_ISREG(existing.st_mode);
@@ -221,13 +251,18 @@ OutputFile::OutputFile(const std::string& path, WriteOptions options)
       ((!regular && !S_ISLNK(existing.st_mode)) || (regular && !(existing.st_mode & S_IWUSR)))) {
     RaiseFileCreateError(path_);
   }
-  fd_ = CreateTemporaryFile(ExtractFilePath(path), &temporary_);
+  const mode_t mode = options_.mode != 0 ? static_cast<mode_t>(options_.mode & 07777) : 0666;
+  fd_ = CreateTemporaryFile(directory_fd_, directory_, mode, &temporary_);
   if (fd_ < 0) {
     if (options_.in_place_fallback && regular) OpenInPlace();
     if (fd_ < 0) RaiseFileCreateError(path_);
     return;
   }
-  live_slot_ = ClaimLiveSlot(temporary_);
+  live_slot_ = ClaimLiveSlot(directory_fd_, temporary_);
+  if (options_.mode != 0) {
+    fchmod(fd_, mode);  // exactly these bits, whatever the umask
+    return;
+  }
   if (!regular) return;
   // Overwriting a file in place kept its mode; a catalog published with chosen permissions
   // keeps them.
@@ -245,20 +280,20 @@ OutputFile::OutputFile(const std::string& path, WriteOptions options)
     return;
   }
   close(temporary_fd);
-  unlink(temporary_.c_str());
+  unlinkat(directory_fd_, temporary_.c_str(), 0);
   ReleaseLiveSlot(&live_slot_);
   temporary_.clear();
 }
 
 void OutputFile::OpenInPlace() {
   // No O_TRUNC: the old content stays until it is overwritten, and Close() cuts what is left.
-  fd_ = open(path_.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+  fd_ = openat(directory_fd_, name_.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
   in_place_ = fd_ >= 0;
 }
 
 OutputFile::~OutputFile() {
   if (fd_ >= 0) close(fd_);
-  if (!temporary_.empty()) unlink(temporary_.c_str());
+  if (!temporary_.empty()) unlinkat(directory_fd_, temporary_.c_str(), 0);
   ReleaseLiveSlot(&live_slot_);
 }
 
@@ -294,7 +329,7 @@ void OutputFile::Close() {
   if (!ok) RaiseFileWriteError(path_);
   closed_ = in_place_;
   if (in_place_) return;
-  if (rename(temporary_.c_str(), path_.c_str()) != 0) {
+  if (renameat(directory_fd_, temporary_.c_str(), directory_fd_, name_.c_str()) != 0) {
     const int error = errno;
     if (error == EISDIR || error == ENOTDIR) RaiseFileCreateError(path_);
     RaiseFileWriteError(path_);
@@ -302,11 +337,23 @@ void OutputFile::Close() {
   temporary_.clear();
   ReleaseLiveSlot(&live_slot_);
   closed_ = true;
-  if (options_.sync) SyncDirectory(ExtractFilePath(path_));
+  if (!options_.sync) return;
+  if (directory_fd_ != AT_FDCWD) {
+    fsync(directory_fd_);
+  } else {
+    SyncDirectory(directory_);
+  }
 }
 
 void WriteWholeFile(const std::string& path, std::string_view data, WriteOptions options) {
   OutputFile file(path, options);
+  file.Write(data);
+  file.Close();
+}
+
+void WriteWholeFile(int directory_fd, const std::string& name, const std::string& shown_path,
+                    std::string_view data, WriteOptions options) {
+  OutputFile file(directory_fd, name, shown_path, options);
   file.Write(data);
   file.Close();
 }

@@ -123,11 +123,20 @@ TEST_F(DeletionsTest, CleaningTouchesOnlyADataDirectoryTheRunMarked) {
 TEST_F(DeletionsTest, AnUnreadableDescriptionFileStopsTheRunBeforeCleaning) {
   WriteJpeg(album_dir_ + "p.jpg", 8, 6);
   const std::string description = album_dir_ + "imgdesc.dat";
-  const std::function<void()> unreadable[] = {
-      [&] { ASSERT_EQ(::mkfifo(description.c_str(), 0644), 0); },
-      [&] { fs::create_symlink("/dev/zero", description); },
+  const struct {
+    std::function<void()> make;
+    std::string error;
+  } unreadable[] = {
+      {[&] { ASSERT_EQ(::mkfifo(description.c_str(), 0644), 0); }, ""},
+      {[&] { fs::create_symlink("/dev/zero", description); }, ""},
+      // 3 GiB of holes: refused unread, not read into memory.
+      {[&] {
+         std::ofstream(description) << "p.jpg|a photo\n";
+         fs::resize_file(description, std::uintmax_t{3} << 30);
+       },
+       " (larger than 64 MiB)"},
   };
-  for (const auto& make : unreadable) {
+  for (const auto& [make, error] : unreadable) {
     Generate("fldata");
     Touch(album_dir_ + "fldata/old.jpg");
     make();
@@ -135,7 +144,7 @@ TEST_F(DeletionsTest, AnUnreadableDescriptionFileStopsTheRunBeforeCleaning) {
       Generate("fldata");
       ADD_FAILURE() << "the run went on";
     } catch (const FileOpenError& e) {
-      EXPECT_EQ(std::string(e.what()), "Cannot open file " + description);
+      EXPECT_EQ(std::string(e.what()), "Cannot open file " + description + error);
     }
     EXPECT_TRUE(fs::exists(album_dir_ + "fldata/old.jpg"));
     fs::remove(description);
