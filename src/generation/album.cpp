@@ -18,6 +18,7 @@
 #include "generation/client_ui.h"
 #include "generation/index_page.h"
 #include "generation/item_thumbnails.h"
+#include "imaging/image_formats.h"
 #include "platform/file_io.h"
 #include "platform/file_lock.h"
 #include "platform/listing.h"
@@ -87,8 +88,10 @@ void RequireReadableBackgrounds() {
 std::int64_t CountImages(const std::string& album_directory) {
   const DirectorySnapshot snapshot(album_directory);
   std::int64_t count = 0;
-  for (std::string rest = kImageMasks; !rest.empty(); rest = ListTail(rest, '|'))
-    count += static_cast<std::int64_t>(snapshot.Find(ListHead(rest, '|')).size());
+  for (const ImageFormat& format : ImageFormats()) {
+    for (const std::string& mask : MasksOf(format))
+      count += static_cast<std::int64_t>(snapshot.Find(mask).size());
+  }
   return count;
 }
 
@@ -281,7 +284,7 @@ void generate() {
     return;
   }
   SetProgressMax(0, "Initializing...");
-  if (!AnyFileMatches(kImageMasks)) {
+  if (!AnyFileMatches(ListingMasks())) {
     AddMessage(kNoImages);
     FinishRun();
     return;

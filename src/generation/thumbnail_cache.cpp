@@ -168,7 +168,7 @@ bool ReadEntry(int fd, const std::string& name, off_t max, std::string* bytes) {
 }
 
 bool Cacheable(const ThumbnailResult& result) {
-  return result.jpeg && !result.jpeg->empty() && result.png_warnings.empty() && !result.read_error;
+  return result.jpeg && !result.jpeg->empty() && result.reader_warnings.empty() && !result.read_error;
 }
 
 // Every picture the job asked for was made, so that serving the entry gives what making it

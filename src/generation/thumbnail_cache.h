@@ -84,7 +84,7 @@ class ThumbnailCache {
 
 // The job's result from cache (nullptr: none) when it holds it, otherwise made here
 // (MakeThumbnailResult, within budget when given) and kept in cache when it can be served again
-// as it is: the source gave a thumbnail without PNG warnings (which must show on every run),
+// as it is: the source gave a thumbnail without reader warnings (which must show on every run),
 // memory did not run out for any picture the job asked for, and the source did not change while
 // it was read.
 ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job, ThumbnailCache* cache,

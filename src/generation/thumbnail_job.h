@@ -31,7 +31,7 @@ struct ThumbnailResult {
   std::optional<std::string> jpeg_2x;  // the twice-as-large thumbnail, when the job asked
   // The preview, when the job asked; nullopt also when the image already fits the preview box.
   std::optional<std::string> preview;
-  std::vector<std::string> png_warnings;  // raised while reading the source, in order
+  std::vector<std::string> reader_warnings;  // raised while reading the source, in order
   std::exception_ptr read_error;  // a FileReadError the run must raise when it reaches the item
   // Memory ran out for one of the pictures (or for all): what is missing is not missing for
   // good, so the alternative image does not stand in and the cache keeps nothing.
@@ -39,16 +39,16 @@ struct ThumbnailResult {
 };
 
 // Makes the thumbnail of job.source_path in memory, with its companion and preview from the
-// same decode (EncodeImageOutputs; the thumbnail's bytes are EncodeThumbnail's), keeping the PNG
-// warnings of this thread's reads instead of reporting them. The decode's memory is reserved from
-// budget (when given) between the source's headers and its pixels. Never throws: memory running
-// out is noted in out_of_memory, whatever else goes wrong is a source without thumbnail, as it is
-// for CreateThumbnail. Touches no process-wide state.
+// same decode (EncodeImageOutputs; the thumbnail's bytes are EncodeThumbnail's), keeping the
+// reader warnings of this thread's reads instead of reporting them. The decode's memory is
+// reserved from budget (when given) between the source's headers and its pixels. Never throws:
+// memory running out is noted in out_of_memory, whatever else goes wrong is a source without
+// thumbnail, as it is for CreateThumbnail. Touches no process-wide state.
 ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job,
                                     MemoryBudget* budget = nullptr) noexcept;
 
-// The writer's half, on the front end's thread: reports the recorded PNG warnings
-// (ReportPngWarning), raises the read error, then writes the thumbnail to target (the companion
+// The writer's half, on the front end's thread: reports the recorded reader warnings
+// (ReportReaderWarning), raises the read error, then writes the thumbnail to target (the companion
 // and preview are the caller's to write, with WriteResultPicture). Returns true when
 // the file was written, false when the source gave no thumbnail. A warning handler that raises
 // counts as a failed thumbnail, as it did while reading (the warnings after it are dropped).

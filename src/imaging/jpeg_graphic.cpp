@@ -421,7 +421,7 @@ void TJpegGraphic::SetQuality(int quality) {
 
 void TJpegGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onHeader) {
   Clear();
-  exifOrientation_ = 1;
+  SetOrientation(1);
   warningCount_ = 0;
   auto source = std::make_unique<StreamSource>();
   source->stream = &stream;
@@ -453,7 +453,7 @@ void TJpegGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& on
   cinfo.client_data = exif.get();
   jpeg_set_marker_processor(&cinfo, JPEG_APP0 + 1, ReadApp1);
   jpeg_read_header(&cinfo, TRUE);
-  if (exif->found) exifOrientation_ = ExifOrientationFromApp1(exif->data, exif->length);
+  if (exif->found) SetOrientation(ExifOrientationFromApp1(exif->data, exif->length));
   const bool gray = cinfo.jpeg_color_space == JCS_GRAYSCALE;
 #ifdef JCS_EXTENSIONS
   // libjpeg-turbo converts straight to the stored blue, green, red order.
@@ -469,7 +469,7 @@ void TJpegGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& on
     // libjpeg allocates its own buffers for it; they count against the bound too.
     const TImageHeader header{static_cast<int>(cinfo.output_width),
                               static_cast<int>(cinfo.output_height), 8 * cinfo.out_color_components,
-                              CoefficientBytes(&cinfo), exifOrientation_};
+                              CoefficientBytes(&cinfo), Orientation()};
     CheckScanWork(&cinfo, stream);
     AcceptImageHeader(header, onHeader);
     NewImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),

@@ -9,9 +9,10 @@
 #include <string>
 
 #include "generation/client_ui.h"
-#include "imaging/png_graphic.h"
+#include "imaging/reader_warnings.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
+#include "platform/version.h"
 #include "wizard/settings_location.h"
 #include "wizard/window/main_dlg.h"
 #include "wizard/window/qt_shell.h"
@@ -23,8 +24,8 @@ namespace fotoloom {
 
 FotoloomApplication::FotoloomApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("fotoloom");
-  setApplicationDisplayName("Fotoloom");
-  setApplicationVersion("2.0");
+  setApplicationDisplayName(kProductName);
+  setApplicationVersion(ProductVersion());
   setDesktopFileName("fotoloom");
   setWindowIcon(AppIcon());
 }
@@ -123,27 +124,27 @@ int RunFotoloom(int argc, char** argv) {
     return kRefused;
   }
   if (NobodyCanSee()) {
-    SetPngWarningHandler([](const std::string& message) {
+    SetReaderWarningHandler([](const std::string& message) {
       std::fprintf(stderr, "fotoloom: PNG warning: %s\n", message.c_str());
     });
     const int code = RunUnseen(app, std::move(environment));
-    SetPngWarningHandler({});
+    SetReaderWarningHandler({});
     return code;
   }
   // An unattended run must not stop at a box nobody answers.
   const bool unattended = !environment.command_line_directory.empty();
-  SetPngWarningHandler([unattended](const std::string& message) {
+  SetReaderWarningHandler([unattended](const std::string& message) {
     if (unattended) {
       std::fprintf(stderr, "fotoloom: PNG warning: %s\n", message.c_str());
     } else {
-      QtShowPngWarning(message);
+      QtShowReaderWarning(message);
     }
   });
 
   TMainDlg window(std::move(environment));
   window.show();
   const int code = app.exec();
-  SetPngWarningHandler({});
+  SetReaderWarningHandler({});
   return code;
 }
 
