@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -75,6 +76,8 @@ int Run(const Options& options, const char* argv0) {
   }
   if (options.jobs > 0) Album().ThumbnailWorkers = std::min(options.jobs, UsableCpuCount());
   if (!options.no_cache) Album().ThumbnailCache = ThumbnailCacheFolder();
+  // Stage switch until the settings file carries the catalog style.
+  if (const char* style = std::getenv("FOTOLOOM_CATALOG_STYLE")) Album().CatalogStyle = std::atoi(style);
   // The run makes the album directory current; remember where the catalog will be.
   const std::string album_directory = ExpandFileName(options.directory);
 
@@ -91,11 +94,14 @@ int Run(const Options& options, const char* argv0) {
   if (!ui.run_started()) return kRefused;  // a page check failed; its messages were shown
 
   const std::string messages = GetMessages();
-  for (size_t start = 0; start < messages.size();) {
-    size_t end = messages.find('\r', start);
-    if (end == std::string::npos) end = messages.size();
-    ui.PrintLines("Warning: " + messages.substr(start, end - start));
-    start = end + 1;
+  // The notes first: they hold whatever the run's outcome.
+  for (const std::string& list : {GetNotes(), messages}) {
+    for (size_t start = 0; start < list.size();) {
+      size_t end = list.find('\r', start);
+      if (end == std::string::npos) end = list.size();
+      ui.PrintLines("Warning: " + list.substr(start, end - start));
+      start = end + 1;
+    }
   }
   if (CancelRequested() || !messages.empty()) {
     if (options.quiet) ui.PrintLines(kCancelledStatus);
