@@ -50,7 +50,8 @@ std::string Figure(int i, const ItemPictures& pictures, bool lazy) {
   const std::string source = ItemSourcePath(i);
   const std::string target = album.GenerateHTMLImages ? ItemImagePage(i) : ExtractFileName(source);
   const std::string thumb = UrlFromAlbum(ItemThumbPath(i));
-  std::string figure = "<figure id=\"" + PhotoAnchor(i) + "\"><a href=\"" + UrlFromAlbum(target) +
+  // The anchor is the link itself: a visitor back from the photo's page goes on from there.
+  std::string figure = "<figure><a id=\"" + PhotoAnchor(i) + "\" href=\"" + UrlFromAlbum(target) +
                        "\"><img src=\"" + thumb + "\"";
   if (!pictures.thumb_2x.empty())
     figure += " srcset=\"" + thumb + " 1x, " + UrlFromAlbum(pictures.thumb_2x) + " 2x\"";

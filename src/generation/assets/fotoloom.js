@@ -122,10 +122,6 @@
     }, {passive: true});
     addEventListener('load', function () { preload(data.nextPicture); });
     if (location.hash === '#play' && show) toggle();
-  } else if (location.hash) {
-    // Back from a photo: the keyboard goes on from its thumbnail.
-    var target = el(location.hash.slice(1)), a = target && target.querySelector('a');
-    if (a) a.focus();
   }
 
   var request = root.requestFullscreen || root.webkitRequestFullscreen;
