@@ -1,5 +1,6 @@
 #include "generation/contrast.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 

@@ -24,9 +24,10 @@ std::optional<double> ContrastRatio(const std::string& a, const std::string& b);
 
 // One warning per colour pair of the modern pages whose contrast is below kLeastContrast, in
 // the order text, link, visited link, header (only with a header) on BgColor, then text and
-// link on TableBgColor (only with UseTableBgColor), for example "Low contrast: the link colour
-// #808080 on the background colour #000000 is 5.3:1" ... with the ratio cut, not rounded,
-// to one decimal. Pairs with a colour that is no "#RRGGBB" / "#RGB" are passed over.
+// link on TableBgColor (only with UseTableBgColor): "Low contrast: the link colour #0000FF on
+// the background colour #000000 is 2.4:1, less than 4.5:1; some visitors will not be able to
+// read it.", the ratio cut (not rounded) to one decimal. Pairs with a colour that is no
+// "#RRGGBB" / "#RGB" are passed over.
 std::vector<std::string> ContrastWarnings(const AlbumSettings& album);
 
 }  // namespace fotoloom

@@ -305,18 +305,22 @@ TEST_F(WorkedCatalogTest, EndsOfTheCatalog) {
 // The checker every catalog test leans on must itself catch what it is meant to catch.
 TEST_F(CatalogPagesTest, LinkCheckerReportsMissingFilesAnchorsAndAbsoluteReferences) {
   File("a b.jpg", "x");
-  File("target.html", "<a name=\"row1\">");
+  File("target.html", "<a name=\"row1\"><a id=\"photo1\" href=\"a%20b.jpg\">");
   File("page.html",
        "<a href=\"a%20b.jpg\"><img src=\"target.html#row1\"><body background=\"missing.gif\">"
        "<a href =\"a b%2.jpg\"><a href=\"target.html#row2\"><a href=\"/etc/passwd\">"
-       "<meta http-equiv=\"REFRESH\" content=5;url=\"gone.html\">");
+       "<a href=\"target.html#photo1\"><a href=\"target.html#photo2\">"
+       "<meta http-equiv=\"REFRESH\" content=5;url=\"gone.html\">"
+       "<noscript><meta http-equiv=\"refresh\" content=\"5;url=gone-too.html\"></noscript>");
   const std::vector<std::string> broken = BrokenLinks(album_ / "page.html");
-  ASSERT_EQ(broken.size(), 5u) << ::testing::PrintToString(broken);
+  ASSERT_EQ(broken.size(), 7u) << ::testing::PrintToString(broken);
   EXPECT_NE(broken[0].find("missing.gif"), std::string::npos);
   EXPECT_NE(broken[1].find("malformed escape"), std::string::npos);
   EXPECT_NE(broken[2].find("no anchor \"row2\""), std::string::npos);
   EXPECT_NE(broken[3].find("not a relative reference"), std::string::npos);
-  EXPECT_NE(broken[4].find("gone.html"), std::string::npos);
+  EXPECT_NE(broken[4].find("no anchor \"photo2\""), std::string::npos);
+  EXPECT_NE(broken[5].find("gone.html"), std::string::npos);
+  EXPECT_NE(broken[6].find("gone-too.html"), std::string::npos);
 }
 
 // Names taken from real photo folders: URL-special characters, a macOS companion file that
