@@ -116,8 +116,13 @@ async function measure(page) {
       smallestText = Math.min(smallestText, parseFloat(getComputedStyle(node.parentElement).fontSize));
     }
     window.scrollTo(0, 0);
+    // One Tab stop per photo: the links of a card, outside the descriptions' own.
+    const stops = grid ? [...grid.querySelectorAll('figure')].map((f) =>
+      [...f.querySelectorAll('a[href], button')].filter((e) => !e.closest('.description')).length)
+      : [];
     return {
       scrollWidth: html.scrollWidth, width: innerWidth, columns, images, targets, smallestText,
+      stops,
     };
   });
 }
@@ -141,6 +146,7 @@ async function checkPages(context, album, screen) {
     if (m.columns > 0) {
       check(phone ? m.columns < 4 : m.columns > 1, `${where}: ${m.columns} columns`);
     }
+    check(m.stops.every((n) => n === 1), `${where}: Tab stops per photo ${m.stops}`);
     check(m.images.length > 0, `${where}: no picture`);
     for (const img of m.images) {
       check(img.loaded, `${where}: not loaded ${img.src}`);
@@ -175,7 +181,18 @@ async function checkKeys(context, album) {
   const order = JSON.parse(fs.readFileSync(path.join(data, 'index-items.js'), 'utf8')
     .replace(/^fotoloomItems\(/, '').replace(/\);\s*$/, '')).map((item) => item[0]);
   const name = (k) => decodeURIComponent(order[k]);
+  // The next photo's picture is loaded ahead; the focus shows.
+  const requested = [];
+  page.on('request', (r) => requested.push(r.url()));
   await open(page, path.join(data, name(2)));
+  await sleep(300);
+  const nextPicture = await page.evaluate(() => new URL(document.body.dataset.nextPicture,
+    document.baseURI).href);
+  check(requested.includes(nextPicture), `${name(2)} did not load ${nextPicture} ahead`);
+  await page.keyboard.press('Tab');
+  const outline = await page.evaluate(() => getComputedStyle(document.activeElement).outlineStyle);
+  check(outline !== 'none', `the focused ${await page.evaluate(() => document.activeElement.id)} ` +
+    `shows no outline`);
   const cases = [
     ['ArrowRight', name(3)], ['ArrowLeft', name(2)], ['End', name(order.length - 1)],
     ['Home', name(0)], ['ArrowRight', name(1)],
@@ -422,7 +439,8 @@ async function main() {
   }
   const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'fotoloom-modern-'));
   try {
-    const { album } = makeCatalog(scratch, [...MODERN.settings, `SlideShowDelay=${DELAY}`],
+    const { album } = makeCatalog(scratch,
+      [...MODERN.settings, `SlideShowDelay=${DELAY}`, 'HiDPIThumbnails=1'],
       addBigPhoto, MODERN.env);
     const shots = process.env.SCREENSHOTS;
     let order = [];

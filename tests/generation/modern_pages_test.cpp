@@ -31,12 +31,14 @@ class ModernCatalogTest : public CatalogTest {
     Image("z.jpg", 16, 12);
     File("imgdesc.dat", "say \"cheese\".jpg|Everyone <b>smiles</b>\r\n");
     // The worked catalog of the classic pages, in the modern style; an empty text still names
-    // its button, a table border frames the cards, and the links are too dark to read.
+    // its button, a table border frames the cards, the links are too dark to read, and the
+    // thumbnails have twice-as-large companions.
     ConfigureWorkedCatalog(assets);
     Album().CatalogStyle = kModernCatalog;
     Album().Index = "";
     Album().TableBorder = "2";
     Album().LinkColor = "#0000FF";
+    Album().HiDPIThumbnails = true;
   }
 };
 
@@ -91,15 +93,18 @@ TEST_F(ModernCatalogTest, MiddleIndexPageLines) {
           "<div class=\"grid\">",
           // The thumbnails' own sizes; the name cut to NameMaxLen and escaped after the cut.
           "<figure><a id=\"photo4\" href=\"fldata/c%20d.html\"><img src=\"fldata/c%20d.jpg\" "
-          "width=\"60\" height=\"80\" alt=\"c d.png\"></a><figcaption><span>c d.png</span>"
+          "srcset=\"fldata/c%20d.jpg 1x, fldata/c%20d%402x.jpg 2x\" width=\"60\" height=\"80\" "
+          "alt=\"c d.png\"></a><figcaption><span>c d.png</span>"
           "<span>05/17/24</span><span>0 kB</span></figcaption></figure>",
           "<figure><a id=\"photo5\" href=\"fldata/say%20%22cheese%22.html\"><img "
-          "src=\"fldata/say%20%22cheese%22.jpg\" width=\"100\" height=\"75\" "
+          "src=\"fldata/say%20%22cheese%22.jpg\" srcset=\"fldata/say%20%22cheese%22.jpg 1x, "
+          "fldata/say%20%22cheese%22%402x.jpg 2x\" width=\"100\" height=\"75\" "
           "alt=\"say &quot;cheese&quot;.jpg\"></a><figcaption><span>say &quot;cheese...</span>"
           "<span>05/17/24</span><span>2 kB</span><div class=\"description\">Everyone "
           "<b>smiles</b></div></figcaption></figure>",
-          "<figure><a id=\"photo6\" href=\"fldata/x.html\"><img src=\"fldata/x.jpg\" width=\"100\" "
-          "height=\"50\" alt=\"x.bmp\"></a><figcaption><span>x.bmp</span><span>05/17/24</span>"
+          "<figure><a id=\"photo6\" href=\"fldata/x.html\"><img src=\"fldata/x.jpg\" "
+          "srcset=\"fldata/x.jpg 1x, fldata/x%402x.jpg 2x\" width=\"100\" height=\"50\" "
+          "alt=\"x.bmp\"></a><figcaption><span>x.bmp</span><span>05/17/24</span>"
           "<span>1 kB</span></figcaption></figure>",
           "</div>",
           "</main>",
@@ -192,7 +197,8 @@ TEST_F(ModernCatalogTest, LeavesTheirFilesAndNotesAndEveryLinkResolves) {
   std::set<std::string> expected = {".fotoloom-data", "tile.gif", "tune.mid", "fotoloom.css",
                                     "fotoloom.js",    "index-items.js", "big-preview.jpg"};
   for (const char* stem : {"a", "big", "c d", "Anna's day", "say \"cheese\"", "x", "z"}) {
-    for (const char* suffix : {".jpg", ".html", "-show.html"}) expected.insert(stem + std::string(suffix));
+    for (const char* suffix : {".jpg", "@2x.jpg", ".html", "-show.html"})
+      expected.insert(stem + std::string(suffix));
   }
   EXPECT_EQ(Listing(data()), expected);
   EXPECT_EQ(Read(data() / "fotoloom.css"), ModernStylesheetText());
