@@ -20,21 +20,23 @@ std::string UrlFromAlbum(const std::string& path) {
   return PathToUrl(RelativePath(Album().AlbumDirectory, path));
 }
 
-// How many thumbnails the first screen of a small phone (360 x 640 CSS pixels) shows at least,
-// laid out as the stylesheet lays them out: those are loaded at once, the others only as they
-// come near the window.
+// How many thumbnails the first screen of a small phone (360 x 640 CSS pixels, of which the
+// header and buttons take about 100) shows, laid out as the stylesheet lays them out: two
+// columns at least (unless ThumbsPerRow is 1), a card of 16 pixels' padding and gap around the
+// framed thumbnail and a line of 22 pixels per file detail. Those load at once, the others only
+// as they come near the window.
 int FirstScreenThumbnails() {
   const AlbumSettings& album = Album();
   const int frame = 2 * (std::max(0, DecimalValue(album.ThumbnailBorder)) +
                          std::max(0, DecimalValue(album.TableBorder))) + 16;
-  const int lines = (album.ShowFileName ? 1 : 0) + (album.ShowFileTime ? 1 : 0) +
-                    (album.ShowFileSize ? 1 : 0);
-  const int columns = std::clamp(360 / (album.ThumbGeometryW + frame + 16), 2, album.ThumbsPerRow);
-  const int cell_width = (360 - 16 * columns) / columns;
-  const int picture_height =
-      std::min(album.ThumbGeometryH, album.ThumbGeometryH * cell_width / std::max(1, album.ThumbGeometryW));
-  const int rows = std::max(1, 540 / (picture_height + frame + 16 + 22 * lines));
-  return columns * rows;
+  const int details = (album.ShowFileName ? 1 : 0) + (album.ShowFileTime ? 1 : 0) +
+                      (album.ShowFileSize ? 1 : 0);
+  const int columns =
+      std::min(album.ThumbsPerRow, std::max(2, 360 / (album.ThumbGeometryW + frame + 16)));
+  // A column narrower than the thumbnail shrinks it, height with width.
+  const int width = std::min(album.ThumbGeometryW, 360 / columns - frame - 16);
+  const int height = album.ThumbGeometryH * std::max(1, width) / std::max(1, album.ThumbGeometryW);
+  return columns * std::max(1, 540 / (height + frame + 16 + 22 * details));
 }
 
 std::string SizeAttributes(FrameSize size) {
