@@ -341,7 +341,7 @@ async function checkWithoutScripts(scratch, album, order) {
 // A first index page of 2000 thumbnails loads those of the first screen and what Chromium
 // loads ahead of scrolling, not the page.
 async function checkRequests(scratch) {
-  const { album } = makeCatalog(path.join(scratch, 'many'),
+  const { album, stderr } = makeCatalog(path.join(scratch, 'many'),
     [...MODERN.settings, 'CreateMultipleFiles=0', 'ThumbsPerRow=6', 'SlideShow=0'],
     (folder) => {
       for (const n of fs.readdirSync(folder)) fs.rmSync(path.join(folder, n));
@@ -350,6 +350,9 @@ async function checkRequests(scratch) {
         fs.copyFileSync(photo, path.join(folder, `p${String(k).padStart(4, '0')}.jpg`));
       }
     }, MODERN.env);
+  // The default colours: blue links on black, a note that leaves the run done (exit 0).
+  check(stderr.includes('Warning: Low contrast: the link colour #0000FF on the background colour ' +
+    '#000000 is 2.4:1'), `no contrast note in: ${stderr}`);
   const figures = [];
   for (const screen of [DESKTOP, PHONE]) {
     const context = await launch(path.join(scratch, `profile-many-${screen.name}`), screen);
@@ -439,9 +442,13 @@ async function main() {
   }
   const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'fotoloom-modern-'));
   try {
-    const { album } = makeCatalog(scratch,
-      [...MODERN.settings, `SlideShowDelay=${DELAY}`, 'HiDPIThumbnails=1'],
+    // Yellow and orange links on the black page (the default blue is hard to read on it), and
+    // a larger font: the notes stay empty.
+    const { album, stderr } = makeCatalog(scratch,
+      [...MODERN.settings, `SlideShowDelay=${DELAY}`, 'HiDPIThumbnails=1', 'LinkColor=65535',
+        'VLinkColor=33023', 'FontSize=3'],
       addBigPhoto, MODERN.env);
+    check(!stderr.includes('Warning'), `readable colours, yet: ${stderr}`);
     const shots = process.env.SCREENSHOTS;
     let order = [];
     for (const screen of [DESKTOP, PHONE]) {
