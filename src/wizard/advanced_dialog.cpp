@@ -2,6 +2,7 @@
 
 #include "files/file_utils.h"
 #include "platform/paths.h"
+#include "wizard/settings_location.h"
 
 namespace fotoloom {
 namespace {
@@ -137,7 +138,8 @@ bool AdvancedDialog::btnOKClick() {
 
 void AdvancedDialog::btnBrowseEmptyThumbnailClick() {
   FilePickerRequest request;
-  request.initial_directory = executable_directory_;
+  request.initial_directory =
+      PickerDirectory(fields_.editEmptyThumbnail.text(), executable_directory_);
   request.filter = kEmptyThumbnailFilter;
   request.image_preview = true;
   if (auto chosen = ui_.PickFile(request)) fields_.editEmptyThumbnail.SetText(*chosen);

@@ -37,9 +37,14 @@ std::string UserSettingsPath() {
 
 std::string InstalledProgramDirectory() { return FOTOLOOM_INSTALLED_DIR; }
 
+bool IsInstalledProgram(const std::string& executable_directory,
+                        const std::string& installed_directory) {
+  return SameFolder(executable_directory, installed_directory);
+}
+
 std::string SettingsFilePath(const std::string& executable_directory,
                              const std::string& installed_directory) {
-  if (SameFolder(executable_directory, installed_directory)) return UserSettingsPath();
+  if (IsInstalledProgram(executable_directory, installed_directory)) return UserSettingsPath();
   const std::string dir = WithTrailingSeparator(executable_directory);
   const std::string beside = dir + kSettingsFileName;
   if (!dir.empty() && (::access(beside.c_str(), F_OK) == 0 || ::access(dir.c_str(), W_OK) == 0)) {
@@ -47,6 +52,19 @@ std::string SettingsFilePath(const std::string& executable_directory,
   }
   // A folder the user cannot write is not the user's: the configuration folder is.
   return UserSettingsPath();
+}
+
+std::string FirstImageDirectory(const std::string& executable_directory,
+                                const std::string& pictures, const std::string& home,
+                                const std::string& installed_directory) {
+  if (!IsInstalledProgram(executable_directory, installed_directory))
+    return WithTrailingSeparator(executable_directory);
+  return WithTrailingSeparator(!pictures.empty() && DirectoryExists(pictures) ? pictures : home);
+}
+
+std::string PickerDirectory(const std::string& field, const std::string& fallback) {
+  const std::string folder = ExtractFilePath(field);
+  return !folder.empty() && DirectoryExists(folder) ? folder : fallback;
 }
 
 }  // namespace fotoloom

@@ -1,4 +1,4 @@
-// Where the settings file lies.
+// Where the settings file lies, and where the user's own files are looked for first.
 #pragma once
 
 #include <string>
@@ -20,5 +20,21 @@ std::string InstalledProgramDirectory();
 // ~/.config is the default of $XDG_CONFIG_HOME. The folder is created by the first save.
 std::string SettingsFilePath(const std::string& executable_directory,
                              const std::string& installed_directory = InstalledProgramDirectory());
+
+// True when executable_directory is installed_directory, links followed.
+bool IsInstalledProgram(const std::string& executable_directory,
+                        const std::string& installed_directory = InstalledProgramDirectory());
+
+// The image folder page 1 offers while the settings file names none, ending with a separator.
+// A portable copy offers its own folder; the installed program's folder holds nothing of the
+// user's, so it offers pictures (the user's Pictures folder) when that folder exists, and home
+// otherwise.
+std::string FirstImageDirectory(
+    const std::string& executable_directory, const std::string& pictures, const std::string& home,
+    const std::string& installed_directory = InstalledProgramDirectory());
+
+// Where a file picker for a field opens: the folder of the file the field names when that folder
+// exists, fallback otherwise.
+std::string PickerDirectory(const std::string& field, const std::string& fallback);
 
 }  // namespace fotoloom

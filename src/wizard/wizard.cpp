@@ -11,6 +11,7 @@ namespace fotoloom {
 namespace {
 
 constexpr char kHelpFileName[] = "fotoloom.html";
+constexpr char kOpenOption[] = "--open";
 
 // Forwards the run's message pumping to the front end.
 class ProgressPump : public MessagePump {
@@ -32,8 +33,19 @@ WizardEnvironment DefaultWizardEnvironment(int argc, const char* const* argv) {
   }
   env.settings_path = SettingsFilePath(env.executable_directory);
   env.help_file = env.executable_directory + kHelpFileName;
-  if (argc > 1 && argv[1] != nullptr) env.command_line_directory = argv[1];
+  if (argc > 1 && argv[1] != nullptr) {
+    if (std::string(argv[1]) == kOpenOption) {
+      if (argc > 2 && argv[2] != nullptr) env.start_directory = argv[2];
+    } else {
+      env.command_line_directory = argv[1];
+    }
+  }
   return env;
+}
+
+const std::string& Wizard::FirstImageFolder() const {
+  return env_.first_image_directory.empty() ? env_.executable_directory
+                                            : env_.first_image_directory;
 }
 
 Wizard::Wizard(WizardEnvironment environment, WizardUi& ui)
@@ -73,6 +85,7 @@ void Wizard::FormPaint() {
   if (!first_paint_pending_) return;
   first_paint_pending_ = false;
   for (int n = 1; n <= kPageCount; ++n) LoadPageSettings(n);
+  if (!env_.start_directory.empty()) model_.editAlbumDirectory.SetText(env_.start_directory);
   RunFromCommandLine();
 }
 
@@ -233,7 +246,7 @@ void Wizard::btnBrowseFoldersClick() {
 
 void Wizard::btnSelectBgImageClick() {
   FilePickerRequest request;
-  request.initial_directory = env_.executable_directory;
+  request.initial_directory = PickerDirectory(model_.editBgImage.text(), FirstImageFolder());
   request.filter = kBgImageFilter;
   request.image_preview = true;
   if (auto file = ui_.PickFile(request)) model_.editBgImage.SetText(*file);
@@ -241,7 +254,7 @@ void Wizard::btnSelectBgImageClick() {
 
 void Wizard::btnSelectBgSoundClick() {
   FilePickerRequest request;
-  request.initial_directory = env_.executable_directory;
+  request.initial_directory = PickerDirectory(model_.editBgSound.text(), FirstImageFolder());
   request.filter = kBgSoundFilter;
   if (auto file = ui_.PickFile(request)) model_.editBgSound.SetText(*file);
 }
@@ -253,6 +266,15 @@ std::string NormalizeCatalogFileName(const std::string& name) {
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (ext == ".html") return name;
   return StripFileExt(ExtractFileName(name)) + ".html";
+}
+
+bool Wizard::TakesDroppedFolder() const {
+  const TextEdit& field = model_.editAlbumDirectory;
+  return current_page_ == 1 && !running_ && field.enabled && field.visible;
+}
+
+void Wizard::FolderDropped(const std::string& folder) {
+  if (TakesDroppedFolder()) model_.editAlbumDirectory.SetText(folder);
 }
 
 void Wizard::editAlbumFileNameExit() {

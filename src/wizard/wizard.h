@@ -48,18 +48,27 @@ inline constexpr char kBgImageWarning[] =
 inline constexpr char kBgSoundWarning[] =
     "Selected file for background sound does not exist !\r"
     "Please select correct source file before continue.";
+// Asked when the window is closed during a run.
+inline constexpr char kStopRunQuestion[] = "Stop making the catalog?";
 
 // What the wizard takes from the process around it.
 struct WizardEnvironment {
-  // The executable's directory, ending with a separator: the default image directory, and
-  // where default.jpg, the help file and (usually) the settings file lie.
+  // The executable's directory, ending with a separator: where default.jpg, the help file and
+  // (usually) the settings file lie.
   std::string executable_directory;
+  // The image folder page 1 shows while the settings file names none, and where the background
+  // file pickers open while their field names no folder (FirstImageDirectory). Empty: the
+  // executable's directory.
+  std::string first_image_directory;
   // The settings file (see settings_location.h for the usual choice).
   std::string settings_path;
   // The help file the "&Help" buttons open.
   std::string help_file;
   // The image directory given on the command line; empty when none was given.
   std::string command_line_directory;
+  // A folder to start with (`--open FOLDER`, what a file manager's "Open with" passes): it only
+  // fills the image folder field once the pages are loaded, with no unattended run.
+  std::string start_directory;
   // Today's date in the user's short date format; empty: the platform's (strftime "%x").
   std::function<std::string()> short_date;
   // The generation run; empty: the real one. Tests may put their own here.
@@ -72,7 +81,8 @@ struct WizardEnvironment {
 };
 
 // The usual environment of a front end: the executable's directory, the settings file's place,
-// the help file beside the executable and the first command-line argument (if any).
+// the help file beside the executable and the first command-line argument (if any), or the
+// folder after a first argument "--open".
 WizardEnvironment DefaultWizardEnvironment(int argc, const char* const* argv);
 
 class Wizard {
@@ -89,7 +99,8 @@ class Wizard {
   const WizardEnvironment& environment() const { return env_; }
 
   // --- lifecycle ---------------------------------------------------------------------------
-  // The first paint (later calls do nothing): loads pages 1 to 7, then RunFromCommandLine().
+  // The first paint (later calls do nothing): loads pages 1 to 7, puts a start directory into
+  // the image folder field, then RunFromCommandLine().
   void FormPaint();
   // Unattended start: with a command-line directory, walk and check every page and run without
   // browser and without saving, then close. Nothing happens without a directory.
@@ -142,7 +153,9 @@ class Wizard {
   void btnFinishClick();
   void btnCancelClick();  // during a run: asks the run to stop
   void btnCloseClick();   // saves when chosen, then closes
-  void btnExitClick();    // Esc: closes without saving
+  // Esc and the title-bar button: closes without saving. During a run the window closes once
+  // the run has ended, and the user is asked whether to stop it first (as "&Cancel" does).
+  void btnExitClick();
   void btnHelpClick();
 
   void btnBrowseFoldersClick();
@@ -156,6 +169,10 @@ class Wizard {
   void btnSelectBgSoundClick();
   void btnAdvancedSettingsClick();
   void editAlbumFileNameExit();
+  // A folder dropped on the window fills the image folder field, but only while page 1 is shown
+  // and can be edited: on a later page the folder would never meet page 1's check.
+  bool TakesDroppedFolder() const;
+  void FolderDropped(const std::string& folder);
 
   // Check boxes: these run after every change of the box's state (connected as on_click).
   void chkboxUseDefaultsOnPage3Click();
@@ -171,6 +188,7 @@ class Wizard {
 
  private:
   void PickColorInto(ColorSwatch& swatch);
+  const std::string& FirstImageFolder() const;
   // Runs a deletion page 1's check was allowed to make, or notes it for the end of the walk.
   void DeleteWhenChecked(std::function<void()> deletion);
   void LoadPage(int page);

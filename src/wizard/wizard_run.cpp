@@ -155,6 +155,10 @@ void Wizard::btnCloseClick() {
   RequestClose();
 }
 
-void Wizard::btnExitClick() { RequestClose(); }
+void Wizard::btnExitClick() {
+  // A close that seemed to do nothing until the end of a long run would look ignored.
+  if (running_ && ui_.AskQuestion(kStopRunQuestion)) btnCancelClick();
+  RequestClose();
+}
 
 }  // namespace fotoloom

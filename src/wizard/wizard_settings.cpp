@@ -43,7 +43,7 @@ void Wizard::LoadPageSettings(int page) {
   switch (page) {
     case 1:
       m.editAlbumFileName.SetText(in.Text("AlbumFileName", "_cat.html"));
-      m.editAlbumDirectory.SetText(in.Text("AlbumDirectory", exe_dir));
+      m.editAlbumDirectory.SetText(in.Text("AlbumDirectory", FirstImageFolder()));
       break;
     case 2:
       m.editAlbumName.SetText(in.Text("AlbumName", "My Catalog [date]"));

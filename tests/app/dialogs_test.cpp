@@ -1,4 +1,7 @@
 // The advanced settings dialog, the window's own control kinds and the shell's helpers.
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "window_fixture.h"
@@ -222,9 +225,45 @@ TEST(WindowShell, OpenerReportsAFileOrProgramItCannotOpen) {
 TEST(WindowShell, HelpFileBesideTheProgramHasEveryTopic) {
   const std::string help = ReadText(std::string(FOTOLOOM_BIN_DIR) + "/fotoloom.html");
   ASSERT_FALSE(help.empty());
-  for (const char* topic :
-       {"STEP_1", "STEP_2", "STEP_3", "STEP_4", "STEP_5", "STEP_6", "STEP_7", "ADVANCED_SETTINGS"})
+  for (const char* topic : {"STEP_1", "STEP_2", "STEP_3", "STEP_4", "STEP_5", "STEP_6", "STEP_7",
+                            "ADVANCED_SETTINGS"}) {
     EXPECT_NE(help.find(std::string("id=\"") + topic + "\""), std::string::npos) << topic;
+    // Its own page, which sends the browser on to the topic.
+    const std::string page = ReadText(std::string(FOTOLOOM_BIN_DIR) + "/help/" + topic + ".html");
+    EXPECT_NE(page.find(std::string("url=../fotoloom.html#") + topic + "\""), std::string::npos)
+        << topic;
+  }
+}
+
+TEST(WindowShell, TheOpenerIsHandedAnAddressThatKeepsTheHelpTopic) {
+  QTemporaryDir dir;
+  const QString recorder = dir.filePath("record-address");
+  WriteText(recorder.toStdString(),
+            "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0.txt\"\n");
+  QFile::setPermissions(recorder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  const std::string lone_help = dir.filePath("fotoloom.html").toStdString();
+  WriteText(lone_help, "<h2 id=\"STEP_5\">");
+  const std::string bin = FOTOLOOM_BIN_DIR;
+  const auto address = [](const std::string& path) {
+    return QUrl::fromLocalFile(QString::fromStdString(path))
+        .toString(QUrl::FullyEncoded)
+        .toStdString();
+  };
+  const struct {
+    std::string help_file, topic, address;
+  } cases[] = {
+      {bin + "/fotoloom.html", "STEP_5", address(bin + "/help/STEP_5.html")},
+      {bin + "/fotoloom.html", "ADVANCED_SETTINGS", address(bin + "/help/ADVANCED_SETTINGS.html")},
+      {lone_help, "STEP_5", address(lone_help) + "#STEP_5"},  // no topic pages beside it
+      {bin + "/fotoloom.html", "", address(bin + "/fotoloom.html")},
+  };
+  DesktopOpener opener(recorder, nullptr);
+  for (const auto& c : cases) {
+    QFile::remove(recorder + ".txt");
+    EXPECT_TRUE(opener.Open(HelpAddress(c.help_file, c.topic), {}));
+    for (int i = 0; i < 500 && !QFileInfo::exists(recorder + ".txt"); ++i) QTest::qWait(10);
+    EXPECT_EQ(ReadText((recorder + ".txt").toStdString()), c.address) << c.topic;
+  }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <QGroupBox>
 #include <QProgressBar>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include "window_fixture.h"
 #include "wizard/window/adv_set_dlg.h"
@@ -118,6 +120,61 @@ TEST_F(LayoutTest, EveryPageFitsItsTextAtTheDesktopFontAndOneHalfLarger) {
   std::printf("window %dx%d at %g dpi, %dx%d with a font one half larger\n", usual.width(),
               usual.height(), QGuiApplication::primaryScreen()->logicalDotsPerInch(), grown.width(),
               grown.height());
+}
+
+// window fitted into room fits there; it scrolls exactly when it had to shrink, and a Tab from
+// the next to last of controls (the last one in reach of the keyboard) brings the last one into
+// sight. Returns a line of figures.
+template <class Window>
+std::string ExpectFits(Window* window, const QRect& room, const char* area_name,
+                       const std::vector<const char*>& controls) {
+  auto* area = window->template findChild<QScrollArea*>(area_name);
+  window->FitIntoScreen(QRect(0, 0, 1 << 16, 1 << 16));
+  const QSize natural = window->size();
+  window->FitIntoScreen(room);
+  window->show();
+  QCoreApplication::processEvents();  // the scroll bars follow the area's size
+  window->grab();
+  EXPECT_TRUE(room.contains(window->geometry())) << area_name;
+  const bool shrunk = window->size() != natural;
+  EXPECT_EQ(area->verticalScrollBar()->isVisibleTo(window) ||
+                area->horizontalScrollBar()->isVisibleTo(window),
+            shrunk)
+      << area_name;
+  auto* before = window->template findChild<QWidget*>(controls[0]);
+  auto* last = window->template findChild<QWidget*>(controls[1]);
+  before->setFocus();
+  QTest::keyClick(before, Qt::Key_Tab);
+  EXPECT_EQ(window->focusWidget(), last) << area_name;
+  const QRect seen(last->mapTo(area->viewport(), QPoint(0, 0)), last->size());
+  EXPECT_TRUE(area->viewport()->rect().contains(seen)) << controls[1];
+  return QString("%1 %2x%3 (%4x%5) in %6x%7")
+      .arg(area_name)
+      .arg(window->width())
+      .arg(window->height())
+      .arg(natural.width())
+      .arg(natural.height())
+      .arg(room.width())
+      .arg(room.height())
+      .toStdString();
+}
+
+TEST_F(LayoutTest, TheWindowAndTheDialogFitTheScreenTheyOpenOnAndScrollWhereTheyMust) {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  Show();
+  GoTo(6);
+  TAdvSetDlg& dialog = window_->advancedDialog();
+  std::vector<std::string> figures;
+  // The screen the test runs on (CTest also runs it on 800 x 500 at a scale of 2), and a room
+  // lower than the content at any font.
+  for (const QRect& room : {screen, QRect(screen.topLeft(), QSize(screen.width(), 240))}) {
+    figures.push_back(ExpectFits(window_.get(), room, "scrollPages",
+                                 {"btnAdvancedSettings", "chkboxUseDefaultsOnPage6"}));
+    figures.push_back(ExpectFits(&dialog, room, "scrollGroups",
+                                 {"chkboxPreviewImages", "chkboxHiDPIThumbnails"}));
+    dialog.hide();
+  }
+  for (const std::string& line : figures) std::printf("%s\n", line.c_str());
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QMimeData>
 #include <QSpinBox>
+#include <filesystem>
 
 #include "window_fixture.h"
 
@@ -239,6 +241,47 @@ TEST_F(PagesTest, FolderPickerOpensAtTheFolderInTheField) {
   Type("editAlbumDirectory", QString::fromStdString(root_ + "gone/"));
   Click("btnBrowseFolders");  // no such folder: the home folder
   EXPECT_EQ(ui_.folder_initials, (std::vector<std::string>{album_dir_, ""}));
+}
+
+TEST_F(PagesTest, AFolderDroppedOnPageOneBecomesTheImageFolder) {
+  Show();
+  const std::string folder = root_ + "dropped";
+  std::filesystem::create_directories(folder);
+  Touch(root_ + "photo.jpg");
+  const auto urls = [](std::initializer_list<std::string> paths) {
+    QList<QUrl> list;
+    for (const std::string& path : paths) list << QUrl::fromLocalFile(QString::fromStdString(path));
+    return list;
+  };
+  const struct {
+    int page;
+    const char* target;  // where it is dropped
+    QList<QUrl> dropped;
+    bool taken;
+  } cases[] = {
+      {1, "TMainDlg", urls({folder}), true},
+      {1, "editAlbumDirectory", urls({folder}), true},  // not as text in the field
+      {1, "TMainDlg", urls({root_ + "photo.jpg"}), false},
+      {1, "TMainDlg", urls({folder, album_dir_}), false},
+      {2, "TMainDlg", urls({folder}), false},  // page 1 would not check it
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.page) + " " + c.target + " " +
+                 c.dropped.front().toLocalFile().toStdString());
+    GoTo(c.page);
+    QWidget* target = std::string(c.target) == "TMainDlg" ? window_.get() : Find<QWidget>(c.target);
+    QMimeData data;
+    data.setUrls(c.dropped);
+    data.setText(c.dropped.front().toString());  // as file managers offer it
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    EXPECT_EQ(enter.isAccepted(), c.taken);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &drop);
+    EXPECT_EQ(window_->wizard().model().editAlbumDirectory.text(), c.taken ? folder : album_dir_);
+    window_->wizard().model().editAlbumDirectory.SetText(album_dir_);
+    Click("btnBack");
+  }
 }
 
 TEST_F(PagesTest, StepsGiveTheFocusToTheFirstInputOfTheNewPage) {

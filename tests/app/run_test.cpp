@@ -194,6 +194,28 @@ TEST_F(WindowRunTest, DirectoryArgumentRunsUnattendedAndCloses) {
   EXPECT_EQ(ReadText(settings_), stored);
 }
 
+TEST_F(WindowRunTest, AFolderToOpenWithFillsTheFieldAndRunsNothing) {
+  const char* opened[] = {"fotoloom", "--open", "/photos/trip"};
+  const char* run[] = {"fotoloom", "/photos/trip"};
+  EXPECT_EQ(DefaultWizardEnvironment(3, opened).start_directory, "/photos/trip");
+  EXPECT_EQ(DefaultWizardEnvironment(3, opened).command_line_directory, "");
+  EXPECT_EQ(DefaultWizardEnvironment(2, run).command_line_directory, "/photos/trip");
+  EXPECT_EQ(DefaultWizardEnvironment(2, run).start_directory, "");
+
+  MakeAlbum(2);
+  Touch(album_dir_ + "_cat.html");  // a run would ask about it
+  WriteSettings("AlbumDirectory=" + root_ + "\n");
+  start_directory_ = album_dir_;
+  Show();
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(window_->wizard().CurrentPage(), 1);
+  EXPECT_EQ(Edit("editAlbumDirectory")->text().toStdString(), album_dir_);
+  EXPECT_EQ(ui_.events, std::vector<std::string>{});
+  Click("btnNext");  // page 1's check, as for a folder typed in
+  EXPECT_EQ(ui_.Questions().size(), 1u);
+  EXPECT_EQ(window_->wizard().CurrentPage(), 1);
+}
+
 TEST_F(WindowRunTest, BadDirectoryArgumentLeavesTheWizardOpenOnPageOne) {
   command_line_ = root_ + "missing/";
   Show();
@@ -239,20 +261,40 @@ TEST_F(WindowRunTest, AnErrorEndingTheRunIsReportedAndLeavesAUsableWindow) {
   EXPECT_TRUE(window_->isHidden());
 }
 
-TEST_F(WindowRunTest, CloseDuringARunWaitsForTheRunToEnd) {
+TEST_F(WindowRunTest, CloseDuringARunAsksWhetherToStopAndClosesWhenTheRunEnds) {
   MakeAlbum(4);
   WriteSettings("AlbumDirectory=" + album_dir_ + "\n");
-  Show();
-  GoTo(7);
-  bool refused_while_running = false;
-  QTimer::singleShot(0, window_.get(), [&] {
-    refused_while_running =
-        window_->wizard().running() && !window_->close() && window_->isVisible();
-  });
-  Click("btnFinish");
-  EXPECT_TRUE(refused_while_running);
-  EXPECT_TRUE(Exists(album_dir_ + "_cat.html"));  // the run went on to its end
-  EXPECT_TRUE(window_->isHidden());
+  const struct {
+    bool escape, stop;
+    const char* status;
+  } cases[] = {
+      {false, false, "Done."},  // the run goes on to its end
+      {false, true, "Cancelled."},
+      {true, true, "Cancelled."},  // Esc is a close as well
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.escape ? "Esc, " : "title bar, ") + (c.stop ? "yes" : "no"));
+    std::filesystem::remove(album_dir_ + "_cat.html");  // no question about an earlier one
+    ui_.events.clear();
+    ui_.answers = {c.stop};
+    Show();
+    GoTo(7);
+    bool refused_while_running = false;
+    QTimer::singleShot(0, window_.get(), [&] {
+      if (c.escape) {
+        QTest::keyClick(window_.get(), Qt::Key_Escape);
+      } else {
+        EXPECT_FALSE(window_->close());
+      }
+      refused_while_running = window_->wizard().running() && window_->isVisible();
+    });
+    Click("btnFinish");
+    EXPECT_TRUE(refused_while_running);
+    EXPECT_EQ(ui_.Questions(), std::vector<std::string>{"Stop making the catalog?"});
+    EXPECT_EQ(Status(), c.status);
+    EXPECT_TRUE(window_->isHidden());
+    window_.reset();
+  }
 }
 
 }  // namespace

@@ -28,6 +28,10 @@ dpkg-deb -x "$deb" "$work/root"
 (cd "$work/root" && find . ! -type d | LC_ALL=C sort) >"$work/contents.txt"
 diff -u "$here/contents.txt" "$work/contents.txt" || fail "the package holds other files"
 
+# One version: the package's (the project's) is the changelog's newest entry.
+changelog=$(gzip -dc "$work/root/usr/share/doc/fotoloom/changelog.gz" | head -n 1)
+case "$changelog" in "fotoloom ($version) "*) ;; *) fail "changelog starts '$changelog'" ;; esac
+
 # Dependencies come from dpkg-shlibdeps reading the programs.
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libc6 libjpeg62-turbo libpng16-16 libqt6widgets6; do
@@ -41,7 +45,7 @@ desktop-file-validate "$share/applications/fotoloom.desktop" || fail "desktop-fi
 appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml || fail "appstreamcli validate"
 lintian --fail-on error "$deb" || fail "lintian found errors"
 
-# The two programs, through their launchers, on copies of the sample album.
+# The programs, through their launchers, on copies of the sample album.
 photos=$(ls "$album" | grep -ciE '\.(bmp|jpe?g|png)$')
 catalog_made() {
   [ -f "$1/_cat.html" ] || fail "$2 made no catalog"
@@ -55,6 +59,10 @@ page=$("$work/root/usr/bin/fotoloom-cli" --no --quiet "$work/cli-album") ||
   fail "fotoloom-cli exited with $?"
 [ "$page" = "$work/cli-album/_cat.html" ] || fail "fotoloom-cli printed '$page'"
 catalog_made "$work/cli-album" fotoloom-cli
+
+sizes=$("$work/root/usr/bin/fotoloom-thumb" "$album/$(ls "$album" | grep -iE '\.jpe?g$' | head -n 1)" \
+        "$work/thumb.jpg") || fail "fotoloom-thumb exited with $?"
+[ -s "$work/thumb.jpg" ] || fail "fotoloom-thumb printed '$sizes' and wrote nothing"
 
 # The window, unattended: it checks every page, generates and ends by itself.
 cp -R "$album" "$work/window-album"

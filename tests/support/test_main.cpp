@@ -14,7 +14,10 @@
 int main(int argc, char** argv) {
   ::setenv("LC_ALL", "C.UTF-8", 1);
   ::setenv("TZ", "UTC", 1);
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // The offscreen platform may be given a screen of its own ("offscreen:configfile=...").
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform == nullptr || std::string(platform).rfind("offscreen", 0) != 0)
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   ::tzset();
   char cache[] = "/tmp/fotoloom-test-cache-XXXXXX";
   if (::mkdtemp(cache) == nullptr) return 1;

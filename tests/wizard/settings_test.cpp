@@ -297,5 +297,45 @@ TEST_F(SettingsTest, TheFileLiesBesideTheProgramOrInTheUsersConfiguration) {
   }
 }
 
+TEST_F(SettingsTest, AnInstalledProgramStartsInThePicturesFolderAndPickersAtTheirField) {
+  const std::string installed = root_ + "installed/";
+  const std::string pictures = root_ + "Pictures";
+  std::filesystem::create_directories(installed);
+  std::filesystem::create_directories(pictures);
+  struct Case {
+    std::string executable, pictures, expected;
+  };
+  const Case cases[] = {
+      {installed, pictures, pictures + "/"},
+      {installed, root_ + "no-pictures", root_},  // the home folder
+      {installed, "", root_},
+      {exe_dir_, pictures, exe_dir_},  // a portable copy keeps its own folder
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(FirstImageDirectory(c.executable, c.pictures, root_, installed), c.expected)
+        << c.executable << " " << c.pictures;
+
+  // The wizard's page 1 and background pickers, unless the settings file or the field says
+  // otherwise.
+  first_image_directory_ = pictures + "/";
+  Wizard& w = Open();
+  EXPECT_EQ(w.model().editAlbumDirectory.text(), pictures + "/");
+  w.btnSelectBgSoundClick();
+  w.model().editBgImage.SetText(album_dir_ + "sky.jpg");
+  w.btnSelectBgImageClick();
+  w.model().editBgImage.SetText(root_ + "gone/sky.jpg");
+  w.btnSelectBgImageClick();
+  w.advanced().fields().editEmptyThumbnail.SetText(album_dir_ + "none.jpg");
+  w.advanced().btnBrowseEmptyThumbnailClick();
+  std::vector<std::string> starts;
+  for (const FilePickerRequest& request : ui_.file_requests)
+    starts.push_back(request.initial_directory);
+  EXPECT_EQ(starts, (std::vector<std::string>{pictures + "/", album_dir_, pictures + "/",
+                                              album_dir_}));
+  WriteSettings("AlbumDirectory=" + album_dir_ + "\n");
+  w.LoadPageSettings(1);
+  EXPECT_EQ(w.model().editAlbumDirectory.text(), album_dir_);
+}
+
 }  // namespace
 }  // namespace fotoloom::testing

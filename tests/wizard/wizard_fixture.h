@@ -143,9 +143,11 @@ class WizardTest : public ::testing::Test {
   WizardEnvironment Environment() const {
     WizardEnvironment env;
     env.executable_directory = exe_dir_;
+    env.first_image_directory = first_image_directory_;
     env.settings_path = settings_;
     env.help_file = exe_dir_ + "fotoloom.html";
     env.command_line_directory = command_line_;
+    env.start_directory = start_directory_;
     env.short_date = [] { return std::string("6.12.2026"); };
     env.generate = generate_;
     return env;
@@ -162,6 +164,8 @@ class WizardTest : public ::testing::Test {
 
   std::string root_, exe_dir_, album_dir_, settings_;
   std::string command_line_;
+  std::string first_image_directory_;
+  std::string start_directory_;
   std::function<void()> generate_;
   ScriptedUi ui_;
   std::unique_ptr<Wizard> wizard_;

@@ -27,9 +27,10 @@ QGridLayout* NewGrid(QGroupBox* box, double scale) {
   return grid;
 }
 
-// A text wrapped to the width of its group, however wide that is.
-QLabel* WrappedLabel(const char* text, const char* name) {
+// A text wrapped to the width of its group, however wide that is, naming field.
+QLabel* WrappedLabel(const char* text, const char* name, QWidget* field) {
   auto* label = Named(new QLabel(text), name);
+  label->setBuddy(field);
   label->setWordWrap(true);
   QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Minimum);
   policy.setHeightForWidth(true);
@@ -97,25 +98,29 @@ void TAdvSetDlg::Build() {
   row->setSizeConstraint(QLayout::SetFixedSize);
   row->setContentsMargins(Scaled(8, scale), Scaled(6, scale), Scaled(8, scale), Scaled(7, scale));
   row->setSpacing(Scaled(9, scale));
-  auto* groups = new QVBoxLayout;
+  auto* column = new QWidget;
+  auto* groups = new QVBoxLayout(column);
+  groups->setContentsMargins(0, 0, 0, 0);
   groups->setSpacing(Scaled(6, scale));
-  row->addLayout(groups);
 
   auto* dir = Named(new QGroupBox("Thumbnail Directory", this), "grpBoxThumbnailDirectory");
   dir->setMinimumWidth(Scaled(332, scale));
   auto* grid = NewGrid(dir, scale);
-  grid->addWidget(
-      WrappedLabel("Subdirectory where generated data files will be stored:", "stxtThumbDirectory"),
-      0, 0, 1, 2);
-  grid->addWidget(Named(new QLineEdit, "editThumbDirectory"), 1, 0, 1, 2);
+  auto* thumb_dir = Named(new QLineEdit, "editThumbDirectory");
+  grid->addWidget(WrappedLabel("Subdirectory where generated data files will be stored:",
+                               "stxtThumbDirectory", thumb_dir),
+                  0, 0, 1, 2);
+  grid->addWidget(thumb_dir, 1, 0, 1, 2);
   grid->addWidget(Named(new QCheckBox("Clean up this directory"), "chkboxEraseExistingFiles"), 2, 0,
                   1, 2);
+  auto* empty = Named(new QLineEdit, "editEmptyThumbnail");
   grid->addWidget(WrappedLabel("Alternative image source, if original file is not openable:",
-                               "stxtEmptyThumbnail"),
+                               "stxtEmptyThumbnail", empty),
                   3, 0, 1, 2);
-  grid->addWidget(Named(new QLineEdit, "editEmptyThumbnail"), 4, 0, 1, 2);
-  grid->addWidget(Named(new QPushButton("&Browse"), "btnBrowseEmptyThumbnail"), 5, 1,
-                  Qt::AlignRight);
+  grid->addWidget(empty, 4, 0, 1, 2);
+  auto* browse = Named(new QPushButton("&Browse"), "btnBrowseEmptyThumbnail");
+  browse->setAccessibleName("Browse for Alternative Image");
+  grid->addWidget(browse, 5, 1, Qt::AlignRight);
   grid->setColumnStretch(0, 1);
   groups->addWidget(dir);
 
@@ -125,8 +130,11 @@ void TAdvSetDlg::Build() {
       {"stextPrevious", "Previous:"}, {"stextNext", "Next:"}, {"stextIndex", "Index:"}};
   const char* edits[] = {"editPrevious", "editNext", "editIndex"};
   for (int i = 0; i < 3; ++i) {
-    grid->addWidget(Named(new QLabel(labels[i][1]), labels[i][0]), i, 0);
-    grid->addWidget(Named(new QLineEdit, edits[i]), i, 1);
+    auto* edit = Named(new QLineEdit, edits[i]);
+    auto* label = Named(new QLabel(labels[i][1]), labels[i][0]);
+    label->setBuddy(edit);
+    grid->addWidget(label, i, 0);
+    grid->addWidget(edit, i, 1);
   }
   grid->setColumnStretch(1, 1);
   groups->addWidget(nav);
@@ -135,8 +143,10 @@ void TAdvSetDlg::Build() {
   grid = NewGrid(slide, scale);
   grid->addWidget(Named(new QCheckBox("Create automated Web slide show"), "chkboxSlideShow"), 0, 0,
                   1, 2);
-  grid->addWidget(Named(new QLabel("Delay between slides (seconds):"), "stextSlideDelay"), 1, 0);
   auto* delay = Named(new NumberSpin(1, 10000, slide), "seditSlideDelay");
+  auto* delay_label = Named(new QLabel("Delay between slides (seconds):"), "stextSlideDelay");
+  delay_label->setBuddy(delay);
+  grid->addWidget(delay_label, 1, 0);
   delay->setMinimumWidth(Scaled(72, scale));
   grid->addWidget(delay, 1, 1, Qt::AlignLeft);
   grid->setColumnStretch(1, 1);
@@ -163,6 +173,9 @@ void TAdvSetDlg::Build() {
   grid->setColumnStretch(3, 1);
   groups->addWidget(display);
   groups->addStretch(1);
+  // The groups scroll on a screen too small for them; the buttons stay in sight.
+  groups_area_ = Named(new FitScrollArea(column, this), "scrollGroups");
+  row->addWidget(groups_area_);
 
   // Enter presses the button that has the focus, and "&OK" while the focus is elsewhere.
   auto* buttons = new QVBoxLayout;
@@ -182,6 +195,10 @@ void TAdvSetDlg::Build() {
 }
 
 void TAdvSetDlg::SyncFromModel() { binder_.Show(); }
+
+void TAdvSetDlg::FitIntoScreen(const QRect& available) {
+  FitWindowIntoScreen(this, groups_area_, available);
+}
 
 void TAdvSetDlg::reject() {
   dispatch_([this] { dialog_.btnCancelClick(); });

@@ -9,6 +9,8 @@
 
 namespace fotoloom {
 
+class FitScrollArea;
+
 class TAdvSetDlg : public QDialog {
   Q_OBJECT
  public:
@@ -18,6 +20,9 @@ class TAdvSetDlg : public QDialog {
              QWidget* parent);
 
   void SyncFromModel();
+  // Fits the dialog into a screen's available area (its groups scroll where they must) and
+  // centres it there.
+  void FitIntoScreen(const QRect& available);
 
   // Closing by "&Cancel", Esc or the title-bar button.
   void reject() override;
@@ -33,6 +38,7 @@ class TAdvSetDlg : public QDialog {
   Binder::Dispatcher dispatch_;
   std::function<void(int)> help_;
   Binder binder_;
+  FitScrollArea* groups_area_ = nullptr;
 };
 
 }  // namespace fotoloom

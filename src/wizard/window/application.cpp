@@ -1,12 +1,15 @@
 #include "wizard/window/application.h"
 
+#include <QDir>
 #include <QScreen>
+#include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "imaging/png_graphic.h"
+#include "wizard/settings_location.h"
 #include "wizard/window/main_dlg.h"
 #include "wizard/window/qt_shell.h"
 #include "wizard/window/screenshots.h"
@@ -46,6 +49,10 @@ int RunFotoloom(int argc, char** argv) {
   if (icon) return AppIconPixmap(128).save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
 
   WizardEnvironment environment = DefaultWizardEnvironment(argc, argv);
+  environment.first_image_directory = FirstImageDirectory(
+      environment.executable_directory,
+      QStandardPaths::writableLocation(QStandardPaths::PicturesLocation).toStdString(),
+      QDir::homePath().toStdString());
   // An unattended run must not stop at a box nobody answers.
   const bool unattended = !environment.command_line_directory.empty();
   SetPngWarningHandler([unattended](const std::string& message) {

@@ -1,14 +1,19 @@
 #include "wizard/window/main_dlg.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -40,11 +45,29 @@ W* Child(QObject* root, const char* name) {
   return widget;
 }
 
+// The folder a drag carries: exactly one local folder; empty for anything else.
+QString DraggedFolder(const QMimeData* data) {
+  if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().front();
+  if (!url.isLocalFile() || !QFileInfo(url.toLocalFile()).isDir()) return {};
+  return QDir::toNativeSeparators(url.toLocalFile());
+}
+
+// Qt shows a plain top-level widget to assistive technology as a client area; the wizard is
+// the program's main window, a frame.
+QAccessibleInterface* MainWindowAccessible(const QString& class_name, QObject* object) {
+  if (class_name == QLatin1String(TMainDlg::staticMetaObject.className()) && object->isWidgetType())
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+  return nullptr;
+}
+
 }  // namespace
 
 TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
     : shell_(shell), binder_([this](const std::function<void()>& edit) { Dispatch(edit); }) {
   setObjectName("TMainDlg");
+  [[maybe_unused]] static const bool frame_role =
+      (QAccessible::installFactory(MainWindowAccessible), true);
   setWindowTitle(kWindowCaption);
   setWindowIcon(AppIcon());
   // The program's main window (so it has its own taskbar entry), with a title bar, a system
@@ -53,17 +76,21 @@ TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   scale_ = FontScale(font());
+  setAcceptDrops(true);
   opener_ = std::make_unique<DesktopOpener>(QString(), nullptr);
   auto* outer = new QVBoxLayout(this);
   outer->setSizeConstraint(QLayout::SetFixedSize);
   outer->setContentsMargins(Scaled(6, scale_), Scaled(2, scale_), Scaled(6, scale_),
                             Scaled(10, scale_));
   outer->setSpacing(0);
-  auto* pages = new QStackedLayout;
+  // The pages scroll on a screen too small for them.
+  auto* stack = new QWidget(this);  // the scroll area takes it over below
+  auto* pages = new QStackedLayout(stack);
   pages->setStackingMode(QStackedLayout::StackAll);
   BuildPages(pages);
   FitWrappedTexts();
-  outer->addLayout(pages, 1);
+  pages_area_ = Named(new FitScrollArea(stack, this), "scrollPages");
+  outer->addWidget(pages_area_, 1);
   auto* line = new QFrame(this);
   line->setObjectName("bvlSeparator");
   line->setFrameShape(QFrame::HLine);
@@ -82,15 +109,19 @@ TMainDlg::TMainDlg(WizardEnvironment environment, WizardUi* shell)
   ColourIntroTexts();
   SyncFromModel();
 
-  layout()->activate();
   if (QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+    FitIntoScreen(screen->availableGeometry());
+}
+
+void TMainDlg::FitIntoScreen(const QRect& available) {
+  FitWindowIntoScreen(this, pages_area_, available);
 }
 
 TMainDlg::~TMainDlg() {
   // Widgets outlive the wizard while the window is taken apart; a focus change then must not
   // reach a handler.
-  if (auto* name = findChild<QLineEdit*>("editAlbumFileName")) name->removeEventFilter(this);
+  for (const char* name : {"editAlbumFileName", "editAlbumDirectory"})
+    if (auto* edit = findChild<QLineEdit*>(name)) edit->removeEventFilter(this);
 }
 
 void TMainDlg::BindModel() {
@@ -201,6 +232,8 @@ void TMainDlg::SyncFromModel() {
   syncing_ = false;
   if (shown_page_ != wizard_->CurrentPage()) {
     shown_page_ = wizard_->CurrentPage();
+    // The step, which the side picture shows, for a screen reader as well.
+    setAccessibleDescription(StepText(shown_page_));
     FocusFirstInput();
   }
 }
@@ -290,7 +323,37 @@ void TMainDlg::closeEvent(QCloseEvent* event) {
   event->setAccepted(closing_);
 }
 
+bool TMainDlg::FolderDrag(QDropEvent* event) {
+  const QString folder = DraggedFolder(event->mimeData());
+  if (folder.isEmpty()) return false;
+  if (!wizard_->TakesDroppedFolder()) {
+    event->ignore();
+    return true;
+  }
+  event->acceptProposedAction();
+  if (event->type() == QEvent::Drop)
+    Dispatch([this, folder] { wizard_->FolderDropped(folder.toStdString()); });
+  return true;
+}
+
+void TMainDlg::dragEnterEvent(QDragEnterEvent* event) {
+  if (!FolderDrag(event)) event->ignore();
+}
+
+void TMainDlg::dragMoveEvent(QDragMoveEvent* event) {
+  if (!FolderDrag(event)) event->ignore();
+}
+
+void TMainDlg::dropEvent(QDropEvent* event) {
+  if (!FolderDrag(event)) event->ignore();
+}
+
 bool TMainDlg::eventFilter(QObject* watched, QEvent* event) {
+  // Page 1's fields take dropped text themselves; a dropped folder is the image folder.
+  const QEvent::Type type = event->type();
+  if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) &&
+      FolderDrag(static_cast<QDropEvent*>(event)))
+    return true;
   if (event->type() == QEvent::FocusOut && watched->objectName() == "editAlbumFileName") {
     // The focus also leaves when showing the model hides the field's page; the name is then
     // normalised right after the showing, not inside it.
@@ -350,8 +413,7 @@ std::optional<std::string> TMainDlg::PickFile(const FilePickerRequest& request) 
 
 void TMainDlg::ShowAdvancedDialog(AdvancedDialog& /*dialog*/) {
   advanced_dlg_->SyncFromModel();
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    advanced_dlg_->move(screen->availableGeometry().center() - advanced_dlg_->rect().center());
+  if (QScreen* on = screen()) advanced_dlg_->FitIntoScreen(on->availableGeometry());
   advanced_dlg_->exec();
 }
 
@@ -368,9 +430,7 @@ bool TMainDlg::OpenDocument(const std::string& document, const std::string& work
 }
 
 bool TMainDlg::OpenHelp(const std::string& help_file, const std::string& topic) {
-  QUrl url = QUrl::fromLocalFile(QFileInfo(QString::fromStdString(help_file)).absoluteFilePath());
-  if (!topic.empty()) url.setFragment(QString::fromStdString(topic));
-  return OpenOrReport(url, "The help could not be opened:\r" + help_file,
+  return OpenOrReport(HelpAddress(help_file, topic), "The help could not be opened:\r" + help_file,
                       [&] { return shell_->OpenHelp(help_file, topic); });
 }
 

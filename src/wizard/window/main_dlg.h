@@ -15,7 +15,8 @@
 //
 // Layouts place every widget in the desktop's font: the window takes the size its content
 // needs at that font (about 500 x 367 at the usual one) and cannot be resized by hand, so it
-// offers no maximise button.
+// offers no maximise button. On a screen smaller than that the pages scroll, so the window
+// never opens larger than the screen, nor does the advanced settings dialog.
 #pragma once
 
 #include <QWidget>
@@ -30,6 +31,7 @@ class QLineEdit;
 class QPushButton;
 class QProgressBar;
 class QCheckBox;
+class QDropEvent;
 class QComboBox;
 class QGroupBox;
 class QLayout;
@@ -41,6 +43,7 @@ namespace fotoloom {
 
 class TAdvSetDlg;
 class DesktopOpener;
+class FitScrollArea;
 
 class TMainDlg : public QWidget, public WizardUi {
   Q_OBJECT
@@ -81,6 +84,10 @@ class TMainDlg : public QWidget, public WizardUi {
   void PumpMessages() override;
   void Refresh() override { SyncFromModel(); }
 
+  // Fits the window into a screen's available area (the pages scroll where they must) and
+  // centres it there; done for the primary screen when the window is made.
+  void FitIntoScreen(const QRect& available);
+
   // Opens the help at the topic of a help context number (100 ... 160 the wizard's pages,
   // 180 the advanced settings); other numbers open the help at its start.
   void OpenHelpContext(int context);
@@ -90,6 +97,9 @@ class TMainDlg : public QWidget, public WizardUi {
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildPages(QStackedLayout* pages);
@@ -97,6 +107,10 @@ class TMainDlg : public QWidget, public WizardUi {
   void BindModel();
   void ConnectHandlers();
   void CommitPendingEdit();
+  // A drag that carries one folder, over the window or page 1's fields: accepted, and on a
+  // drop taken, while the wizard takes a dropped folder. False for any other drag, which is
+  // left to the widget under it.
+  bool FolderDrag(QDropEvent* event);
   QWidget* DialogParent();
   QPushButton* AddButton(const char* name, QWidget* parent);
   // A page with its side picture, heading and introduction; column receives the layout that
@@ -119,6 +133,7 @@ class TMainDlg : public QWidget, public WizardUi {
   Binder binder_;
   std::unique_ptr<Wizard> wizard_;
   TAdvSetDlg* advanced_dlg_ = nullptr;
+  FitScrollArea* pages_area_ = nullptr;
   int busy_depth_ = 0;
   int dispatch_depth_ = 0;
   bool close_pending_ = false;

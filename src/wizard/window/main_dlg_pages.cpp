@@ -98,13 +98,33 @@ QPushButton* NewBrowse(const char* name, const QString& caption, QWidget* parent
   return button;
 }
 
-// A captioned group whose rows are a label, a swatch and a "Browse" button.
-void AddColorRow(QGridLayout* grid, int row, QWidget* label, const char* swatch,
-                 const char* button) {
+// A "Browse" button tells a screen reader what it browses for; all of them look alike.
+QPushButton* NewBrowse(const char* name, const QString& caption, const QString& browses_for,
+                       QWidget* parent) {
+  auto* button = NewBrowse(name, caption, parent);
+  button->setAccessibleName("Browse for " + browses_for);
+  return button;
+}
+
+// A label that names the field under or beside it, for a screen reader as for the eye.
+QLabel* LabelFor(QWidget* field, const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setBuddy(field);
+  return label;
+}
+
+// A captioned group whose rows are a label, a swatch and a "Browse" button. The swatch is
+// named after its colour's role, which its label alone ("Color:", "Page:") does not say.
+void AddColorRow(QGridLayout* grid, int row, QWidget* label, const char* swatch, const char* button,
+                 const QString& role) {
   auto* box = grid->parentWidget();
+  auto* colour = Named(new SwatchEdit(box), swatch);
+  colour->setAccessibleName(role);
+  auto* browse = NewBrowse(button, "Browse", role, box);
+  colour->DescribeAlso(browse);
   grid->addWidget(label, row, 0);
-  grid->addWidget(Named(new SwatchEdit(box), swatch), row, 1);
-  grid->addWidget(NewBrowse(button, "Browse", box), row, 2);
+  grid->addWidget(colour, row, 1);
+  grid->addWidget(browse, row, 2);
 }
 
 QGridLayout* NewGrid(QGroupBox* box, double scale) {
@@ -135,6 +155,7 @@ QGroupBox* TMainDlg::AddPage(int page, const QString& heading, const QString& in
   picture->setLineWidth(1);
   picture->setScaledContents(true);
   picture->setPixmap(SidePicture(page, scale_));
+  picture->setAccessibleName(StepText(page));  // the picture shows the step
   picture->setFixedSize(Scaled(kSidePictureWidth - 1, scale_),
                         Scaled(kSidePictureHeight - 1, scale_));
   row->addWidget(picture, 0, Qt::AlignTop);
@@ -185,15 +206,21 @@ void TMainDlg::BuildPages(QStackedLayout* pages) {
                 &layout);
     QWidget* col = layout->parentWidget();
     Column c(col, layout, scale_);
-    c.Text("stxtAlbumFileName", "Enter here the file name for the new catalog file:");
-    c.Put(NewEdit(col), "editAlbumFileName")->installEventFilter(this);
+    QLabel* label =
+        c.Text("stxtAlbumFileName", "Enter here the file name for the new catalog file:");
+    auto* file_name = c.Put(NewEdit(col), "editAlbumFileName");
+    file_name->installEventFilter(this);
+    label->setBuddy(file_name);
     c.Gap(10);
-    c.Text("stxtAlbumDirectory",
-           "Enter here the full directory path where your source image files are stored. The "
-           "New catalog file will also be saved in this directory:");
-    c.Put(NewEdit(col), "editAlbumDirectory");
+    label = c.Text("stxtAlbumDirectory",
+                   "Enter here the full directory path where your source image files are stored. "
+                   "The New catalog file will also be saved in this directory:");
+    auto* directory = c.Put(NewEdit(col), "editAlbumDirectory");
+    directory->installEventFilter(this);  // a folder dropped on it
+    label->setBuddy(directory);
     c.Gap(3);
-    auto* browse = c.Put(NewBrowse("btnBrowseFolders", "&Browse", col), nullptr, Qt::AlignRight);
+    auto* browse = c.Put(NewBrowse("btnBrowseFolders", "&Browse", "Image Folder", col), nullptr,
+                         Qt::AlignRight);
     browse->setMinimumSize(Scaled(75, scale_), Scaled(kButtonHeight, scale_));
     c.Stretch();
     pages->addWidget(page);
@@ -209,14 +236,14 @@ void TMainDlg::BuildPages(QStackedLayout* pages) {
         &layout);
     QWidget* col = layout->parentWidget();
     Column c(col, layout, scale_);
-    c.Text("stxtAlbumName", "Enter here the title for your new catalog:");
-    c.Put(NewEdit(col), "editAlbumName");
+    c.Text("stxtAlbumName", "Enter here the title for your new catalog:")
+        ->setBuddy(c.Put(NewEdit(col), "editAlbumName"));
     c.Gap(6);
-    c.Text("stxtAlbumHeader", "Enter here the header for your new catalog:");
-    c.Put(NewEdit(col), "editAlbumHeader");
+    c.Text("stxtAlbumHeader", "Enter here the header for your new catalog:")
+        ->setBuddy(c.Put(NewEdit(col), "editAlbumHeader"));
     c.Gap(6);
-    c.Text("stxtAlbumFooter", "Enter here the footer text for your HTML pages:");
-    c.Put(NewEdit(col), "editAlbumFooter");
+    c.Text("stxtAlbumFooter", "Enter here the footer text for your HTML pages:")
+        ->setBuddy(c.Put(NewEdit(col), "editAlbumFooter"));
     c.Stretch();
     pages->addWidget(page);
   }
@@ -227,18 +254,24 @@ void TMainDlg::BuildPages(QStackedLayout* pages) {
                 "These options allow you design the basic layout of your new catalog. ", &layout);
     QWidget* col = layout->parentWidget();
     Column c(col, layout, scale_);
+    // One label over two fields: each field's name says which side it holds.
     c.Text("stxtThumbGeometryW", "Maximum size of thumbnail (width * height pixels):");
     auto* times = Named(new QLabel("x", col), "stxtThumbGeometryX");
-    c.Row({Named(new NumberSpin(25, 640, col), "seditThumbGeometryW"), times,
-           Named(new NumberSpin(25, 640, col), "seditThumbGeometryH")},
-          6);
+    auto* width = Named(new NumberSpin(25, 640, col), "seditThumbGeometryW");
+    auto* height = Named(new NumberSpin(25, 640, col), "seditThumbGeometryH");
+    width->setAccessibleName("Maximum size of thumbnail, width in pixels");
+    height->setAccessibleName("Maximum size of thumbnail, height in pixels");
+    c.Row({width, times, height}, 6);
     c.Separator();
-    c.Text("stxtThumbsPerRow", "Enter the number of thumbnails on each row:");
-    c.Row({Named(new NumberSpin(1, 25, col), "seditThumbsPerRow")}, 0);
+    auto* per_row = Named(new NumberSpin(1, 25, col), "seditThumbsPerRow");
+    c.Text("stxtThumbsPerRow", "Enter the number of thumbnails on each row:")->setBuddy(per_row);
+    c.Row({per_row}, 0);
     c.Separator();
     c.Put(NewCheck("Enable support for multiple catalog files", col), "chkboxCreateMultipleFiles");
-    c.Text("stxtMaxRowsPerFile", "Enter the number of thumbnail rows on each file:");
-    c.Row({Named(new NumberSpin(1, 50000, col), "seditThumbRowsPerFile")}, 0);
+    auto* rows = Named(new NumberSpin(1, 50000, col), "seditThumbRowsPerFile");
+    c.Text("stxtMaxRowsPerFile", "Enter the number of thumbnail rows on each file:")
+        ->setBuddy(rows);
+    c.Row({rows}, 0);
     c.Stretch();
     c.Put(NewCheck("Use default values", col), "chkboxUseDefaultsOnPage3");
     pages->addWidget(page);
@@ -278,23 +311,27 @@ void TMainDlg::BuildPages(QStackedLayout* pages) {
     auto* text = c.Put(new QGroupBox("Text Properties", col), "grpBoxTextProp");
     auto* grid = NewGrid(text, scale_);
     AddColorRow(grid, 0, new QLabel("Header Color:", text), "editHeaderColor",
-                "btnSelectHeaderColor");
-    AddColorRow(grid, 1, new QLabel("Text Color:", text), "editTextColor", "btnSelectTextColor");
-    grid->addWidget(new QLabel("Font:", text), 2, 0);
-    grid->addWidget(Named(new QLineEdit(text), "editAlbumFont"), 2, 1, 1, 3);
-    grid->addWidget(new QLabel("Header Size:", text), 3, 0);
+                "btnSelectHeaderColor", "Header Color");
+    AddColorRow(grid, 1, new QLabel("Text Color:", text), "editTextColor", "btnSelectTextColor",
+                "Text Color");
+    auto* font = Named(new QLineEdit(text), "editAlbumFont");
+    grid->addWidget(LabelFor(font, "Font:", text), 2, 0);
+    grid->addWidget(font, 2, 1, 1, 3);
     auto* size = Named(new QComboBox(text), "cmbHeaderSize");
     size->addItems({"H1", "H2", "H3", "H4"});
+    grid->addWidget(LabelFor(size, "Header Size:", text), 3, 0);
     grid->addWidget(size, 3, 1, 1, 2, Qt::AlignLeft);
-    grid->addWidget(new QLabel("Font Size:", text), 4, 0);
-    grid->addWidget(Named(new NumberSpin(1, 5, text), "seditFontSize"), 4, 1, 1, 2, Qt::AlignLeft);
+    auto* font_size = Named(new NumberSpin(1, 5, text), "seditFontSize");
+    grid->addWidget(LabelFor(font_size, "Font Size:", text), 4, 0);
+    grid->addWidget(font_size, 4, 1, 1, 2, Qt::AlignLeft);
     grid->setColumnStretch(3, 1);
     c.Gap(8);
     auto* links = c.Put(new QGroupBox("Link Properties", col), "grpBoxLinkProp");
     grid = NewGrid(links, scale_);
-    AddColorRow(grid, 0, new QLabel("Color:", links), "editLinkColor", "btnSelectLinkColor");
+    AddColorRow(grid, 0, new QLabel("Color:", links), "editLinkColor", "btnSelectLinkColor",
+                "Link Color");
     AddColorRow(grid, 1, new QLabel("Visited Color:", links), "editVLinkColor",
-                "btnSelectVLinkColor");
+                "btnSelectVLinkColor", "Visited Link Color");
     grid->setColumnStretch(3, 1);
     c.Stretch();
     c.Put(NewCheck("Use default values", col), "chkboxUseDefaultsOnPage5");
@@ -307,19 +344,24 @@ void TMainDlg::BuildPages(QStackedLayout* pages) {
     Column c(col, layout, scale_);
     auto* colors = c.Put(new QGroupBox("Background Colors", col), "grpBoxBgProp");
     auto* grid = NewGrid(colors, scale_);
-    AddColorRow(grid, 0, new QLabel("Page:", colors), "editBgColor", "btnSelectBgColor");
+    AddColorRow(grid, 0, new QLabel("Page:", colors), "editBgColor", "btnSelectBgColor",
+                "Page Background Color");
     AddColorRow(grid, 1, Named(NewCheck("Thumbnails:", colors), "chkboxUseTableBgColor"),
-                "editTableBgColor", "btnSelectTableBgColor");
+                "editTableBgColor", "btnSelectTableBgColor", "Thumbnails Background Color");
     grid->setColumnStretch(3, 1);
     c.Gap(6);
     auto* files = c.Put(new QGroupBox("Background Options", col), "GroupBox1");
     grid = NewGrid(files, scale_);
-    grid->addWidget(new QLabel("Image:", files), 0, 0);
-    grid->addWidget(Named(new QLineEdit(files), "editBgImage"), 0, 1);
-    grid->addWidget(NewBrowse("btnSelectBgImage", "Browse", files), 1, 1, Qt::AlignRight);
-    grid->addWidget(new QLabel("Sound:", files), 2, 0);
-    grid->addWidget(Named(new QLineEdit(files), "editBgSound"), 2, 1);
-    grid->addWidget(NewBrowse("btnSelectBgSound", "Browse", files), 3, 1, Qt::AlignRight);
+    auto* image = Named(new QLineEdit(files), "editBgImage");
+    grid->addWidget(LabelFor(image, "Image:", files), 0, 0);
+    grid->addWidget(image, 0, 1);
+    grid->addWidget(NewBrowse("btnSelectBgImage", "Browse", "Background Image", files), 1, 1,
+                    Qt::AlignRight);
+    auto* sound = Named(new QLineEdit(files), "editBgSound");
+    grid->addWidget(LabelFor(sound, "Sound:", files), 2, 0);
+    grid->addWidget(sound, 2, 1);
+    grid->addWidget(NewBrowse("btnSelectBgSound", "Browse", "Background Sound", files), 3, 1,
+                    Qt::AlignRight);
     c.Gap(8);
     auto* advanced =
         c.Put(NewBrowse("btnAdvancedSettings", "&Advanced Settings", col), nullptr, Qt::AlignLeft);
@@ -338,12 +380,14 @@ void TMainDlg::BuildPages(QStackedLayout* pages) {
     QWidget* col = layout->parentWidget();
     Column c(col, layout, scale_);
     auto* bar = c.Put(new QProgressBar(col), "ProgressBar1", Qt::AlignLeft);
+    bar->setAccessibleName("Progress");
     bar->setTextVisible(false);
     bar->setFixedSize(Scaled(249, scale_), Scaled(17, scale_));
     c.Gap(2);
     // The run's status may be long; it is cut at the column's edge rather than widen the window.
-    c.Put(new QLabel(col), "lblProgressInfo")
-        ->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    auto* status = c.Put(new QLabel(col), "lblProgressInfo");
+    status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    status->setAccessibleDescription("Status");
     c.Gap(10);
     c.Put(NewCheck("Launch default Web browser after processing", col),
           "chkBoxLaunchDefaultBrowser");

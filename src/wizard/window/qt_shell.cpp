@@ -79,6 +79,16 @@ std::string HelpTopicOfContext(int context) {
   return {};
 }
 
+QUrl HelpAddress(const std::string& help_file, const std::string& topic) {
+  const QFileInfo help(QString::fromStdString(help_file));
+  QUrl url = QUrl::fromLocalFile(help.absoluteFilePath());
+  if (topic.empty()) return url;
+  const QFileInfo page(help.absoluteDir(), "help/" + QString::fromStdString(topic) + ".html");
+  if (page.isFile()) return QUrl::fromLocalFile(page.absoluteFilePath());
+  url.setFragment(QString::fromStdString(topic));
+  return url;
+}
+
 void QtShowWarning(QWidget* parent, const std::string& text) {
   QMessageBox box(QMessageBox::Warning, "Warning", MessageText(text), QMessageBox::NoButton,
                   parent);

@@ -68,5 +68,10 @@ QStringList QtNameFilters(const std::string& filter);
 // The help topic of a help context number: 100 ... 160 the wizard's pages (STEP_1 ...
 // STEP_7), 180 the advanced settings; empty for any other number.
 std::string HelpTopicOfContext(int context);
+// The address that opens help_file at topic: the topic's own page, help/TOPIC.html beside the
+// help file, where there is one (an opener may drop what follows "#" in an address, that page
+// does not need it); otherwise the help file with "#" and the topic. An empty topic: the help
+// file's start.
+QUrl HelpAddress(const std::string& help_file, const std::string& topic);
 
 }  // namespace fotoloom

@@ -163,10 +163,11 @@ QPixmap SidePicture(int page, double scale) {
   font.setBold(true);
   p.setFont(font);
   p.setPen(QColor(255, 255, 255, 230));
-  p.drawText(QRect(0, 246, kSidePictureWidth, 24), Qt::AlignCenter,
-             QString("Step %1 of 7").arg(page));
+  p.drawText(QRect(0, 246, kSidePictureWidth, 24), Qt::AlignCenter, StepText(page));
   return pixmap;
 }
+
+QString StepText(int page) { return QString("Step %1 of 7").arg(page); }
 
 QPixmap AppIconPixmap(int size) {
   QPixmap pixmap(size, size);

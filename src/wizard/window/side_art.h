@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QPixmap>
+#include <QString>
 
 namespace fotoloom {
 
@@ -13,6 +14,8 @@ inline constexpr int kSidePictureHeight = 290;
 // page 1 to 7; any other page gives the first page's picture. scale enlarges it, drawn afresh
 // at that size rather than stretched.
 QPixmap SidePicture(int page, double scale = 1.0);
+// What the side picture of page says, "Step 3 of 7": also its text for a screen reader.
+QString StepText(int page);
 QIcon AppIcon();
 // The icon at one size, for the desktop entry written at install time.
 QPixmap AppIconPixmap(int size);

@@ -1,7 +1,9 @@
 #include "wizard/window/widgets.h"
 
 #include <QFontMetricsF>
+#include <QLayout>
 #include <QPalette>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -65,6 +67,70 @@ void SwatchEdit::SetColor(int bgr) {
   color_ = bgr;
   setStyleSheet(QString("QLineEdit { background-color: %1; border: 1px solid #808080; }")
                     .arg(BgrToQColor(bgr).name()));
+  Describe();
+}
+
+void SwatchEdit::DescribeAlso(QWidget* button) {
+  button_ = button;
+  Describe();
+}
+
+void SwatchEdit::Describe() {
+  const QString colour = BgrToQColor(color_).name().toUpper();
+  setAccessibleDescription(colour);
+  if (button_) button_->setAccessibleDescription(colour);
+}
+
+FitScrollArea::FitScrollArea(QWidget* content, QWidget* parent) : QScrollArea(parent) {
+  setFrameShape(QFrame::NoFrame);
+  setFocusPolicy(Qt::NoFocus);
+  setWidgetResizable(true);
+  setWidget(content);
+  FitInto(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+}
+
+void FitScrollArea::FitInto(QSize room) {
+  const QWidget* content = widget();
+  QSize need = content->sizeHint().expandedTo(content->minimumSizeHint());
+  // Wrapped texts may take more lines at that width than the hint allows for.
+  if (content->hasHeightForWidth())
+    need.setHeight(std::max(need.height(), content->heightForWidth(need.width())));
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  const bool tall = need.height() > room.height();
+  const int width = need.width() + (tall ? bar : 0);
+  const bool wide = width > room.width();
+  const int height = need.height() + (wide ? bar : 0);
+  setFixedSize(std::min(width, room.width()), std::min(height, room.height()));
+}
+
+namespace {
+
+// What a window's frame adds to it: the frame it has once shown, or that of the window it
+// belongs to (the same window manager draws both); before either is shown, a title bar of two
+// lines' height.
+QSize FrameExtra(const QWidget* window) {
+  for (const QWidget* w = window; w != nullptr;
+       w = w->parentWidget() ? w->parentWidget()->window() : nullptr) {
+    const QSize frame = w->frameGeometry().size() - w->geometry().size();
+    if (frame.height() > 0) return frame;
+  }
+  const int title_bar = std::max(window->style()->pixelMetric(QStyle::PM_TitleBarHeight),
+                                 2 * window->fontMetrics().height());
+  return QSize(0, title_bar);
+}
+
+}  // namespace
+
+void FitWindowIntoScreen(QWidget* window, FitScrollArea* area, const QRect& available) {
+  area->FitInto(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+  window->layout()->activate();
+  const QSize frame = FrameExtra(window);
+  const QSize around = window->sizeHint() - area->size();  // what the window holds beside it
+  area->FitInto(available.size() - frame - around);
+  window->layout()->activate();
+  const QSize outer = window->size() + frame;
+  const QPoint centred = available.center() - QPoint(outer.width() / 2, outer.height() / 2);
+  window->move(std::max(centred.x(), available.left()), std::max(centred.y(), available.top()));
 }
 
 RadioGroupBox::RadioGroupBox(const QString& caption, const QStringList& items, QWidget* parent)

@@ -4,9 +4,15 @@
 // range when the field is left (below the minimum gives the minimum, above the maximum the
 // maximum; text that is no number gives the minimum).
 // SwatchEdit: a 25 x 21 field that is always disabled, shows no text and shows a colour held
-// as 0x00BBGGRR (red in the low byte), the layout the settings file uses.
+// as 0x00BBGGRR (red in the low byte), the layout the settings file uses. A screen reader,
+// which cannot see the colour, reads it as "#RRGGBB" in the swatch's accessible description
+// and in that of the button that picks it.
 // RadioGroupBox: a captioned group of radio buttons addressed by a 0-based item index, -1
 // when none is selected.
+//
+// FitScrollArea and FitWindowIntoScreen: a window whose content is larger than the screen it
+// opens on (a large font, a small screen at a scale of 2) scrolls its content rather than run
+// off the screen; while it fits, the window looks as it would without them.
 //
 // FontScale and Scaled: the windows' measures are given for the desktop's usual font (9-point
 // sans serif, 14-pixel lines); a larger font scales them by its line height, a smaller one
@@ -16,7 +22,9 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStringList>
 #include <vector>
@@ -58,14 +66,34 @@ class SwatchEdit : public QLineEdit {
   explicit SwatchEdit(QWidget* parent);
   void SetColor(int bgr);
   int Color() const { return color_; }
+  // button's accessible description follows the colour as well.
+  void DescribeAlso(QWidget* button);
 
  private:
+  void Describe();
+
   int color_ = -1;
+  QPointer<QWidget> button_;
 };
 
 // 0x00BBGGRR to a QColor and back.
 QColor BgrToQColor(int bgr);
 int QColorToBgr(const QColor& color);
+
+// A scroll area around content, without a frame and without a focus of its own: as large as
+// the content while that fits in the room it is given, that large with scroll bars otherwise.
+// Walking the controls with the keyboard scrolls each one into sight.
+class FitScrollArea : public QScrollArea {
+  Q_OBJECT
+ public:
+  FitScrollArea(QWidget* content, QWidget* parent);
+  // room: the largest size the area may take; QWIDGETSIZE_MAX each way shows all content.
+  void FitInto(QSize room);
+};
+
+// Sizes window (whose layout fixes its size) so that with its frame it fits into available,
+// shrinking area as much as needed, and centres it there.
+void FitWindowIntoScreen(QWidget* window, FitScrollArea* area, const QRect& available);
 
 class RadioGroupBox : public QGroupBox {
   Q_OBJECT
