@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       fotoloom::fuzzing::PeakHeapCheck check;
       jpeg.LoadFromMemory(data, size);
     }
-    fotoloom::ApplyExifOrientation(jpeg, jpeg.ExifOrientation());
+    fotoloom::ApplyExifOrientation(jpeg, jpeg.Orientation());
     if (jpeg.ImageSize() <= 64 * 1024) {
       jpeg.SetProgressive(size % 2 == 0);
       std::ostringstream out;

@@ -5,10 +5,11 @@
 #include "fuzz_support.h"
 #include "imaging/format_transform.h"
 #include "imaging/png_graphic.h"
+#include "imaging/reader_warnings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const bool quiet = [] {
-    fotoloom::SetPngWarningHandler([](const std::string&) {});
+    fotoloom::SetReaderWarningHandler([](const std::string&) {});
     return true;
   }();
   (void)quiet;

@@ -21,13 +21,10 @@
 #include "options.h"
 #include "platform/error.h"
 #include "platform/paths.h"
+#include "platform/version.h"
 #include "terminal_ui.h"
 #include "wizard/ini_file.h"
 #include "wizard/wizard.h"
-
-#ifndef FOTOLOOM_VERSION
-#define FOTOLOOM_VERSION "2.0"
-#endif
 
 namespace fotoloom::cli {
 namespace {
@@ -139,7 +136,8 @@ int main(int argc, char** argv) {
     return kDone;
   }
   if (parsed.options.version) {
-    std::printf("%s (Fotoloom) %s\n", program.c_str(), FOTOLOOM_VERSION);
+    std::printf("%s (%s) %s\n", program.c_str(), fotoloom::kProductName,
+                fotoloom::ProductVersion());
     return kDone;
   }
   try {

@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "generation/client_ui.h"
-#include "imaging/png_graphic.h"
+#include "imaging/reader_warnings.h"
 #include "interrupt.h"
 
 namespace fotoloom::cli {
@@ -26,11 +26,11 @@ long long NowMs() {
 
 TerminalUi::TerminalUi(Streams streams, AnswerPolicy answers, bool quiet)
     : streams_(streams), answers_(answers), quiet_(quiet) {
-  SetPngWarningHandler([this](const std::string& message) { PrintLines("PNG: " + message); });
+  SetReaderWarningHandler([this](const std::string& message) { PrintLines("PNG: " + message); });
 }
 
 TerminalUi::~TerminalUi() {
-  SetPngWarningHandler(nullptr);
+  SetReaderWarningHandler(nullptr);
   DisarmInterrupt();
   // An error that ended the run skipped its end: leave the last state on its own line.
   if (display_) display_->Finish();

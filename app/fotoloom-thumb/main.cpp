@@ -12,6 +12,7 @@
 #include <exception>
 #include <string>
 
+#include "imaging/image_formats.h"
 #include "imaging/jpeg_graphic.h"
 #include "imaging/thumbnails.h"
 
@@ -20,11 +21,14 @@ namespace {
 constexpr int kUsage = 2;
 
 void PrintUsage() {
-  std::fputs(
-      "usage: fotoloom-thumb SOURCE TARGET [BOXW BOXH]\n"
-      "  Writes a JPEG thumbnail of SOURCE (.bmp, .jpg, .jpeg, .png) to TARGET, fitted\n"
-      "  into a BOXW x BOXH box (default 100 x 100), and prints its size.\n",
-      stderr);
+  std::string extensions;
+  for (const std::string& extension : fotoloom::ImageExtensions())
+    extensions += (extensions.empty() ? "" : ", ") + extension;
+  std::fprintf(stderr,
+               "usage: fotoloom-thumb SOURCE TARGET [BOXW BOXH]\n"
+               "  Writes a JPEG thumbnail of SOURCE (%s) to TARGET, fitted\n"
+               "  into a BOXW x BOXH box (default 100 x 100), and prints its size.\n",
+               extensions.c_str());
 }
 
 // A box side: a decimal number from 1 to 65535, nothing else.

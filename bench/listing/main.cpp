@@ -15,6 +15,7 @@
 
 #include "files/descriptions.h"
 #include "files/dir.h"
+#include "imaging/image_formats.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
 
@@ -38,7 +39,7 @@ struct Timer {
 int main(int argc, char** argv) {
   using fotoloom::CDir;
   const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
-  const char* kMasks = "*.bmp|*.jpg|*.jpeg|*.png";
+  const std::string masks = fotoloom::ListingMasks();
 
   std::string pattern = (std::filesystem::temp_directory_path() / "fotoloom-bench-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) {
@@ -47,11 +48,16 @@ int main(int argc, char** argv) {
   }
   const std::string dir = pattern + "/";
 
-  // Mixed-case names spread over the four masks, descriptions in reverse order.
-  const char* kExtensions[] = {".jpg", ".JPG", ".png", ".jpeg", ".bmp"};
+  // Names spread over every mask in both letter cases, descriptions in reverse order.
+  std::vector<std::string> extensions;
+  for (const std::string& extension : fotoloom::ImageExtensions()) {
+    extensions.push_back(extension);
+    extensions.push_back(fotoloom::UpperCase(extension));
+  }
   std::vector<std::string> lines;
   for (int i = 0; i < count; ++i) {
-    const std::string name = "Photo_" + std::to_string((i * 7919) % count) + kExtensions[i % 5];
+    const std::string name = "Photo_" + std::to_string((i * 7919) % count) +
+                             extensions[static_cast<std::size_t>(i) % extensions.size()];
     const int fd = open((dir + name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) {
       std::perror(name.c_str());
@@ -74,7 +80,7 @@ int main(int argc, char** argv) {
   fotoloom::ReadWholeFile(dir + "imgdesc.dat", &text);
   for (int run = 0; run < 3; ++run) {
     Timer timer;
-    CDir plain(dir, kMasks, "");
+    CDir plain(dir, masks, "");
     listing_wall = std::min(listing_wall, timer.Wall());
     listing_cpu = std::min(listing_cpu, timer.Cpu());
     listed = plain.Count();
@@ -96,7 +102,7 @@ int main(int argc, char** argv) {
               matching_cpu, matched);
 
   // For comparison: a scan of the entries for each line, timed over a sample of lines.
-  CDir described(dir, kMasks, "imgdesc.dat");
+  CDir described(dir, masks, "imgdesc.dat");
   const int sample = std::min(described.Count(), 20);
   if (sample > 0) {
     const Timer timer;

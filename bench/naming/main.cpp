@@ -18,9 +18,11 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "generation/album_items.h"
 #include "generation/unique_names.h"
+#include "imaging/image_formats.h"
 
 namespace {
 
@@ -67,9 +69,10 @@ bool ReadItemsOverEmptyFiles(int count) {
     return false;
   }
   dir += "/";
-  const char* extensions[] = {".jpg", ".png", ".bmp", ".jpeg"};
+  const std::vector<std::string> extensions = fotoloom::ImageExtensions();
   for (int i = 0; i < count; ++i) {
-    const std::string path = dir + Stem(i) + extensions[i % 4];
+    const std::string path =
+        dir + Stem(i) + extensions[static_cast<std::size_t>(i) % extensions.size()];
     const int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
     if (fd < 0) {
       std::perror(path.c_str());

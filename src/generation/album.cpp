@@ -22,6 +22,7 @@
 #include "generation/item_thumbnails.h"
 #include "generation/modern_catalog.h"
 #include "generation/modern_page.h"
+#include "imaging/image_formats.h"
 #include "platform/file_io.h"
 #include "platform/listing.h"
 
@@ -238,7 +239,7 @@ void generate() {
     return;
   }
   SetProgressMax(0, "Initializing...");
-  if (!AnyFileMatches(kImageMasks)) {
+  if (!AnyFileMatches(ListingMasks())) {
     AddMessage(kNoImages);
     FinishRun();
     return;

@@ -9,6 +9,7 @@
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
 #include "generation/unique_names.h"
+#include "imaging/image_formats.h"
 #include "platform/file_time.h"
 #include "platform/listing.h"
 #include "platform/paths.h"
@@ -96,7 +97,7 @@ void ReadItems(const std::string& sourceDir, const std::string& dataDir, int sor
   s.list.reset();
   s.source_dir = sourceDir;
   s.data_dir = dataDir;
-  s.list = std::make_unique<CDir>(sourceDir, kImageMasks, kDescriptionFile);
+  s.list = std::make_unique<CDir>(sourceDir, ListingMasks(), kDescriptionFile);
   if (s.list->Count() == 0) return;
 
   std::vector<OutputName> pictures{{&CFile::ThumbPath, ""}};

@@ -1,7 +1,7 @@
 // The item list of a run and the output names of every item.
 //
-// One process-wide list: the supported images of the album directory ("*.bmp|*.jpg|*.jpeg|
-// *.png", descriptions from "imgdesc.dat"), each with three output names:
+// One process-wide list: the supported images of the album directory (ListingMasks() of the
+// format table, image_formats.h; descriptions from "imgdesc.dat"), each with three output names:
 //   thumbnail   data directory + file stem + ".jpg"   (or stem + " (n).jpg")
 //   image page  data directory + file stem + ".html"  (or stem + " (n).html")
 //   index page  name of the index page that shows it, relative to the album directory;
@@ -31,13 +31,12 @@
 namespace fotoloom {
 
 inline constexpr char kIndexPageNotDefined[] = "not defined";
-inline constexpr char kImageMasks[] = "*.bmp|*.jpg|*.jpeg|*.png";
 inline constexpr char kDescriptionFile[] = "imgdesc.dat";
 
 // Replaces any earlier list by the listing of sourceDir, then names every item in listing
-// order (all "*.bmp" matches first, then "*.jpg", "*.jpeg", "*.png"), sets every index page to
-// kIndexPageNotDefined and finally sorts by sortOrder (a SortCode), so names move with their
-// items. Reports progress through ClientUI. An empty listing is kept empty and not named.
+// order (all matches of the format table's first mask, then of its next), sets every index
+// page to kIndexPageNotDefined and finally sorts by sortOrder (a SortCode), so names move with
+// their items. Reports progress through ClientUI. An empty listing is kept empty and not named.
 // sourceDir and dataDir end with "/".
 // Throws: the listing's "Cannot open file %s" when sourceDir's "imgdesc.dat" exists but cannot
 // be read. A data directory that cannot be listed simply has no taken names.

@@ -8,6 +8,7 @@
 #include "generation/client_ui.h"
 #include "generation/image_page.h"
 #include "generation/item_thumbnails.h"
+#include "generation/page_frame.h"
 #include "platform/text.h"
 
 namespace fotoloom {
@@ -30,45 +31,18 @@ void WriteIndexPage(const std::string& file_name, int first, int last) {
 
 void WritePageHead(PageLines& lines, int first) {
   const AlbumSettings& album = Album();
-  lines.push_back("<html>");
-  lines.push_back("<head>");
-  lines.push_back("<meta name=\"DESCRIPTION\" content=\"" + album.AlbumHeader + "\">");
-  lines.push_back("<meta name=\"GENERATOR\" content=\"Fotoloom 2.0\">");
-  lines.push_back("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">");
-  if (!album.AlbumName.empty()) {
-    lines.push_back("<title>");
-    lines.push_back(album.AlbumName);
-    lines.push_back("</title>");
-  }
-  lines.push_back("</head>");
-
+  // The background files lie in the data directory, where the run copied them.
   const std::string data_dir = RelativeDataDir(album.AlbumDirectory);
-  std::string background;
-  if (!album.BgImage.empty())
-    background = " background=\"" + PathToUrl(data_dir + ExtractFileName(album.BgImage)) + "\"";
-  lines.push_back("<body" + background + " bgcolor=\"" + album.BgColor + "\" text=\"" +
-                  album.TextColor + "\" link=\"" + album.LinkColor + "\" vlink=\"" +
-                  album.VLinkColor + "\">");
-  if (!album.BgSound.empty())
-    lines.push_back("<bgsound src=\"" + PathToUrl(data_dir + ExtractFileName(album.BgSound)) +
-                    "\">");
-  if (!album.Font.empty()) lines.push_back("<font face=\"" + album.Font + "\">");
+  WritePageTop(lines, {album.AlbumHeader,
+                       {},
+                       album.AlbumName,
+                       BackgroundUrl(album.BgImage, data_dir),
+                       BackgroundUrl(album.BgSound, data_dir)});
 
   const std::string prev = PrevIndexPage(first);
   const std::string next = NextIndexPage(first);
   if (!prev.empty() || !next.empty()) {
-    lines.push_back("<p>");
-    lines.push_back("<center>");
-    lines.push_back("<font size=\"" + std::to_string(DecimalValue(album.FontSize) + 1) + "\">");
-    const std::string p =
-        prev.empty() ? album.Previous : NavLink(PathToUrl(ExtractFileName(prev)), album.Previous);
-    const std::string n =
-        next.empty() ? album.Next : NavLink(PathToUrl(ExtractFileName(next)), album.Next);
-    lines.push_back(p + " | " + n);
-    lines.push_back("</font>");
-    lines.push_back("</center>");
-    lines.push_back("&nbsp;");
-    lines.push_back("</p>");
+    WriteNavigation(lines, {NavLinkTo(prev, album.Previous), NavLinkTo(next, album.Next)}, true);
   }
 
   if (!album.AlbumHeader.empty()) {
@@ -141,23 +115,6 @@ void WriteThumbRow(PageLines& lines, int row_first, int row_last, int row) {
     }
     lines.push_back("</tr>");
   }
-}
-
-void WritePageFoot(PageLines& lines) {
-  const AlbumSettings& album = Album();
-  if (!album.AlbumFooter.empty()) {
-    lines.push_back("<p>");
-    lines.push_back("<font size=\"" + album.FontSize + "\">");
-    lines.push_back("<center>");
-    lines.push_back("<br>");
-    lines.push_back(album.AlbumFooter);
-    lines.push_back("</center>");
-    lines.push_back("</font>");
-    lines.push_back("</p>");
-  }
-  if (!album.Font.empty()) lines.push_back("</font>");
-  lines.push_back("</body>");
-  lines.push_back("</html>");
 }
 
 std::string ThumbCell(const std::string& thumb, const std::string& name, const std::string& target,

@@ -24,8 +24,9 @@ namespace fotoloom {
 // that cannot be written.
 void WriteIndexPage(const std::string& file_name, int first, int last);
 
-// The opening lines up to and including the header block; the navigation block appears only
-// when the page of item first has a neighbouring index page.
+// The opening lines (WritePageTop, page_frame.h) up to and including the header block; the
+// navigation block appears only when the page of item first has a neighbouring index page.
+// The page ends with WritePageFoot (page_frame.h).
 void WritePageHead(PageLines& lines, int first);
 
 // The thumbnail table of items first..last, one WriteThumbRow per row of ThumbsPerRow
@@ -38,9 +39,6 @@ void WriteThumbTable(PageLines& lines, int first, int last);
 // Steps the progress once per item and stops the thumbnails at a cancel; the details row is
 // still written for the whole row.
 void WriteThumbRow(PageLines& lines, int row_first, int row_last, int row);
-
-// The footer block and the closing lines.
-void WritePageFoot(PageLines& lines);
 
 // One thumbnail cell: the image thumb linked to target, with name as alternative and status
 // text; with a thumb_2x the image also offers that twice-as-large thumbnail for screens of two

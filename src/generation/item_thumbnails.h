@@ -3,7 +3,7 @@
 //
 // The run creates one RunThumbnails for its page-writing pass; while it lives, the index page
 // writer's WriteItemThumbnail takes each item's thumbnail from its pool. Files, their order
-// of creation, the PNG warnings shown and what a cancelled run leaves behind are those of a
+// of creation, the reader warnings shown and what a cancelled run leaves behind are those of a
 // writer that makes every thumbnail itself. Everything here runs on the front end's thread
 // except the workers inside the pool.
 #pragma once

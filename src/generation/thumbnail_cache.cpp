@@ -62,7 +62,7 @@ bool MakeWritableFolder(const std::string& folder) {
 }
 
 bool Cacheable(const ThumbnailResult& result) {
-  return result.jpeg && !result.jpeg->empty() && result.png_warnings.empty() && !result.read_error;
+  return result.jpeg && !result.jpeg->empty() && result.reader_warnings.empty() && !result.read_error;
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ class ThumbnailCache {
 
 // The job's result from cache (nullptr: none) when it holds it, otherwise made here
 // (MakeThumbnailResult) and kept in cache when it can be served again as it is: the source gave
-// a thumbnail without PNG warnings (which must show on every run) and did not change while it
+// a thumbnail without reader warnings (which must show on every run) and did not change while it
 // was read.
 ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job, ThumbnailCache* cache) noexcept;
 

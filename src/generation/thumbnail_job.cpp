@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "imaging/png_graphic.h"
+#include "imaging/reader_warnings.h"
 #include "imaging/thumbnails.h"
 #include "platform/file_errors.h"
 #include "platform/file_io.h"
@@ -13,7 +13,7 @@ namespace fotoloom {
 ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job) noexcept {
   ThumbnailResult result;
   try {
-    PngWarningCapture warnings;
+    ReaderWarningCapture warnings;
     try {
       std::vector<OutputBox> boxes{{job.box_width, job.box_height}};
       if (job.hidpi) boxes.push_back({2 * job.box_width, 2 * job.box_height});
@@ -27,7 +27,7 @@ ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job) noexcept {
     } catch (const FileReadError&) {
       result.read_error = std::current_exception();
     }
-    result.png_warnings = warnings.Take();
+    result.reader_warnings = warnings.Take();
   } catch (...) {
     // Only memory can run out here; the item then simply has no thumbnail.
     result = ThumbnailResult{};
@@ -36,9 +36,9 @@ ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job) noexcept {
 }
 
 bool WriteThumbnailResult(const ThumbnailResult& result, const std::string& target) {
-  for (const std::string& warning : result.png_warnings) {
+  for (const std::string& warning : result.reader_warnings) {
     try {
-      ReportPngWarning(warning);
+      ReportReaderWarning(warning);
     } catch (...) {
       return false;
     }

@@ -29,18 +29,18 @@ struct ThumbnailResult {
   std::optional<std::string> jpeg_2x;  // the twice-as-large thumbnail, when the job asked
   // The preview, when the job asked; nullopt also when the image already fits the preview box.
   std::optional<std::string> preview;
-  std::vector<std::string> png_warnings;  // raised while reading the source, in order
+  std::vector<std::string> reader_warnings;  // raised while reading the source, in order
   std::exception_ptr read_error;  // a FileReadError the run must raise when it reaches the item
 };
 
 // Makes the thumbnail of job.source_path in memory, with its companion and preview from the
-// same decode (EncodeImageOutputs; the thumbnail's bytes are EncodeThumbnail's), keeping the PNG
+// same decode (EncodeImageOutputs; the thumbnail's bytes are EncodeThumbnail's), keeping the reader
 // warnings of this thread's reads instead of reporting them. Never throws: whatever else goes wrong
 // is a source without thumbnail, as it is for CreateThumbnail. Touches no process-wide state.
 ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job) noexcept;
 
-// The writer's half, on the front end's thread: reports the recorded PNG warnings
-// (ReportPngWarning), raises the read error, then writes the thumbnail to target (the companion
+// The writer's half, on the front end's thread: reports the recorded reader warnings
+// (ReportReaderWarning), raises the read error, then writes the thumbnail to target (the companion
 // and preview are the caller's to write, with WriteResultPicture). Returns true when
 // the file was written, false when the source gave no thumbnail. A warning handler that raises
 // counts as a failed thumbnail, as it did while reading (the warnings after it are dropped).

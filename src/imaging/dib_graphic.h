@@ -204,6 +204,11 @@ class TDibGraphic {
   TColor GetColor(int x, int y) const;
   void SetColor(int x, int y, TColor colour);
 
+  // How the stored pixels must be turned to stand upright, as an EXIF orientation 1..8 (1: as
+  // stored). The reader of a format that can carry one sets it from the file (image_formats.h);
+  // every other image reports 1. Copying or taking over pixels leaves it unchanged.
+  int Orientation() const { return orientation_; }
+
   // Nearest-colour converter over this image's palette; nullptr for true colour or empty.
   TRgbToPaletteConverter* Converter() { return converter_.get(); }
 
@@ -216,6 +221,9 @@ class TDibGraphic {
   // adopts its pixel rows without a copy where the layouts agree.
   void Assign(const TBitmap& bitmap);
   void Assign(TBitmap&& bitmap);
+
+ protected:
+  void SetOrientation(int orientation) { orientation_ = orientation; }
 
  private:
   void AssignBitmap(const TBitmap& bitmap, TPixelBuffer* adopt);
@@ -234,6 +242,7 @@ class TDibGraphic {
   std::unique_ptr<TRgbToPaletteConverter> converter_;
   std::int32_t xPelsPerMeter_ = 0;
   std::int32_t yPelsPerMeter_ = 0;
+  int orientation_ = 1;
 };
 
 }  // namespace fotoloom

@@ -332,7 +332,7 @@ void TJpegGraphic::SetQuality(int quality) {
 
 void TJpegGraphic::LoadFromStream(std::istream& stream) {
   Clear();
-  exifOrientation_ = 1;
+  SetOrientation(1);
   warningCount_ = 0;
   auto source = std::make_unique<StreamSource>();
   source->stream = &stream;
@@ -364,7 +364,7 @@ void TJpegGraphic::LoadFromStream(std::istream& stream) {
   cinfo.client_data = exif.get();
   jpeg_set_marker_processor(&cinfo, JPEG_APP0 + 1, ReadApp1);
   jpeg_read_header(&cinfo, TRUE);
-  if (exif->found) exifOrientation_ = ExifOrientationFromApp1(exif->data, exif->length);
+  if (exif->found) SetOrientation(ExifOrientationFromApp1(exif->data, exif->length));
   const bool gray = cinfo.jpeg_color_space == JCS_GRAYSCALE;
 #ifdef JCS_EXTENSIONS
   // libjpeg-turbo converts straight to the stored blue, green, red order.

@@ -36,16 +36,15 @@ class TJpegGraphic : public TDibGraphic {
   bool OptimizeHuffman() const { return optimizeHuffman_; }
   void SetOptimizeHuffman(bool on) { optimizeHuffman_ = on; }
 
-  // From the last read: EXIF orientation 1..8 (1 when the file has none or it is unusable),
-  // and the number of libjpeg warnings. Apply the orientation with ApplyExifOrientation.
-  int ExifOrientation() const { return exifOrientation_; }
+  // From the last read: the number of libjpeg warnings. The read also sets Orientation() to the
+  // file's EXIF orientation (1 when it has none or it is unusable); apply it with
+  // ApplyExifOrientation.
   int WarningCount() const { return warningCount_; }
 
  private:
   int quality_ = 80;
   bool progressive_ = false;
   bool optimizeHuffman_ = false;
-  int exifOrientation_ = 1;
   int warningCount_ = 0;
 };
 

@@ -1,38 +1,10 @@
 #include "imaging/picture_loader.h"
 
-#include <cctype>
-
-#include "imaging/bmp_reader.h"
-#include "imaging/jpeg_graphic.h"
-#include "imaging/png_graphic.h"
+#include "imaging/image_formats.h"
 
 namespace fotoloom {
 
 namespace {
-
-enum class Reader { kBitmap, kJpeg, kPng };
-
-struct Registration {
-  const char* extension;  // upper case, without the dot
-  Reader reader;
-  const char* description;
-};
-
-constexpr Registration kRegistry[] = {
-    {"BMP", Reader::kBitmap, "Bitmaps"},
-    {"JPG", Reader::kJpeg, "JPEG"},
-    {"JPEG", Reader::kJpeg, "JPEG"},
-    {"PNG", Reader::kPng, "Portable Network Graphic"},
-};
-
-const Registration* Find(const std::string& extension) {
-  std::string upper = extension;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  for (const Registration& r : kRegistry) {
-    if (upper == r.extension) return &r;
-  }
-  return nullptr;
-}
 
 // Text after the last dot of the name part; empty when the name has no dot.
 std::string ExtensionOf(const std::string& fileName) {
@@ -45,31 +17,17 @@ std::string ExtensionOf(const std::string& fileName) {
 }  // namespace
 
 std::string PictureFileDescription(const std::string& extension) {
-  const Registration* r = Find(extension);
-  return r ? r->description : std::string();
+  const ImageFormat* format = FormatOfExtension(extension);
+  return format ? format->name : std::string();
 }
 
 std::unique_ptr<TDibGraphic> LoadPicture(const std::string& fileName) {
   const std::string extension = ExtensionOf(fileName);
-  const Registration* r = Find(extension);
-  if (r == nullptr) throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
-  switch (r->reader) {
-    case Reader::kJpeg: {
-      auto jpeg = std::make_unique<TJpegGraphic>();
-      jpeg->LoadFromFile(fileName);
-      return jpeg;
-    }
-    case Reader::kPng: {
-      auto png = std::make_unique<TPngGraphic>();
-      png->LoadFromFile(fileName);
-      return png;
-    }
-    case Reader::kBitmap:
-      break;
+  const ImageFormat* format = FormatOfExtension(extension);
+  if (format == nullptr) {
+    throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
   }
-  auto image = std::make_unique<TDibGraphic>();
-  LoadBitmapFile(fileName, *image);
-  return image;
+  return format->read(fileName);
 }
 
 }  // namespace fotoloom

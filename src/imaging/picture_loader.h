@@ -8,15 +8,16 @@
 
 namespace fotoloom {
 
-// Reader description for an extension (without dot, case ignored): "Bitmaps", "JPEG",
-// "Portable Network Graphic"; empty when none is registered.
+// Reader description for an extension (without dot, case ignored), the name of its row in
+// the format table (image_formats.h): "Bitmaps", "JPEG", ...; empty when no row has it.
 std::string PictureFileDescription(const std::string& extension);
 
-// Reads the file with the reader its extension selects (bmp, jpg, jpeg, png; case ignored).
-// .jpg/.jpeg give a TJpegGraphic (see ExifOrientation), .png a TPngGraphic, .bmp a plain
-// TDibGraphic. Raises EInvalidGraphic "Unknown picture file extension (.ext)" for others,
-// the file-open error for files that cannot be opened, FileReadError when reading failed
-// part-way (an I/O error, not the end of the file), and the reader's errors for bad data.
+// Reads the file with the reader its extension selects in the format table (case ignored):
+// .jpg/.jpeg give a TJpegGraphic, .png a TPngGraphic, .bmp a plain TDibGraphic; each reports
+// the orientation its file states (Orientation()). Raises EInvalidGraphic "Unknown picture file
+// extension (.ext)" for others, the file-open error for files that cannot be opened,
+// FileReadError when reading failed part-way (an I/O error, not the end of the file), and the
+// reader's errors for bad data.
 std::unique_ptr<TDibGraphic> LoadPicture(const std::string& fileName);
 
 }  // namespace fotoloom

@@ -11,11 +11,9 @@
 #include <vector>
 
 #include "imaging/byte_stream.h"
+#include "imaging/reader_warnings.h"
 
 namespace fotoloom {
-
-// Hands a warning to the innermost capture of this thread (png_graphic.h).
-void CapturePngWarning(const std::string& message);
 
 namespace {
 
@@ -24,13 +22,6 @@ constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
 // Ancillary chunks that play no part in the pixels, each name followed by a NUL.
 constexpr png_byte kIgnoredChunks[] =
     "cHRM\0eXIf\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0sCAL\0sPLT\0sTER\0tEXt\0tIME\0zTXt\0sBIT";
-
-PngWarningHandler& WarningHandler() {
-  static PngWarningHandler handler;
-  return handler;
-}
-
-thread_local PngWarningCapture* t_capture = nullptr;
 
 struct ReadContext {
   std::istream* stream = nullptr;
@@ -48,12 +39,7 @@ void WarningFn(png_structp png, png_const_charp message) {
   auto* ctx = static_cast<ReadContext*>(png_get_error_ptr(png));
   bool failed = false;
   try {
-    const std::string text = message ? message : "";
-    if (t_capture != nullptr) {
-      CapturePngWarning(text);
-    } else {
-      ReportPngWarning(text);
-    }
+    ReaderWarns(message ? message : "");
   } catch (...) {
     ctx->pending = std::current_exception();
     failed = true;
@@ -106,27 +92,6 @@ int MetresToDpi(png_uint_32 perMetre) {
 
 }  // namespace
 
-PngWarningHandler SetPngWarningHandler(PngWarningHandler handler) {
-  PngWarningHandler previous = std::move(WarningHandler());
-  WarningHandler() = std::move(handler);
-  return previous;
-}
-
-void ReportPngWarning(const std::string& message) {
-  if (WarningHandler()) {
-    WarningHandler()(message);
-  } else {
-    std::fprintf(stderr, "PNG Error: %s\n", message.c_str());
-  }
-}
-
-void CapturePngWarning(const std::string& message) { t_capture->warnings_.push_back(message); }
-
-PngWarningCapture::PngWarningCapture() : outer_(t_capture) { t_capture = this; }
-
-PngWarningCapture::~PngWarningCapture() { t_capture = outer_; }
-
-std::vector<std::string> PngWarningCapture::Take() { return std::exchange(warnings_, {}); }
 
 void TPngGraphic::LoadFromStream(std::istream& stream) {
   Clear();

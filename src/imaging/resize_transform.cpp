@@ -2,9 +2,8 @@
 
 #include <cstddef>
 
-#include "imaging/contributors.h"
 #include "imaging/oriented_source.h"
-#include "imaging/resample_passes.h"
+#include "imaging/shared_resample.h"
 
 namespace fotoloom {
 
@@ -29,26 +28,12 @@ void TResizeTransform::RunResampler(const TDibGraphic& source, TDibGraphic& dest
   if (source.Empty() || source.Width() < 1 || source.Height() < 1) {
     throw EPixwellError("Source graphic too small");
   }
-  const TOrientedSource upright(source, SourceOrientation);
-  const int sw = upright.Width();
-  const int sh = upright.Height();
-  const int dw = destination.Width();
-  const int dh = destination.Height();
-  if (dw <= 1 || dh <= 1) throw EPixwellError("Destination graphic too small");
-
-  const TFilterKernel kernel = FilterKernel(FilterKind);
-  TDibGraphic work;
-  work.NewImage(dw, sh, ifColor16M, nullptr, 0, 0);
-
-  {
-    const TTapTable columns =
-        MakeTapTable(BuildContributors(dw, sw, ResampleScale(dw, sw), kernel));
-    Progress(5);
-    ResampleRows(upright, columns, work);
-  }
+  TSharedResample resample(source, SourceOrientation, FilterKind, destination.Format());
+  const std::size_t size = resample.AddSize(destination.Width(), destination.Height());
+  Progress(5);
+  resample.RunRows();
   Progress(90);
-  const TTapTable rows = MakeTapTable(BuildContributors(dh, sh, ResampleScale(dh, sh), kernel));
-  ResampleColumns(work, rows, destination);
+  resample.Finish(size, destination);
 }
 
 // Nearest source pixel for every destination pixel; palette indices are copied when source

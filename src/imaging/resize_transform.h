@@ -9,13 +9,13 @@
 
 namespace fotoloom {
 
-// The resampler runs a horizontal pass into a true-colour work image of the destination
-// width and the source height, then a vertical pass into the destination. Contributor lists
-// are built once per pass; edges are mirrored; weights are used as computed, not normalised
-// (a pixel's value scales with the sum of its weights, the clamp to 0..255 absorbs
-// overshoot); every channel is summed in single precision. The pixel format never changes
-// unless ForceFormat asks for it: a palette source gives a palette destination with the same
-// palette, each computed colour stored as its nearest palette entry.
+// The resampler (TSharedResample with one size) runs a horizontal pass into a true-colour work
+// image of the destination width and the source height, then a vertical pass into the
+// destination. Contributor lists are built once per pass; edges are mirrored; weights are used
+// as computed, not normalised (a pixel's value scales with the sum of its weights, the clamp to
+// 0..255 absorbs overshoot); every channel is summed in single precision. The pixel format never
+// changes unless ForceFormat asks for it: a palette source gives a palette destination with the
+// same palette, each computed colour stored as its nearest palette entry.
 class TResizeTransform : public TImageTransform {
  public:
   std::int32_t Width = 300;   // destination size in pixels

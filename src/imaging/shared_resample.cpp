@@ -12,12 +12,13 @@ struct TSharedResample::Planned {
   TDibGraphic work;
 };
 
-TSharedResample::TSharedResample(const TDibGraphic& source, int orientation, TResizeFilter filter)
+TSharedResample::TSharedResample(const TDibGraphic& source, int orientation, TResizeFilter filter,
+                                 std::optional<TImageFormat> format)
     : source_(&source),
       orientation_(orientation),
       filter_(filter),
-      format_(source.Format()),
-      palette_(source.Palette()) {
+      format_(format.value_or(source.Format())),
+      palette_(format_ == source.Format() ? source.Palette() : TPalette{}) {
   const bool turned = orientation >= 5 && orientation <= 8;
   source_width_ = turned ? source.Height() : source.Width();
   source_height_ = turned ? source.Width() : source.Height();

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "imaging/dib_graphic.h"
@@ -16,12 +17,15 @@ namespace fotoloom {
 // loops; for a photo that reading costs about as much as one size's arithmetic. This runs
 // the horizontal passes of every size over one reading of the source, keeps their work
 // images, and makes each destination from its work image afterwards, when the source may be
-// gone. Each destination is, bit for bit, what TResizeTransform makes with Resample, the
-// same filter and SourceOrientation, and neither ForceFormat nor a progress handler.
+// gone. TResizeTransform's resampling is this with a single size.
 class TSharedResample {
  public:
+  // The source is read as if turned upright by its EXIF orientation (2..8; any other value reads
+  // it as stored). Destinations get format, or the source's format when there is none, with the
+  // source's palette when the formats agree.
   // REQUIRES: source not empty; it outlives every AddSize and RunRows call.
-  TSharedResample(const TDibGraphic& source, int orientation, TResizeFilter filter);
+  TSharedResample(const TDibGraphic& source, int orientation, TResizeFilter filter,
+                  std::optional<TImageFormat> format = std::nullopt);
   ~TSharedResample();
 
   // Plans one more destination size and makes its work image; returns its number for
@@ -36,8 +40,8 @@ class TSharedResample {
   // The horizontal passes of every planned size, the source read once.
   void RunRows();
 
-  // Re-creates destination as the planned size's image (format, palette and resolution as
-  // TResizeTransform gives them) and runs its vertical pass; the work image is released.
+  // Re-creates destination as the planned size's image (the format and palette above, the
+  // upright source's resolution) and runs its vertical pass; the work image is released.
   // Raises NewImage's errors. REQUIRES: RunRows has run; each number is finished once.
   void Finish(std::size_t size, TDibGraphic& destination);
 

@@ -72,14 +72,10 @@ std::vector<std::optional<std::string>> Encode(const std::string& source_path,
   // The loaded graphic is used as the source image itself, and a photo stored sideways is
   // read upright by the resampler rather than turned first: a copy of the photo would
   // double the memory a thumbnail needs.
-  int orientation = 1;
-  if (const auto* jpeg = dynamic_cast<const TJpegGraphic*>(source.get())) {
-    orientation = jpeg->ExifOrientation();
-  }
   // The boxes share one reading of the photo. Their work images (photo height x picture
   // width each) are held together, the photo only until its rows are read.
   if (source->Empty()) return pictures;
-  TSharedResample resample(*source, orientation, rfLanczos3);
+  TSharedResample resample(*source, source->Orientation(), rfLanczos3);
   std::vector<std::optional<std::size_t>> planned(boxes.size());
   for (std::size_t k = 0; k < boxes.size(); ++k) {
     try {

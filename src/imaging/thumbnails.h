@@ -29,10 +29,10 @@ void FitInBox(std::int32_t& width, std::int32_t& height, std::int32_t box_width,
               std::int32_t box_height);
 
 // The progressive JPEG thumbnail (quality 85, the source's resolution) of the image file
-// source_path, sized by FitInBox and encoded in memory; a JPEG's EXIF orientation is applied
-// first, so the thumbnail is upright. The source is only read, nothing is written, and
-// nothing process-wide is touched but the PNG warning report (png_graphic.h), so any thread
-// may call it.
+// source_path, sized by FitInBox and encoded in memory; the orientation the file states (a
+// JPEG's EXIF orientation) is applied first, so the thumbnail is upright. The source is only
+// read, nothing is written, and nothing process-wide is touched but the reader warning report
+// (reader_warnings.h), so any thread may call it.
 // Returns nullopt when the source gives no thumbnail (missing, unopenable or corrupt source,
 // unknown extension, an image too large for memory, a thumbnail dimension below 2, or any
 // other failure inside the reader, resampler or encoder); nothing is reported then.

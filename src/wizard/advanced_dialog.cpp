@@ -2,6 +2,7 @@
 
 #include "files/file_utils.h"
 #include "platform/paths.h"
+#include "wizard/picker_filter.h"
 #include "wizard/settings_location.h"
 
 namespace fotoloom {
@@ -26,67 +27,13 @@ AdvancedDialog::AdvancedDialog(WizardUi& ui, std::string executable_directory,
   PreviewSizeRule();
 }
 
-void AdvancedDialog::SetThumbDirectory(const std::string& value) {
-  kept_.ThumbDirectory = value;
-  fields_.editThumbDirectory.SetText(value);
+void AdvancedDialog::Keep(const SettingRow& row, const SettingValue& value) {
+  const ControlRef field = ControlOf(row, fields_);
+  ShowSetting(field, value);
+  KeepSetting(row, row.kind == SettingKind::kNumber ? SettingOf(field) : value, kept_);
 }
 
-void AdvancedDialog::SetEraseExistingFiles(CheckState value) {
-  kept_.EraseExistingFiles = value;
-  fields_.chkboxEraseExistingFiles.SetState(value);
-}
-
-void AdvancedDialog::SetEmptyThumbnail(const std::string& value) {
-  kept_.EmptyThumbnail = value;
-  fields_.editEmptyThumbnail.SetText(value);
-}
-
-void AdvancedDialog::SetSlideShow(CheckState value) {
-  kept_.SlideShow = value;
-  fields_.chkboxSlideShow.SetState(value);
-  SlideDelayRule();
-}
-
-void AdvancedDialog::SetSlideShowDelay(int value) {
-  kept_.SlideShowDelay = value;
-  fields_.seditSlideDelay.SetValue(value);
-}
-
-void AdvancedDialog::SetPrevious(const std::string& value) {
-  kept_.Previous = value;
-  fields_.editPrevious.SetText(value);
-}
-
-void AdvancedDialog::SetNext(const std::string& value) {
-  kept_.Next = value;
-  fields_.editNext.SetText(value);
-}
-
-void AdvancedDialog::SetIndex(const std::string& value) {
-  kept_.Index = value;
-  fields_.editIndex.SetText(value);
-}
-
-void AdvancedDialog::SetPreviewImages(CheckState value) {
-  kept_.PreviewImages = value;
-  fields_.chkboxPreviewImages.SetState(value);
-  PreviewSizeRule();
-}
-
-void AdvancedDialog::SetPreviewWidth(int value) {
-  fields_.seditPreviewWidth.SetValue(value);
-  kept_.PreviewWidth = fields_.seditPreviewWidth.value();
-}
-
-void AdvancedDialog::SetPreviewHeight(int value) {
-  fields_.seditPreviewHeight.SetValue(value);
-  kept_.PreviewHeight = fields_.seditPreviewHeight.value();
-}
-
-void AdvancedDialog::SetHiDPIThumbnails(CheckState value) {
-  kept_.HiDPIThumbnails = value;
-  fields_.chkboxHiDPIThumbnails.SetState(value);
-}
+SettingValue AdvancedDialog::Kept(const SettingRow& row) const { return KeptSetting(row, kept_); }
 
 bool AdvancedDialog::ValidateAdvanced() {
   bool result = true;
@@ -106,18 +53,9 @@ bool AdvancedDialog::ValidateAdvanced() {
 }
 
 void AdvancedDialog::AcceptAdvanced() {
-  kept_.ThumbDirectory = fields_.editThumbDirectory.text();
-  kept_.EraseExistingFiles = fields_.chkboxEraseExistingFiles.state();
-  kept_.EmptyThumbnail = fields_.editEmptyThumbnail.text();
-  kept_.SlideShow = fields_.chkboxSlideShow.state();
-  kept_.SlideShowDelay = fields_.seditSlideDelay.value();
-  kept_.Previous = fields_.editPrevious.text();
-  kept_.Next = fields_.editNext.text();
-  kept_.Index = fields_.editIndex.text();
-  kept_.PreviewImages = fields_.chkboxPreviewImages.state();
-  kept_.PreviewWidth = fields_.seditPreviewWidth.value();
-  kept_.PreviewHeight = fields_.seditPreviewHeight.value();
-  kept_.HiDPIThumbnails = fields_.chkboxHiDPIThumbnails.state();
+  for (const SettingRow& row : SettingRows()) {
+    if (row.in_dialog()) KeepSetting(row, SettingOf(ControlOf(row, fields_)), kept_);
+  }
 }
 
 void AdvancedDialog::SlideDelayRule() {
@@ -140,7 +78,7 @@ void AdvancedDialog::btnBrowseEmptyThumbnailClick() {
   FilePickerRequest request;
   request.initial_directory =
       PickerDirectory(fields_.editEmptyThumbnail.text(), executable_directory_);
-  request.filter = kEmptyThumbnailFilter;
+  request.filter = PickerFilter(kEmptyThumbnailFilter, PickerUse::kReadable);
   request.image_preview = true;
   if (auto chosen = ui_.PickFile(request)) fields_.editEmptyThumbnail.SetText(*chosen);
 }

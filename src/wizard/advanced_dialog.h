@@ -1,7 +1,7 @@
-// The advanced settings dialog's logic: twelve values that the wizard pages do not show (data
+// The advanced settings dialog's logic: the values that the wizard pages do not show (data
 // directory name and its cleaning, the alternative thumbnail image, the slide show and its
-// delay, the three navigation texts of the image pages, and the display options: previews
-// with their box, and twice-as-large thumbnails).
+// delay, the three navigation texts of the image pages, and the display options), one for
+// each row of the settings table that names a field of the dialog.
 //
 // The dialog keeps its own accepted copy of the values apart from what its fields show.
 // The settings file and the transfer to the album settings use only the kept copy; the
@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "wizard/settings_table.h"
 #include "wizard/wizard_model.h"
 #include "wizard/wizard_ui.h"
 
@@ -32,22 +33,6 @@ inline constexpr char kAlternativeImageWarning[] =
     "Selected image for alternative thumbnail source does not exist !\r"
     "Please select correct source image before continue.";
 
-// The kept (accepted) values, in the dialog's order.
-struct AdvancedValues {
-  std::string ThumbDirectory;
-  CheckState EraseExistingFiles = CheckState::kUnchecked;
-  std::string EmptyThumbnail;
-  CheckState SlideShow = CheckState::kUnchecked;
-  int SlideShowDelay = 0;  // seconds, as stored: not brought into the field's range
-  std::string Previous;
-  std::string Next;
-  std::string Index;
-  CheckState PreviewImages = CheckState::kUnchecked;
-  int PreviewWidth = 1600;  // pixels, in the field's range
-  int PreviewHeight = 1200;
-  CheckState HiDPIThumbnails = CheckState::kUnchecked;
-};
-
 class AdvancedDialog {
  public:
   // executable_directory ends with a separator; help_file is what "&Help" opens.
@@ -59,21 +44,13 @@ class AdvancedDialog {
   const AdvancedDialogModel& fields() const { return fields_; }
   const AdvancedValues& kept() const { return kept_; }
 
-  // Setters used when page 6 is loaded: each stores its argument as the kept value and shows
-  // it in the field (which may run the field's click handler).
-  void SetThumbDirectory(const std::string& value);
-  void SetEraseExistingFiles(CheckState value);
-  void SetEmptyThumbnail(const std::string& value);
-  void SetSlideShow(CheckState value);  // then SlideDelayRule()
-  void SetSlideShowDelay(int value);    // kept unchanged; the field shows it in 1..10000
-  void SetPrevious(const std::string& value);
-  void SetNext(const std::string& value);
-  void SetIndex(const std::string& value);
-  void SetPreviewImages(CheckState value);  // then PreviewSizeRule()
-  // Both keep the value brought into the field's range, as the field shows it.
-  void SetPreviewWidth(int value);
-  void SetPreviewHeight(int value);
-  void SetHiDPIThumbnails(CheckState value);
+  // What loading a row of the dialog (SettingRow::in_dialog) does: stores value as the row's
+  // kept value and shows it in its field (which may run the field's click handler). A number
+  // is kept brought into the field's range, as the field shows it, except a kInteger row's,
+  // which is kept as read.
+  void Keep(const SettingRow& row, const SettingValue& value);
+  // The row's kept value, as it is saved.
+  SettingValue Kept(const SettingRow& row) const;
 
   // Checks the fields as they show now, one warning per problem, in this order: the data
   // directory's name (not a suggested name, which includes names made only of dots, or

@@ -55,6 +55,8 @@ class TextEdit : public Control {
 // A number field (spin edit) that always holds a whole number inside [min, max].
 class NumberField : public Control {
  public:
+  // 0 in [0, 0], until the field is given its range.
+  NumberField() : NumberField(0, 0, 0) {}
   NumberField(int min, int max, int value) : min_(min), max_(max), value_(Clamp(value)) {}
 
   int value() const { return value_; }

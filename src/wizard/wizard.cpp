@@ -4,7 +4,9 @@
 
 #include "generation/client_ui.h"
 #include "platform/paths.h"
+#include "wizard/picker_filter.h"
 #include "wizard/settings_location.h"
+#include "wizard/settings_table.h"
 
 namespace fotoloom {
 
@@ -179,53 +181,42 @@ void Wizard::TableColorRule() {
 }
 
 // Each "Use default values" box reloads its page when it becomes checked and locks the page's
-// controls while it stays checked. The lock follows the box's state after the reload: a
-// stored "off" that the reload puts back leaves the page unlocked, never locked behind an
-// unchecked box.
+// controls while it stays checked: every control a key of the page fills (except the box itself,
+// colour swatches, which are never enabled, and values without a visible control) and the
+// buttons of the page. The lock follows the box's state after the reload: a stored "off" that
+// the reload puts back leaves the page unlocked, never locked behind an unchecked box.
+void Wizard::LockPage(int page, const CheckBox& box, std::initializer_list<Control*> buttons) {
+  if (box.checked()) LoadPageSettings(page);
+  const bool unlocked = !box.checked();
+  for (const SettingRow& row : SettingRows()) {
+    if (row.page != page || row.in_dialog()) continue;
+    const ControlRef control = ControlOf(row, model_);
+    if (std::holds_alternative<ColorSwatch*>(control)) continue;
+    Control* c = std::visit([](Control* any) { return any; }, control);
+    if (c != &box && c->visible) c->enabled = unlocked;
+  }
+  for (Control* button : buttons) button->enabled = unlocked;
+}
+
 void Wizard::chkboxUseDefaultsOnPage3Click() {
-  if (model_.chkboxUseDefaultsOnPage3.checked()) LoadPageSettings(3);
-  const bool unlocked = !model_.chkboxUseDefaultsOnPage3.checked();
-  model_.seditThumbsPerRow.enabled = unlocked;
-  model_.chkboxCreateMultipleFiles.enabled = unlocked;
-  model_.seditThumbGeometryW.enabled = unlocked;
-  model_.seditThumbGeometryH.enabled = unlocked;
+  LockPage(3, model_.chkboxUseDefaultsOnPage3, {});
   RowsPerFileRule();
 }
 
 void Wizard::chkboxUseDefaultsOnPage4Click() {
-  if (model_.chkboxUseDefaultsOnPage4.checked()) LoadPageSettings(4);
-  const bool unlocked = !model_.chkboxUseDefaultsOnPage4.checked();
-  model_.grpBoxFileDetails.enabled = unlocked;
-  model_.chkboxShowFileName.enabled = unlocked;
-  model_.chkboxShowFileExt.enabled = unlocked;
-  model_.chkboxShowFileTime.enabled = unlocked;
-  model_.chkboxShowFileSize.enabled = unlocked;
-  model_.rgrpSortBy.enabled = unlocked;
-  model_.rgrpSortMethod.enabled = unlocked;
+  LockPage(4, model_.chkboxUseDefaultsOnPage4, {&model_.grpBoxFileDetails});
 }
 
 void Wizard::chkboxUseDefaultsOnPage5Click() {
-  if (model_.chkboxUseDefaultsOnPage5.checked()) LoadPageSettings(5);
-  const bool unlocked = !model_.chkboxUseDefaultsOnPage5.checked();
-  model_.btnSelectHeaderColor.enabled = unlocked;
-  model_.btnSelectTextColor.enabled = unlocked;
-  model_.editAlbumFont.enabled = unlocked;
-  model_.cmbHeaderSize.enabled = unlocked;
-  model_.seditFontSize.enabled = unlocked;
-  model_.btnSelectLinkColor.enabled = unlocked;
-  model_.btnSelectVLinkColor.enabled = unlocked;
+  LockPage(5, model_.chkboxUseDefaultsOnPage5,
+           {&model_.btnSelectHeaderColor, &model_.btnSelectTextColor, &model_.btnSelectLinkColor,
+            &model_.btnSelectVLinkColor});
 }
 
 void Wizard::chkboxUseDefaultsOnPage6Click() {
-  if (model_.chkboxUseDefaultsOnPage6.checked()) LoadPageSettings(6);
-  const bool unlocked = !model_.chkboxUseDefaultsOnPage6.checked();
-  model_.btnSelectBgColor.enabled = unlocked;
-  model_.chkboxUseTableBgColor.enabled = unlocked;
-  model_.editBgImage.enabled = unlocked;
-  model_.editBgSound.enabled = unlocked;
-  model_.btnSelectBgImage.enabled = unlocked;
-  model_.btnSelectBgSound.enabled = unlocked;
-  model_.btnAdvancedSettings.enabled = unlocked;
+  LockPage(6, model_.chkboxUseDefaultsOnPage6,
+           {&model_.btnSelectBgColor, &model_.btnSelectBgImage, &model_.btnSelectBgSound,
+            &model_.btnAdvancedSettings});
   TableColorRule();
 }
 
@@ -247,7 +238,7 @@ void Wizard::btnBrowseFoldersClick() {
 void Wizard::btnSelectBgImageClick() {
   FilePickerRequest request;
   request.initial_directory = PickerDirectory(model_.editBgImage.text(), FirstImageFolder());
-  request.filter = kBgImageFilter;
+  request.filter = PickerFilter(kBgImageFilter, PickerUse::kBrowserShown);
   request.image_preview = true;
   if (auto file = ui_.PickFile(request)) model_.editBgImage.SetText(*file);
 }

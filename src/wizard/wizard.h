@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -113,8 +114,9 @@ class Wizard {
   // --- settings file -----------------------------------------------------------------------
   // Fills page n's controls (1..7) from the settings file; any other n reads nothing.
   void LoadPageSettings(int page);
-  // Writes the 45 saved keys (the display options last). Throws FileWriteError ("Unable to write to
-  // <path>") when the file cannot be written; the file then keeps its previous content.
+  // Writes every saved key of the settings table, in the table's order. Throws FileWriteError
+  // ("Unable to write to <path>") when the file cannot be written; the file then keeps its
+  // previous content.
   void SaveAllSettings();
 
   // --- checks ------------------------------------------------------------------------------
@@ -187,7 +189,14 @@ class Wizard {
   void TableColorRule();
 
  private:
+  // Reads row's key from file into its control or the dialog's kept value.
+  void LoadSetting(const IniFile& file, const SettingRow& row);
+  // The value a save writes for row: its control's, or the dialog's kept value.
+  SettingValue CurrentSetting(const SettingRow& row);
   void PickColorInto(ColorSwatch& swatch);
+  // What page's "Use default values" box does when it changes: reloads the page when it became
+  // checked; locks the controls of the page's keys and buttons while it is checked.
+  void LockPage(int page, const CheckBox& box, std::initializer_list<Control*> buttons);
   const std::string& FirstImageFolder() const;
   // Runs a deletion page 1's check was allowed to make, or notes it for the end of the walk.
   void DeleteWhenChecked(std::function<void()> deletion);

@@ -1,6 +1,12 @@
 #include "wizard/wizard_model.h"
 
+#include "wizard/settings_table.h"
+
 namespace fotoloom {
+
+WizardModel::WizardModel() { ApplySettingRanges(*this); }
+
+AdvancedDialogModel::AdvancedDialogModel() { ApplySettingRanges(*this); }
 
 GroupBox* WizardModel::page(int n) {
   switch (n) {

@@ -3,7 +3,9 @@
 // Member names are the controls' names, so a front end maps each widget onto its member 1:1.
 // The Wizard (wizard.h) owns one WizardModel and one AdvancedDialog and connects the check
 // boxes' click handlers; a front end reads the members to show them and writes the user's
-// edits through the controls' setters (which run the check boxes' handlers).
+// edits through the controls' setters (which run the check boxes' handlers). Which control a
+// settings key fills, and each number field's range and default, are rows of the settings table
+// (settings_table.h).
 #pragma once
 
 #include <string>
@@ -26,7 +28,7 @@ inline constexpr char kWindowCaption[] = "Fotoloom";
 inline constexpr int kPageCount = 7;
 
 struct WizardModel {
-  WizardModel() = default;
+  WizardModel();
   WizardModel(const WizardModel&) = delete;
   WizardModel& operator=(const WizardModel&) = delete;
 
@@ -49,11 +51,11 @@ struct WizardModel {
   TextEdit editAlbumFooter{255};
 
   // Page 3: layout.
-  NumberField seditThumbGeometryW{25, 640, 100};
-  NumberField seditThumbGeometryH{25, 640, 100};
-  NumberField seditThumbsPerRow{1, 25, 6};
+  NumberField seditThumbGeometryW;
+  NumberField seditThumbGeometryH;
+  NumberField seditThumbsPerRow;
   CheckBox chkboxCreateMultipleFiles;
-  NumberField seditThumbRowsPerFile{1, 50000, 25};
+  NumberField seditThumbRowsPerFile;
   CheckBox chkboxUseDefaultsOnPage3;
 
   // Page 4: file details and sorting.
@@ -73,7 +75,7 @@ struct WizardModel {
   PushButton btnSelectTextColor{"Browse"};
   TextEdit editAlbumFont{0};
   DropDownList cmbHeaderSize{{"H1", "H2", "H3", "H4"}};
-  NumberField seditFontSize{1, 5, 1};
+  NumberField seditFontSize;
   ColorSwatch editLinkColor;
   PushButton btnSelectLinkColor{"Browse"};
   ColorSwatch editVLinkColor;
@@ -102,9 +104,9 @@ struct WizardModel {
 
   // Values without a visible control (never shown; visible is false).
   CheckBox chkboxGenerateHTMLImages;
-  NumberField seditThumbnailBorder{0, 25, 0};
-  NumberField seditTableBorder{0, 25, 0};
-  NumberField seditNameMaxLen{0, 250, 12};
+  NumberField seditThumbnailBorder;
+  NumberField seditTableBorder;
+  NumberField seditNameMaxLen;
 
   // The button row. Slots, left to right: btnBegin over btnBack; btnNext; btnCancel over
   // btnClose over btnFinish; btnHelp. Where several buttons of a slot are visible, the user
@@ -120,7 +122,7 @@ struct WizardModel {
 
 // The advanced settings dialog's fields (what it shows, not what it keeps).
 struct AdvancedDialogModel {
-  AdvancedDialogModel() = default;
+  AdvancedDialogModel();
   AdvancedDialogModel(const AdvancedDialogModel&) = delete;
   AdvancedDialogModel& operator=(const AdvancedDialogModel&) = delete;
 
@@ -135,17 +137,35 @@ struct AdvancedDialogModel {
   TextEdit editNext{0};
   TextEdit editIndex{0};
   CheckBox chkboxSlideShow;
-  NumberField seditSlideDelay{1, 10000, 15};
+  NumberField seditSlideDelay;
   // Display: previews fitted to the browser window, and thumbnails for high-resolution screens.
   CheckBox chkboxPreviewImages;
-  NumberField seditPreviewWidth{320, 8192, 1600};
-  NumberField seditPreviewHeight{320, 8192, 1200};
+  NumberField seditPreviewWidth;
+  NumberField seditPreviewHeight;
   CheckBox chkboxHiDPIThumbnails;
 
   PushButton btnOK{"&OK", true};
   PushButton btnCancel{"&Cancel"};
   PushButton btnAbout{"&About"};
   PushButton btnHelp{"&Help"};
+};
+
+// The values the advanced settings dialog keeps (has accepted), apart from what its fields
+// show; the settings file and the transfer use only these. One for each field of the dialog
+// that a settings key fills.
+struct AdvancedValues {
+  std::string ThumbDirectory;
+  CheckState EraseExistingFiles = CheckState::kUnchecked;
+  std::string EmptyThumbnail;
+  CheckState SlideShow = CheckState::kUnchecked;
+  int SlideShowDelay = 0;  // seconds, as stored: not brought into the field's range
+  std::string Previous;
+  std::string Next;
+  std::string Index;
+  CheckState PreviewImages = CheckState::kUnchecked;
+  int PreviewWidth = 0;  // pixels, in the field's range
+  int PreviewHeight = 0;
+  CheckState HiDPIThumbnails = CheckState::kUnchecked;
 };
 
 }  // namespace fotoloom

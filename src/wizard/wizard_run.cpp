@@ -3,6 +3,7 @@
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
 #include "platform/paths.h"
+#include "wizard/settings_table.h"
 #include "wizard/transfer.h"
 #include "wizard/wizard.h"
 
@@ -10,57 +11,18 @@ namespace fotoloom {
 
 void Wizard::TransferToAlbum() {
   const WizardModel& m = model_;
-  const AdvancedValues& adv = advanced_->kept();
   const std::function<std::string()> today =
       env_.short_date ? env_.short_date : std::function<std::string()>(CurrentShortDate);
   AlbumSettings& a = Album();
-  // A swatch holds a 24-bit colour; the bits above, from a hand-edited negative or oversized
-  // value, would make a nine-character colour no page can use.
-  const auto html = [](std::int32_t color) { return ColorToHtml(color & 0xFFFFFF); };
-
-  a.AlbumFileName = m.editAlbumFileName.text();
-  a.AlbumDirectory = m.editAlbumDirectory.text();
-  a.ThumbDirectory = adv.ThumbDirectory;
-  a.GenerateHTMLImages = m.chkboxGenerateHTMLImages.checked();
-  a.ShowFileName = m.chkboxShowFileName.checked();
-  a.ShowFileExtension = m.chkboxShowFileExt.checked();
-  a.ShowFileTime = m.chkboxShowFileTime.checked();
-  a.ShowFileSize = m.chkboxShowFileSize.checked();
+  for (const SettingRow& row : SettingRows()) {
+    if (row.transfer == TransferForm::kNone) continue;
+    const ControlRef control =
+        row.in_dialog() ? ControlOf(row, advanced_->fields()) : ControlOf(row, model_);
+    TransferSetting(row, CurrentSetting(row), control, a, today);
+  }
   a.SortOrder = SortCodeFor(m.rgrpSortBy.item_index(), m.rgrpSortMethod.item_index(), a.SortOrder);
-  a.ThumbsPerRow = m.seditThumbsPerRow.value();
   a.ThumbRowsPerFile =
       m.chkboxCreateMultipleFiles.checked() ? m.seditThumbRowsPerFile.value() : kSingleFileRows;
-  a.ThumbGeometryW = m.seditThumbGeometryW.value();
-  a.ThumbGeometryH = m.seditThumbGeometryH.value();
-  a.AlbumName = ExpandDate(m.editAlbumName.text(), today);
-  a.HeaderColor = html(m.editHeaderColor.color);
-  a.HeaderSize = m.cmbHeaderSize.text();
-  a.AlbumHeader = ExpandDate(m.editAlbumHeader.text(), today);
-  a.AlbumFooter = ExpandDate(m.editAlbumFooter.text(), today);
-  a.ThumbnailBorder = std::to_string(m.seditThumbnailBorder.value());
-  a.TableBorder = std::to_string(m.seditTableBorder.value());
-  a.FontSize = std::to_string(m.seditFontSize.value());
-  a.TextColor = html(m.editTextColor.color);
-  a.BgColor = html(m.editBgColor.color);
-  a.UseTableBgColor = m.chkboxUseTableBgColor.checked();
-  a.TableBgColor = html(m.editTableBgColor.color);
-  a.BgImage = m.editBgImage.text();
-  a.BgSound = m.editBgSound.text();
-  a.LinkColor = html(m.editLinkColor.color);
-  a.VLinkColor = html(m.editVLinkColor.color);
-  a.Font = m.editAlbumFont.text();
-  a.NameMaxLen = m.seditNameMaxLen.value();
-  a.SlideShow = adv.SlideShow == CheckState::kChecked;
-  a.SlideShowDelay = adv.SlideShowDelay;
-  a.EraseExistingFiles = adv.EraseExistingFiles == CheckState::kChecked;
-  a.EmptyThumbnail = adv.EmptyThumbnail;
-  a.Previous = adv.Previous;
-  a.Next = adv.Next;
-  a.Index = adv.Index;
-  a.PreviewImages = adv.PreviewImages == CheckState::kChecked;
-  a.PreviewWidth = adv.PreviewWidth;
-  a.PreviewHeight = adv.PreviewHeight;
-  a.HiDPIThumbnails = adv.HiDPIThumbnails == CheckState::kChecked;
 
   SetProgressTarget(&model_.ProgressBar1, &model_.lblProgressInfo, pump_.get());
   SetCancelRequested(false);

@@ -151,6 +151,27 @@ TEST_F(AdvancedDialogTest, BrowseAndHelpGoThroughTheShell) {
   EXPECT_EQ(ui_.file_requests[0].initial_directory, exe_dir_);
 }
 
+// A number field's widget takes its range from the settings table, in the window and in the
+// dialog alike; values without a visible control have no widget.
+TEST_F(AdvancedDialogTest, NumberFieldsHaveTheRangesOfTheirKeys) {
+  Show();
+  for (const SettingRow& row : SettingRows()) {
+    if (row.kind != SettingKind::kNumber && row.kind != SettingKind::kInteger) continue;
+    SCOPED_TRACE(row.key);
+    QWidget* root = row.in_dialog() ? static_cast<QWidget*>(&window_->advancedDialog())
+                                    : static_cast<QWidget*>(window_.get());
+    auto* spin = root->findChild<QSpinBox*>(row.control);
+    if (!row.in_dialog() &&
+        !std::get<NumberField*>(ControlOf(row, window_->wizard().model()))->visible) {
+      EXPECT_EQ(spin, nullptr);
+      continue;
+    }
+    ASSERT_NE(spin, nullptr);
+    EXPECT_EQ(spin->minimum(), row.min);
+    EXPECT_EQ(spin->maximum(), row.max);
+  }
+}
+
 TEST(WindowControls, NumberFieldBringsTypedTextIntoRangeWhenLeft) {
   NumberSpin field(1, 25, nullptr);
   field.setValue(6);

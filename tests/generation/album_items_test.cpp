@@ -14,6 +14,8 @@
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
 #include "generation/unique_names.h"
+#include "imaging/image_formats.h"
+#include "imaging/picture_loader.h"
 
 namespace fotoloom {
 namespace {
@@ -224,6 +226,47 @@ TEST(UniqueNamer, TakesTheFirstFreeNumberAndNeverRepeats) {
   EXPECT_EQ(namer.Claim("x (1)"), "/d/x (1) (1).jpg");
   EXPECT_EQ(namer.Claim(""), "/d/.jpg");
   EXPECT_EQ(namer.Claim(""), "/d/ (1).jpg");
+}
+
+// Every row of the format table reaches the listing through each of its masks, in the table's
+// order, and its reader opens a sample of the format.
+TEST_F(AlbumItemsTest, EveryImageFormatIsListedInTableOrderAndOpens) {
+  struct Sample {
+    std::string format, file;
+    int width, orientation;  // the orientation the file states
+  };
+  const Sample samples[] = {
+      {"Bitmaps", "bmpsuite/g/rgb24.bmp", 127, 1},
+      {"JPEG", "jpeg/exif-orientation/Landscape_6.jpg", 1200, 6},
+      {"Portable Network Graphic", "pngsuite/basn2c08.png", 32, 1},
+  };
+  Strings expected;
+  std::vector<const Sample*> expected_samples;
+  std::vector<const ImageFormat*> expected_formats;
+  for (const ImageFormat& format : ImageFormats()) {
+    const Sample* sample = nullptr;
+    for (const Sample& s : samples) sample = s.format == format.name ? &s : sample;
+    ASSERT_NE(sample, nullptr) << "no sample of " << format.name;
+    for (const std::string& mask : MasksOf(format)) {
+      // Named so that the listing's order within one mask cannot hide the masks' order.
+      const std::string name = "z" + std::to_string(expected.size()) + mask.substr(1);
+      fs::copy_file(std::string(FOTOLOOM_TESTDATA_DIR) + "/" + sample->file, root_ + name);
+      expected.push_back(name);
+      expected_samples.push_back(sample);
+      expected_formats.push_back(&format);
+    }
+  }
+  Touch(root_ + "other.gif");
+
+  ReadItems(root_, data_, 0);
+  ASSERT_EQ(Names(ItemSourcePath), expected);
+  for (int i = 0; i < ItemCount(); ++i) {
+    SCOPED_TRACE(expected[i]);
+    const auto image = LoadPicture(ItemSourcePath(i));
+    EXPECT_EQ(image->Width(), expected_samples[i]->width);
+    EXPECT_EQ(image->Orientation(),
+              expected_formats[i]->carries_orientation ? expected_samples[i]->orientation : 1);
+  }
 }
 
 }  // namespace

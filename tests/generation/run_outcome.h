@@ -10,7 +10,7 @@
 
 #include "catalog_fixture.h"
 #include "generation/album.h"
-#include "imaging/png_graphic.h"
+#include "imaging/reader_warnings.h"
 
 namespace fotoloom::testing {
 
@@ -39,14 +39,14 @@ class RunOutcomeTest : public CatalogTest {
     progress_.labels.clear();
     Album().ThumbnailWorkers = workers;
     Outcome outcome;
-    const PngWarningHandler previous = SetPngWarningHandler(
+    const ReaderWarningHandler previous = SetReaderWarningHandler(
         [&](const std::string& message) { outcome.png_warnings.push_back(message); });
     try {
       generate();
     } catch (const std::exception& e) {
       outcome.error = e.what();
     }
-    SetPngWarningHandler(previous);
+    SetReaderWarningHandler(previous);
     Album() = settings;
     outcome.labels = progress_.labels;
     outcome.messages = GetMessages();

@@ -156,10 +156,10 @@ TEST(ExifOrientationTest, SamplePhotosAllLookLikeTheUprightOne) {
       SCOPED_TRACE(std::string(kind) + std::to_string(n));
       TJpegGraphic photo;
       photo.LoadFromFile(base + std::to_string(n) + ".jpg");
-      EXPECT_EQ(photo.ExifOrientation(), n == 0 ? 1 : n);
+      EXPECT_EQ(photo.Orientation(), n == 0 ? 1 : n);
       TDibGraphic unturned;
       unturned.Assign(&photo);
-      ApplyExifOrientation(photo, photo.ExifOrientation());
+      ApplyExifOrientation(photo, photo.Orientation());
       ASSERT_EQ(photo.Width(), upright.Width());
       ASSERT_EQ(photo.Height(), upright.Height());
       const double turned = MeanDifference(photo, upright);

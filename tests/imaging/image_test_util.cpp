@@ -170,8 +170,8 @@ int MaxDifference(const TDibGraphic& image, const RefImage& ref) {
 }
 
 PngWarningRecorder::PngWarningRecorder()
-    : previous_(SetPngWarningHandler([this](const std::string& m) { warnings_.push_back(m); })) {}
+    : previous_(SetReaderWarningHandler([this](const std::string& m) { warnings_.push_back(m); })) {}
 
-PngWarningRecorder::~PngWarningRecorder() { SetPngWarningHandler(std::move(previous_)); }
+PngWarningRecorder::~PngWarningRecorder() { SetReaderWarningHandler(std::move(previous_)); }
 
 }  // namespace fotoloom::testing

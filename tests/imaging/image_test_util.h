@@ -8,6 +8,7 @@
 
 #include "imaging/dib_graphic.h"
 #include "imaging/png_graphic.h"
+#include "imaging/reader_warnings.h"
 
 namespace fotoloom::testing {
 
@@ -62,7 +63,7 @@ class PngWarningRecorder {
 
  private:
   std::vector<std::string> warnings_;
-  PngWarningHandler previous_;
+  ReaderWarningHandler previous_;
 };
 
 }  // namespace fotoloom::testing

@@ -1,4 +1,5 @@
 #include "imaging/png_graphic.h"
+#include "imaging/reader_warnings.h"
 
 #include <gtest/gtest.h>
 
@@ -277,9 +278,9 @@ TEST_F(PngGraphicTest, WarningsGoToTheHandler) {
 
   // A handler that throws ends the read with its own exception.
   struct Stop : std::exception {};
-  PngWarningHandler previous = SetPngWarningHandler([](const std::string&) { throw Stop(); });
+  ReaderWarningHandler previous = SetReaderWarningHandler([](const std::string&) { throw Stop(); });
   EXPECT_THROW(Load(bytes), Stop);
-  SetPngWarningHandler(previous);
+  SetReaderWarningHandler(previous);
 
   // Files whose sRGB profile libpng 1.6 would question decode silently.
   const std::vector<std::uint8_t> profiled = ReadBytes(kSuite + "/basn2c08.png");
@@ -298,9 +299,9 @@ TEST_F(PngGraphicTest, ACaptureKeepsItsOwnThreadsWarnings) {
 
   std::vector<std::string> captured, inner;
   {
-    PngWarningCapture capture;
+    ReaderWarningCapture capture;
     {
-      PngWarningCapture nested;
+      ReaderWarningCapture nested;
       Load(bytes);
       inner = nested.Take();
     }
@@ -312,7 +313,7 @@ TEST_F(PngGraphicTest, ACaptureKeepsItsOwnThreadsWarnings) {
   EXPECT_EQ(inner, all);
   EXPECT_EQ(captured, all);
   EXPECT_EQ(warnings_.warnings().size(), 2 * all.size());  // the other thread's reached it
-  ReportPngWarning("replayed");
+  ReportReaderWarning("replayed");
   EXPECT_EQ(warnings_.warnings().back(), "replayed");
 }
 

@@ -1,6 +1,7 @@
 // The checks that guard leaving a page forward, and the advanced dialog's own check.
 #include <gtest/gtest.h>
 
+#include "wizard/picker_filter.h"
 #include "wizard_fixture.h"
 
 namespace fotoloom::testing {
@@ -174,6 +175,25 @@ TEST_F(ChecksTest, AdvancedDialogKeepsItsValuesApartFromItsFields) {
   EXPECT_EQ(ui_.file_requests.back().filter, kEmptyThumbnailFilter);
   d.btnHelpClick();
   EXPECT_TRUE(ui_.Has("help: ADVANCED_SETTINGS"));
+}
+
+// The pickers keep their own texts for the formats they always offered and add every further
+// format with a picker name; the background picker only those a browser shows.
+TEST(PickerFilterTest, FurtherFormatsAreAddedToEachPickersOwnText) {
+  EXPECT_EQ(PickerFilter(kEmptyThumbnailFilter, PickerUse::kReadable), kEmptyThumbnailFilter);
+  EXPECT_EQ(PickerFilter(kBgImageFilter, PickerUse::kBrowserShown), kBgImageFilter);
+  const ImageFormat further[] = {
+      {"JPEG", "*.jpg|*.jpeg", nullptr, true, true, nullptr},
+      {"HEIF", "*.heic|*.heif", nullptr, true, false, "HEIF images"},
+      {"WebP", "*.webp", nullptr, true, true, "WebP images"},
+  };
+  const std::string filter = "All supported files |*.jpg|JPEG images (*.jpg)|*.jpg";
+  EXPECT_EQ(PickerFilter(filter, PickerUse::kReadable, further),
+            "All supported files |*.jpg; *.heic; *.heif; *.webp|JPEG images (*.jpg)|*.jpg"
+            "|HEIF images (*.heic, *.heif)|*.heic;*.heif|WebP images (*.webp)|*.webp");
+  EXPECT_EQ(PickerFilter(filter, PickerUse::kBrowserShown, further),
+            "All supported files |*.jpg; *.webp|JPEG images (*.jpg)|*.jpg"
+            "|WebP images (*.webp)|*.webp");
 }
 
 }  // namespace

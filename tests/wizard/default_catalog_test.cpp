@@ -76,7 +76,7 @@ TEST_F(DefaultCatalogTest, EqualsTheCatalogMadeBeforeTheDisplayOptions) {
       m.seditThumbsPerRow.SetValue(4);
       m.seditThumbRowsPerFile.SetValue(2);
     }
-    if (w.CurrentPage() == 6) w.advanced().SetSlideShow(CheckState::kChecked);
+    if (w.CurrentPage() == 6) w.advanced().Keep(*FindSetting("SlideShow"), 1);
     ASSERT_TRUE(w.StepPage(+1));
   }
   m.chkboxSaveSettings.SetChecked(true);

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 
 #include "generation/album_settings.h"
 #include "platform/error.h"
 #include "wizard/ini_file.h"
 #include "wizard/settings_location.h"
+#include "wizard/settings_table.h"
 #include "wizard_fixture.h"
 
 namespace fotoloom::testing {
@@ -246,6 +248,101 @@ TEST_F(SettingsTest, DisplayOptionsAreClampedRoundTripAndReachTheRun) {
     }
     ResetAlbumSettings();
   }
+}
+
+// A stored value other than the row's default, distinct per key.
+std::string NonDefault(const SettingRow& row) {
+  switch (row.kind) {
+    case SettingKind::kText:
+      return std::string("x-") + row.key;
+    case SettingKind::kNumber:
+    case SettingKind::kInteger:
+      return std::to_string(row.default_number < row.max ? row.default_number + 1 : row.min);
+    case SettingKind::kCheck:
+      return row.default_number == 1 ? "0" : "1";
+    case SettingKind::kItemIndex:
+      return row.default_number == 0 ? "1" : "0";
+    case SettingKind::kColor:
+      return std::to_string(row.default_number ^ 0x123456);
+  }
+  return {};
+}
+
+TEST_F(SettingsTest, EveryKeyRoundTripsThroughTheWizard) {
+  std::string stored;
+  for (const SettingRow& row : SettingRows())
+    stored += std::string(row.key) + "=" + NonDefault(row) + "\n";
+  WriteSettings(stored);
+  Open().SaveAllSettings();
+  const IniFile saved(settings_);
+  for (const SettingRow& row : SettingRows()) {
+    EXPECT_EQ(saved.ReadString("Settings", row.key, "(absent)"), NonDefault(row)) << row.key;
+  }
+}
+
+std::string Printed(const std::string& text) { return text; }
+std::string Printed(int number) { return std::to_string(number); }
+std::string Printed(bool on) { return on ? "true" : "false"; }
+
+// Every album setting named after the key it comes from; the name is spelled once, so a value
+// sent to another key's setting shows.
+struct NamedSetting {
+  const char* name;
+  std::string (*value)(const AlbumSettings&);
+};
+#define FL_SETTING(name)                                          \
+  {                                                               \
+#name, [](const AlbumSettings& a) { return Printed(a.name); } \
+  }
+const NamedSetting kAlbumSettings[] = {
+    FL_SETTING(AlbumFileName),   FL_SETTING(AlbumDirectory),
+    FL_SETTING(ThumbDirectory),  FL_SETTING(EraseExistingFiles),
+    FL_SETTING(EmptyThumbnail),  FL_SETTING(GenerateHTMLImages),
+    FL_SETTING(NameMaxLen),      FL_SETTING(Font),
+    FL_SETTING(SlideShow),       FL_SETTING(SlideShowDelay),
+    FL_SETTING(ShowFileName),    FL_SETTING(ShowFileExtension),
+    FL_SETTING(ShowFileTime),    FL_SETTING(ShowFileSize),
+    FL_SETTING(Previous),        FL_SETTING(Next),
+    FL_SETTING(Index),           FL_SETTING(ThumbsPerRow),
+    FL_SETTING(ThumbGeometryW),  FL_SETTING(ThumbGeometryH),
+    FL_SETTING(AlbumName),       FL_SETTING(HeaderColor),
+    FL_SETTING(HeaderSize),      FL_SETTING(AlbumHeader),
+    FL_SETTING(AlbumFooter),     FL_SETTING(ThumbnailBorder),
+    FL_SETTING(TableBorder),     FL_SETTING(FontSize),
+    FL_SETTING(TextColor),       FL_SETTING(BgColor),
+    FL_SETTING(UseTableBgColor), FL_SETTING(TableBgColor),
+    FL_SETTING(BgImage),         FL_SETTING(BgSound),
+    FL_SETTING(LinkColor),       FL_SETTING(VLinkColor),
+    FL_SETTING(PreviewImages),   FL_SETTING(PreviewWidth),
+    FL_SETTING(PreviewHeight),   FL_SETTING(HiDPIThumbnails),
+};
+#undef FL_SETTING
+
+TEST_F(SettingsTest, EveryTransferredKeyReachesTheAlbumSettingOfItsName) {
+  const auto transferred = [&](const std::string& stored) {
+    WriteSettings(stored);
+    ResetAlbumSettings();
+    Open().TransferToAlbum();
+    std::map<std::string, std::string> values;
+    for (const NamedSetting& setting : kAlbumSettings)
+      values[setting.name] = setting.value(Album());
+    return values;
+  };
+  const auto defaults = transferred("");
+  for (const SettingRow& row : SettingRows()) {
+    if (row.transfer == TransferForm::kNone) continue;
+    SCOPED_TRACE(row.key);
+    ASSERT_TRUE(defaults.count(row.key)) << "no album setting named " << row.key;
+    const auto changed = transferred(std::string(row.key) + "=" + NonDefault(row) + "\n");
+    for (const auto& [name, value] : changed) {
+      if (name == row.key) {
+        EXPECT_NE(value, defaults.at(name));
+      } else {
+        EXPECT_EQ(value, defaults.at(name)) << name << " changed";
+      }
+    }
+  }
+  ResetAlbumSettings();
 }
 
 TEST_F(SettingsTest, ARefusedSaveRaisesWithThePath) {

@@ -53,22 +53,11 @@ TAdvSetDlg::TAdvSetDlg(AdvancedDialog& dialog, Binder::Dispatcher dispatch,
   Build();
 
   AdvancedDialogModel& f = dialog_.fields();
-  auto edit = [this](const char* name) { return findChild<QLineEdit*>(name); };
-  auto check = [this](const char* name) { return findChild<QCheckBox*>(name); };
   auto button = [this](const char* name) { return findChild<QPushButton*>(name); };
-  binder_.BindEdit(f.editThumbDirectory, edit("editThumbDirectory"));
-  binder_.BindCheck(f.chkboxEraseExistingFiles, check("chkboxEraseExistingFiles"));
-  binder_.BindEdit(f.editEmptyThumbnail, edit("editEmptyThumbnail"));
+  for (const SettingRow& row : SettingRows()) {
+    if (row.in_dialog()) binder_.BindSetting(ControlOf(row, f), this, row.control);
+  }
   binder_.BindButton(f.btnBrowseEmptyThumbnail, button("btnBrowseEmptyThumbnail"));
-  binder_.BindEdit(f.editPrevious, edit("editPrevious"));
-  binder_.BindEdit(f.editNext, edit("editNext"));
-  binder_.BindEdit(f.editIndex, edit("editIndex"));
-  binder_.BindCheck(f.chkboxSlideShow, check("chkboxSlideShow"));
-  binder_.BindNumber(f.seditSlideDelay, findChild<NumberSpin*>("seditSlideDelay"));
-  binder_.BindCheck(f.chkboxPreviewImages, check("chkboxPreviewImages"));
-  binder_.BindNumber(f.seditPreviewWidth, findChild<NumberSpin*>("seditPreviewWidth"));
-  binder_.BindNumber(f.seditPreviewHeight, findChild<NumberSpin*>("seditPreviewHeight"));
-  binder_.BindCheck(f.chkboxHiDPIThumbnails, check("chkboxHiDPIThumbnails"));
   binder_.BindButton(f.btnOK, button("btnOK"));
   binder_.BindButton(f.btnCancel, button("btnCancel"));
   binder_.BindButton(f.btnAbout, button("btnAbout"));
@@ -143,7 +132,7 @@ void TAdvSetDlg::Build() {
   grid = NewGrid(slide, scale);
   grid->addWidget(Named(new QCheckBox("Create automated Web slide show"), "chkboxSlideShow"), 0, 0,
                   1, 2);
-  auto* delay = Named(new NumberSpin(1, 10000, slide), "seditSlideDelay");
+  auto* delay = Named(new NumberSpin(slide), "seditSlideDelay");
   auto* delay_label = Named(new QLabel("Delay between slides (seconds):"), "stextSlideDelay");
   delay_label->setBuddy(delay);
   grid->addWidget(delay_label, 1, 0);
@@ -158,8 +147,8 @@ void TAdvSetDlg::Build() {
       Named(new QCheckBox("Show previews that fit the browser window"), "chkboxPreviewImages"), 0,
       0, 1, 4);
   grid->addWidget(Named(new QLabel("Preview size (pixels):"), "stextPreviewSize"), 1, 0);
-  auto* width = Named(new NumberSpin(320, 8192, display), "seditPreviewWidth");
-  auto* height = Named(new NumberSpin(320, 8192, display), "seditPreviewHeight");
+  auto* width = Named(new NumberSpin(display), "seditPreviewWidth");
+  auto* height = Named(new NumberSpin(display), "seditPreviewHeight");
   auto* times = Named(new QLabel(QString::fromUtf8("\u00D7")), "stextPreviewTimes");
   for (NumberSpin* side : {width, height}) side->setMinimumWidth(Scaled(72, scale));
   width->setAccessibleName("Preview width");

@@ -8,7 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "imaging/png_graphic.h"
+#include "imaging/reader_warnings.h"
+#include "platform/version.h"
 #include "wizard/settings_location.h"
 #include "wizard/window/main_dlg.h"
 #include "wizard/window/qt_shell.h"
@@ -19,8 +20,8 @@ namespace fotoloom {
 
 FotoloomApplication::FotoloomApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("fotoloom");
-  setApplicationDisplayName("Fotoloom");
-  setApplicationVersion("2.0");
+  setApplicationDisplayName(kProductName);
+  setApplicationVersion(ProductVersion());
   setDesktopFileName("fotoloom");
   setWindowIcon(AppIcon());
 }
@@ -55,18 +56,18 @@ int RunFotoloom(int argc, char** argv) {
       QDir::homePath().toStdString());
   // An unattended run must not stop at a box nobody answers.
   const bool unattended = !environment.command_line_directory.empty();
-  SetPngWarningHandler([unattended](const std::string& message) {
+  SetReaderWarningHandler([unattended](const std::string& message) {
     if (unattended) {
       std::fprintf(stderr, "fotoloom: PNG warning: %s\n", message.c_str());
     } else {
-      QtShowPngWarning(message);
+      QtShowReaderWarning(message);
     }
   });
 
   TMainDlg window(std::move(environment));
   window.show();
   const int code = app.exec();
-  SetPngWarningHandler({});
+  SetReaderWarningHandler({});
   return code;
 }
 

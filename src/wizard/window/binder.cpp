@@ -14,6 +14,18 @@ void ShowState(const Control& control, QWidget* widget) {
   if (widget->isHidden() == control.visible) widget->setVisible(control.visible);
 }
 
+template <class W>
+W* Child(QWidget* root, const char* name) {
+  W* widget = root->findChild<W*>(name);
+  Q_ASSERT_X(widget, "Binder", name);
+  return widget;
+}
+
+template <class... F>
+struct Overload : F... {
+  using F::operator()...;
+};
+
 }  // namespace
 
 Qt::CheckState ToQt(CheckState state) {
@@ -159,6 +171,18 @@ void Binder::BindLabel(StatusLabelControl& label, QLabel* widget) {
     const QString text = Q(label.caption());
     if (widget->text() != text) widget->setText(text);
   });
+}
+
+void Binder::BindSetting(ControlRef control, QWidget* root, const char* name) {
+  std::visit(Overload{
+                 [&](TextEdit* edit) { BindEdit(*edit, Child<QLineEdit>(root, name)); },
+                 [&](NumberField* field) { BindNumber(*field, Child<NumberSpin>(root, name)); },
+                 [&](CheckBox* box) { BindCheck(*box, Child<QCheckBox>(root, name)); },
+                 [&](RadioGroup* group) { BindRadio(*group, Child<RadioGroupBox>(root, name)); },
+                 [&](DropDownList* list) { BindList(*list, Child<QComboBox>(root, name)); },
+                 [&](ColorSwatch* swatch) { BindSwatch(*swatch, Child<SwatchEdit>(root, name)); },
+             },
+             control);
 }
 
 }  // namespace fotoloom

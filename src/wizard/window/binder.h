@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "wizard/controls.h"
+#include "wizard/settings_table.h"
 #include "wizard/window/widgets.h"
 
 namespace fotoloom {
@@ -43,6 +44,8 @@ class Binder {
   void BindSlot(std::vector<std::pair<PushButton*, QPushButton*>> top_first);
   void BindProgress(ProgressBarControl& bar, QProgressBar* widget);
   void BindLabel(StatusLabelControl& label, QLabel* widget);
+  // The control a settings key fills, with the widget named like it below root.
+  void BindSetting(ControlRef control, QWidget* root, const char* name);
 
  private:
   void Edit(const std::function<void()>& edit) const { dispatch_(edit); }

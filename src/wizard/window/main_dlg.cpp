@@ -130,60 +130,28 @@ void TMainDlg::BindModel() {
     binder_.BindState(*m.page(page),
                       Child<QGroupBox>(this, QString("gboxPage%1").arg(page).toLatin1()));
 
-  FL_BIND(BindEdit, QLineEdit, editAlbumFileName);
-  FL_BIND(BindEdit, QLineEdit, editAlbumDirectory);
+  // Every control a settings key fills is bound through its row, except the values the window
+  // never shows.
+  for (const SettingRow& row : SettingRows()) {
+    if (row.in_dialog()) continue;
+    const ControlRef control = ControlOf(row, m);
+    if (std::visit([](const Control* c) { return c->visible; }, control))
+      binder_.BindSetting(control, this, row.control);
+  }
   FL_BIND(BindButton, QPushButton, btnBrowseFolders);
-
-  FL_BIND(BindEdit, QLineEdit, editAlbumName);
-  FL_BIND(BindEdit, QLineEdit, editAlbumHeader);
-  FL_BIND(BindEdit, QLineEdit, editAlbumFooter);
-
-  FL_BIND(BindNumber, NumberSpin, seditThumbGeometryW);
-  FL_BIND(BindNumber, NumberSpin, seditThumbGeometryH);
-  FL_BIND(BindNumber, NumberSpin, seditThumbsPerRow);
-  FL_BIND(BindCheck, QCheckBox, chkboxCreateMultipleFiles);
-  FL_BIND(BindNumber, NumberSpin, seditThumbRowsPerFile);
   FL_BIND(BindCheck, QCheckBox, chkboxUseDefaultsOnPage3);
-
   FL_BIND(BindState, QGroupBox, grpBoxFileDetails);
-  FL_BIND(BindCheck, QCheckBox, chkboxShowFileName);
-  FL_BIND(BindCheck, QCheckBox, chkboxShowFileExt);
-  FL_BIND(BindCheck, QCheckBox, chkboxShowFileTime);
-  FL_BIND(BindCheck, QCheckBox, chkboxShowFileSize);
-  FL_BIND(BindRadio, RadioGroupBox, rgrpSortBy);
-  FL_BIND(BindRadio, RadioGroupBox, rgrpSortMethod);
-  FL_BIND(BindCheck, QCheckBox, chkboxUseDefaultsOnPage4);
-
-  FL_BIND(BindSwatch, SwatchEdit, editHeaderColor);
   FL_BIND(BindButton, QPushButton, btnSelectHeaderColor);
-  FL_BIND(BindSwatch, SwatchEdit, editTextColor);
   FL_BIND(BindButton, QPushButton, btnSelectTextColor);
-  FL_BIND(BindEdit, QLineEdit, editAlbumFont);
-  FL_BIND(BindList, QComboBox, cmbHeaderSize);
-  FL_BIND(BindNumber, NumberSpin, seditFontSize);
-  FL_BIND(BindSwatch, SwatchEdit, editLinkColor);
   FL_BIND(BindButton, QPushButton, btnSelectLinkColor);
-  FL_BIND(BindSwatch, SwatchEdit, editVLinkColor);
   FL_BIND(BindButton, QPushButton, btnSelectVLinkColor);
-  FL_BIND(BindCheck, QCheckBox, chkboxUseDefaultsOnPage5);
-
-  FL_BIND(BindSwatch, SwatchEdit, editBgColor);
   FL_BIND(BindButton, QPushButton, btnSelectBgColor);
-  FL_BIND(BindCheck, QCheckBox, chkboxUseTableBgColor);
-  FL_BIND(BindSwatch, SwatchEdit, editTableBgColor);
   FL_BIND(BindButton, QPushButton, btnSelectTableBgColor);
-  FL_BIND(BindEdit, QLineEdit, editBgImage);
   FL_BIND(BindButton, QPushButton, btnSelectBgImage);
-  FL_BIND(BindEdit, QLineEdit, editBgSound);
   FL_BIND(BindButton, QPushButton, btnSelectBgSound);
   FL_BIND(BindButton, QPushButton, btnAdvancedSettings);
-  FL_BIND(BindCheck, QCheckBox, chkboxUseDefaultsOnPage6);
-
   FL_BIND(BindProgress, QProgressBar, ProgressBar1);
   FL_BIND(BindLabel, QLabel, lblProgressInfo);
-  FL_BIND(BindCheck, QCheckBox, chkBoxLaunchDefaultBrowser);
-  FL_BIND(BindCheck, QCheckBox, chkboxSaveSettings);
-  FL_BIND(BindCheck, QCheckBox, chkBoxExitAfterGenerating);
 
   auto button = [this](PushButton& control, const char* name) {
     return std::pair<PushButton*, QPushButton*>(&control, Child<QPushButton>(this, name));

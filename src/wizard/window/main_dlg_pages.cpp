@@ -257,18 +257,18 @@ void TMainDlg::BuildPages(QStackedLayout* pages) {
     // One label over two fields: each field's name says which side it holds.
     c.Text("stxtThumbGeometryW", "Maximum size of thumbnail (width * height pixels):");
     auto* times = Named(new QLabel("x", col), "stxtThumbGeometryX");
-    auto* width = Named(new NumberSpin(25, 640, col), "seditThumbGeometryW");
-    auto* height = Named(new NumberSpin(25, 640, col), "seditThumbGeometryH");
+    auto* width = Named(new NumberSpin(col), "seditThumbGeometryW");
+    auto* height = Named(new NumberSpin(col), "seditThumbGeometryH");
     width->setAccessibleName("Maximum size of thumbnail, width in pixels");
     height->setAccessibleName("Maximum size of thumbnail, height in pixels");
     c.Row({width, times, height}, 6);
     c.Separator();
-    auto* per_row = Named(new NumberSpin(1, 25, col), "seditThumbsPerRow");
+    auto* per_row = Named(new NumberSpin(col), "seditThumbsPerRow");
     c.Text("stxtThumbsPerRow", "Enter the number of thumbnails on each row:")->setBuddy(per_row);
     c.Row({per_row}, 0);
     c.Separator();
     c.Put(NewCheck("Enable support for multiple catalog files", col), "chkboxCreateMultipleFiles");
-    auto* rows = Named(new NumberSpin(1, 50000, col), "seditThumbRowsPerFile");
+    auto* rows = Named(new NumberSpin(col), "seditThumbRowsPerFile");
     c.Text("stxtMaxRowsPerFile", "Enter the number of thumbnail rows on each file:")
         ->setBuddy(rows);
     c.Row({rows}, 0);
@@ -321,7 +321,7 @@ void TMainDlg::BuildPages(QStackedLayout* pages) {
     size->addItems({"H1", "H2", "H3", "H4"});
     grid->addWidget(LabelFor(size, "Header Size:", text), 3, 0);
     grid->addWidget(size, 3, 1, 1, 2, Qt::AlignLeft);
-    auto* font_size = Named(new NumberSpin(1, 5, text), "seditFontSize");
+    auto* font_size = Named(new NumberSpin(text), "seditFontSize");
     grid->addWidget(LabelFor(font_size, "Font Size:", text), 4, 0);
     grid->addWidget(font_size, 4, 1, 1, 2, Qt::AlignLeft);
     grid->setColumnStretch(3, 1);

@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include "platform/version.h"
 #include "wizard/window/widgets.h"
 #include "wizard/wizard_ui.h"
 
@@ -132,7 +133,7 @@ void QtShowErrorReport(QWidget* parent, const std::string& text) {
   box.exec();
 }
 
-void QtShowPngWarning(const std::string& message) {
+void QtShowReaderWarning(const std::string& message) {
   QMessageBox box(QMessageBox::Warning, "PNG Error", MessageText(message), QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   Centre(box);
@@ -141,7 +142,8 @@ void QtShowPngWarning(const std::string& message) {
 
 void QtShowAbout(QWidget* parent) {
   QMessageBox box(QMessageBox::Information, "About Fotoloom",
-                  "Fotoloom 2.0\n\nTurns a directory of photos into an HTML catalog.",
+                  QString::fromStdString(ProductNameAndVersion()) +
+                      "\n\nTurns a directory of photos into an HTML catalog.",
                   QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
   box.setIconPixmap(parent ? parent->windowIcon().pixmap(48, 48) : QPixmap());

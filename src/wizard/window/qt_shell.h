@@ -27,8 +27,9 @@ bool QtAskQuestion(QWidget* parent, const std::string& text);
 // The general error report: a box titled "Fotoloom" with an error icon and text (the
 // ErrorReportText of the error's message).
 void QtShowErrorReport(QWidget* parent, const std::string& text);
-// A libpng warning: a box without owner titled "PNG Error", warning icon, "OK".
-void QtShowPngWarning(const std::string& message);
+// A reader warning (only libpng warns): a box without owner titled "PNG Error", warning icon,
+// "OK".
+void QtShowReaderWarning(const std::string& message);
 // The about window: product name and version.
 void QtShowAbout(QWidget* parent);
 

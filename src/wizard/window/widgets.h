@@ -49,6 +49,8 @@ class NumberSpin : public QSpinBox {
   Q_OBJECT
  public:
   NumberSpin(int minimum, int maximum, QWidget* parent);
+  // A field whose range comes from the number field it is bound to (Binder::BindNumber).
+  explicit NumberSpin(QWidget* parent) : NumberSpin(0, 0, parent) {}
 
   QValidator::State validate(QString& input, int& pos) const override;
   void fixup(QString& input) const override;
