@@ -9,16 +9,13 @@
 #include "generation/client_ui.h"
 #include "generation/item_thumbnails.h"
 #include "generation/modern_page.h"
+#include "generation/page_frame.h"
 #include "generation/page_text.h"
 #include "platform/file_io.h"
 
 namespace fotoloom {
 
 namespace {
-
-std::string UrlFromAlbum(const std::string& path) {
-  return PathToUrl(RelativePath(Album().AlbumDirectory, path));
-}
 
 // How many thumbnails the first screen of a small phone (360 x 640 CSS pixels, of which the
 // header and buttons take about 100) shows, laid out as the stylesheet lays them out: two
@@ -86,7 +83,7 @@ void ModernCatalog::AppendNavigation(std::vector<std::string>& lines, int page) 
   const AlbumSettings& album = Album();
   const int count = static_cast<int>(index_pages_.size());
   const auto url = [&](int k) {
-    return k < 0 || k >= count ? std::string() : PathToUrl(ExtractFileName(index_pages_[k]));
+    return k < 0 || k >= count ? std::string() : SiblingPageUrl(index_pages_[k]);
   };
   lines.push_back("<nav class=\"pages\" aria-label=\"Index pages\">");
   lines.push_back(ModernButton(url(page - 1), album.Previous, " id=\"prev\" rel=\"prev\"", "Previous"));
@@ -140,11 +137,7 @@ void ModernCatalog::WriteIndexPage(const std::string& file_name, int first, int 
   }
   lines.push_back("</div>");
   lines.push_back("</main>");
-  if (!album.AlbumFooter.empty()) lines.push_back("<footer>" + album.AlbumFooter + "</footer>");
-  if (!album.BgSound.empty()) {
-    lines.push_back("<audio src=\"" + PathToUrl(data_url + ExtractFileName(album.BgSound)) +
-                    "\" controls loop preload=\"none\"></audio>");
-  }
+  AppendModernFoot(lines, data_url);
   lines.push_back("</body>");
   lines.push_back("</html>");
   SavePageLines(lines, file_name);

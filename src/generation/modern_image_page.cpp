@@ -4,16 +4,12 @@
 #include "generation/album_items.h"
 #include "generation/album_settings.h"
 #include "generation/modern_page.h"
+#include "generation/page_frame.h"
 #include "generation/page_text.h"
 
 namespace fotoloom {
 
 namespace {
-
-// A page beside this one in the data directory: its bare name is the link.
-std::string PageUrl(const std::string& page_path) {
-  return page_path.empty() ? std::string() : PathToUrl(ExtractFileName(page_path));
-}
 
 std::string Caption(int i) {
   const AlbumSettings& album = Album();
@@ -38,7 +34,7 @@ void WritePage(int i, const ModernPicture& picture, const std::string& next_pict
   // Show pages lead from show page to show page.
   const auto neighbour = [&](int j) {
     if (j < 0 || j > last) return std::string();
-    return PageUrl(show ? ItemShowPage(j) : ItemImagePage(j));
+    return SiblingPageUrl(show ? ItemShowPage(j) : ItemImagePage(j));
   };
   const std::string next = neighbour(i + 1);
 
@@ -50,7 +46,7 @@ void WritePage(int i, const ModernPicture& picture, const std::string& next_pict
 
   std::string body = "<body class=\"photo\" data-item=\"" + std::to_string(i) + "\" data-items=\"" +
                      PathToUrl(ModernItemsFileName()) + "\" data-first=\"" +
-                     PageUrl(ItemImagePage(0)) + "\" data-last=\"" + PageUrl(ItemImagePage(last)) +
+                     SiblingPageUrl(ItemImagePage(0)) + "\" data-last=\"" + SiblingPageUrl(ItemImagePage(last)) +
                      "\"";
   if (album.SlideShow) body += " data-delay=\"" + std::to_string(album.SlideShowDelay) + "\"";
   if (!next_picture.empty()) body += " data-next-picture=\"" + next_picture + "\"";
@@ -63,9 +59,9 @@ void WritePage(int i, const ModernPicture& picture, const std::string& next_pict
   lines.push_back(ModernButton(IndexLinkOf(i), album.Index, " id=\"index\"", "Index"));
   lines.push_back(ModernButton(next, album.Next, " id=\"next\" rel=\"next\"", "Next"));
   if (show) {
-    lines.push_back(ModernButton(PageUrl(ItemImagePage(i)), "Pause", " id=\"show\"", ""));
+    lines.push_back(ModernButton(SiblingPageUrl(ItemImagePage(i)), "Pause", " id=\"show\"", ""));
   } else if (MakesShowPages(album)) {
-    lines.push_back(ModernButton(PageUrl(ItemShowPage(i)), "Slide show", " id=\"show\"", ""));
+    lines.push_back(ModernButton(SiblingPageUrl(ItemShowPage(i)), "Slide show", " id=\"show\"", ""));
   }
   lines.push_back("<button type=\"button\" class=\"button\" id=\"full\" hidden>Full screen</button>");
   lines.push_back("</nav>");
@@ -78,11 +74,7 @@ void WritePage(int i, const ModernPicture& picture, const std::string& next_pict
   // The camera's details, when the settings ask for them, belong here: under the caption, above
   // the description.
   lines.push_back("<div class=\"description\" id=\"description\">" + ItemDescription(i) + "</div>");
-  if (!album.AlbumFooter.empty()) lines.push_back("<footer>" + album.AlbumFooter + "</footer>");
-  if (!album.BgSound.empty()) {
-    lines.push_back("<audio src=\"" + PathToUrl(ExtractFileName(album.BgSound)) +
-                    "\" controls loop preload=\"none\"></audio>");
-  }
+  AppendModernFoot(lines, "");
   lines.push_back("</div>");
   lines.push_back("</body>");
   lines.push_back("</html>");
@@ -92,7 +84,7 @@ void WritePage(int i, const ModernPicture& picture, const std::string& next_pict
 }  // namespace
 
 ModernPicture PictureOf(int i, const std::string& preview, FrameSize preview_size) {
-  if (!preview.empty()) return {PageUrl(preview), preview_size};
+  if (!preview.empty()) return {SiblingPageUrl(preview), preview_size};
   return {"../" + PathToUrl(ExtractFileName(ItemSourcePath(i))), {}};
 }
 
@@ -105,7 +97,7 @@ std::string ModernItemRecord(int i, const ModernPicture& picture) {
   const std::string name = ExtractFileName(ItemSourcePath(i));
   std::string record(1, '[');
   for (const std::string& field :
-       {JsonString(PageUrl(ItemImagePage(i))), JsonString(picture.url),
+       {JsonString(SiblingPageUrl(ItemImagePage(i))), JsonString(picture.url),
         std::to_string(picture.size.width), std::to_string(picture.size.height),
         JsonString("../" + PathToUrl(name)), JsonString(name), JsonString(Caption(i)),
         JsonString(ItemDescription(i)), JsonString(IndexLinkOf(i))}) {

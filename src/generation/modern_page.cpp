@@ -5,8 +5,10 @@
 
 #include "files/file_utils.h"
 #include "generation/album_settings.h"
+#include "generation/page_frame.h"
 #include "platform/file_io.h"
 #include "platform/text.h"
+#include "platform/version.h"
 
 namespace fotoloom {
 
@@ -34,8 +36,9 @@ std::string StyleBlock(const std::string& data_url) {
   declare("vlink", CssValue(album.VLinkColor));
   declare("head", CssValue(album.HeaderColor));
   if (album.UseTableBgColor) declare("card", CssValue(album.TableBgColor));
-  const std::string bg_name = ExtractFileName(album.BgImage);
-  if (!bg_name.empty()) declare("image", "url(\"" + PathToUrl(data_url + bg_name) + "\")");
+  // The copied background has to have a name to be shown.
+  if (!ExtractFileName(album.BgImage).empty())
+    declare("image", "url(\"" + *BackgroundUrl(album.BgImage, data_url) + "\")");
   declare("font", CssValue(album.Font));
   const int size = DecimalValue(album.FontSize);
   declare("size", Px(FontSizePixels(size)));
@@ -63,7 +66,7 @@ void AppendModernHead(PageLines& lines, const ModernHead& head) {
   lines.push_back("<head>");
   lines.push_back("<meta charset=\"utf-8\">");
   lines.push_back("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">");
-  lines.push_back("<meta name=\"generator\" content=\"Fotoloom 2.0\">");
+  lines.push_back("<meta name=\"generator\" content=\"" + ProductNameAndVersion() + "\">");
   if (!head.description.empty())
     lines.push_back("<meta name=\"description\" content=\"" + head.description + "\">");
   if (!head.title.empty()) lines.push_back("<title>" + head.title + "</title>");
@@ -76,6 +79,13 @@ void AppendModernHead(PageLines& lines, const ModernHead& head) {
   }
   lines.push_back("<script src=\"" + head.data_url + kModernScript + "\" defer></script>");
   lines.push_back("</head>");
+}
+
+void AppendModernFoot(PageLines& lines, const std::string& data_url) {
+  const AlbumSettings& album = Album();
+  if (!album.AlbumFooter.empty()) lines.push_back("<footer>" + album.AlbumFooter + "</footer>");
+  if (const auto sound = BackgroundUrl(album.BgSound, data_url))
+    lines.push_back("<audio src=\"" + *sound + "\" controls loop preload=\"none\"></audio>");
 }
 
 std::string ModernButton(const std::string& href, const std::string& text,
@@ -128,16 +138,6 @@ std::string PlainText(std::string_view html) {
     if (c == '>') in_tag = false;
   }
   return HtmlEscape(text);
-}
-
-std::string ShownFileName(const std::string& source) {
-  const AlbumSettings& album = Album();
-  const std::string file_name = ExtractFileName(source);
-  std::string shown = album.ShowFileExtension ? file_name : StripFileExt(file_name);
-  const std::size_t max_len = album.NameMaxLen > 0 ? static_cast<std::size_t>(album.NameMaxLen) : 0;
-  if (CharCount(shown) > max_len)
-    shown = max_len > 3 ? LeftChars(shown, max_len - 3) + "..." : LeftChars(shown, max_len);
-  return shown;
 }
 
 }  // namespace fotoloom

@@ -42,6 +42,10 @@ struct ModernHead {
 // follows it) and the deferred script.
 void AppendModernHead(PageLines& lines, const ModernHead& head);
 
+// The footer, when there is one, and the background sound as a player the visitor starts (a
+// page that plays sound of its own accord is refused by browsers and by screen reader users).
+void AppendModernFoot(PageLines& lines, const std::string& data_url);
+
 // A button: a link to href labelled text (HTML), or, when href is empty, the same box marked
 // disabled without a link. attributes (" id=\"next\" rel=\"next\"") follow the class. An empty
 // text is replaced by fallback, so that no button is left without a name.
@@ -59,9 +63,5 @@ std::string JsonString(std::string_view text);
 
 // HTML made plain text for an attribute: tags removed, then HtmlEscape.
 std::string PlainText(std::string_view html);
-
-// The file name of source as the file details show it: without its extension unless
-// ShowFileExtension, cut to NameMaxLen characters (the last three "..." when NameMaxLen > 3).
-std::string ShownFileName(const std::string& source);
 
 }  // namespace fotoloom
