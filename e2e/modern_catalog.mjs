@@ -23,7 +23,7 @@ import {
   withoutHash,
 } from './catalog.mjs';
 
-const MODERN = { settings: [], env: { FOTOLOOM_CATALOG_STYLE: '1' } };
+const MODERN = { settings: ['CatalogStyle=1'], env: {} };
 const DELAY = 1;  // seconds of the slide show
 const DESKTOP = { name: 'desktop', viewport: { width: 1280, height: 800 } };
 const PHONE = {

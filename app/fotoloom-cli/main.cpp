@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -73,8 +72,6 @@ int Run(const Options& options, const char* argv0) {
   }
   if (options.jobs > 0) Album().ThumbnailWorkers = std::min(options.jobs, UsableCpuCount());
   if (!options.no_cache) Album().ThumbnailCache = ThumbnailCacheFolder();
-  // Stage switch until the settings file carries the catalog style.
-  if (const char* style = std::getenv("FOTOLOOM_CATALOG_STYLE")) Album().CatalogStyle = std::atoi(style);
   // The run makes the album directory current; remember where the catalog will be.
   const std::string album_directory = ExpandFileName(options.directory);
 
