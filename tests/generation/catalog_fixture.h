@@ -150,6 +150,15 @@ class CatalogTest : public ::testing::Test {
     SetTime(path);
   }
 
+  // The worked catalog's background image and sound, in a folder of their own; returns it.
+  fs::path BackgroundFiles() {
+    const fs::path assets = root_ / "assets";
+    fs::create_directory(assets);
+    File("tile.gif", "GIF89a-not-really", assets);
+    File("tune.mid", "MThd", assets);
+    return assets;
+  }
+
   static void SetTime(const std::string& path) {
     timespec times[2] = {{kFixedTime, 0}, {kFixedTime, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;

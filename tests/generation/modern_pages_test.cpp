@@ -18,10 +18,7 @@ class ModernCatalogTest : public CatalogTest {
  protected:
   void SetUp() override {
     CatalogTest::SetUp();
-    const fs::path assets = root_ / "assets";
-    fs::create_directory(assets);
-    File("tile.gif", "GIF89a-not-really", assets);
-    File("tune.mid", "MThd", assets);
+    const fs::path assets = BackgroundFiles();
     Image("a.jpg", 32, 24);
     Image("big.jpg", 2000, 1500);
     Image("c d.png", 24, 32);
