@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fotoloom::TDibGraphic image;
     {
       fotoloom::fuzzing::PeakHeapCheck check;
-      image.Assign(fotoloom::ReadBitmap(data, size));
+      image.Assign(fotoloom::ReadBitmap(data, size, check.Reserve()));
     }
     if (!image.Empty()) {
       // Every pixel must be addressable with the colours the image claims.

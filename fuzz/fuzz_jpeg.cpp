@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fotoloom::TJpegGraphic jpeg;
     {
       fotoloom::fuzzing::PeakHeapCheck check;
-      jpeg.LoadFromMemory(data, size);
+      jpeg.LoadFromMemory(data, size, check.Reserve());
     }
     fotoloom::ApplyExifOrientation(jpeg, jpeg.Orientation());
     if (jpeg.ImageSize() <= 64 * 1024) {

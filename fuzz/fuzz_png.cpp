@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     {
       fotoloom::fuzzing::PeakHeapCheck check;
-      png.LoadFromMemory(data, size);
+      png.LoadFromMemory(data, size, check.Reserve());
     }
     fotoloom::TImageFormatTransform toTrueColor;
     toTrueColor.Apply(png);

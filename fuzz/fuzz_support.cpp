@@ -32,17 +32,30 @@ void OnFree(const volatile void* p) {
 
 const bool g_installed = __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree) != 0;
 
+MemoryBudget& Budget() {
+  static MemoryBudget budget;
+  return budget;
+}
+
 }  // namespace
 
 PeakHeapCheck::PeakHeapCheck() : base_(g_live.load()) { g_peak = base_; }
 
 PeakHeapCheck::~PeakHeapCheck() {
   const long long held = g_peak.load() - base_;
-  if (g_installed && held > static_cast<long long>(kMaxImageBytes / 2 * 3)) {
-    std::fprintf(stderr, "peak heap of one input: %lld bytes, more than 1.5 x the image bound\n",
-                 held);
+  const auto allowed = static_cast<long long>(reserved_.bytes() + kReaderSlack);
+  if (g_installed && held > allowed) {
+    std::fprintf(stderr,
+                 "peak heap of one input: %lld bytes, more than the %llu it reserved and the "
+                 "reader's %llu\n",
+                 held, static_cast<unsigned long long>(reserved_.bytes()),
+                 static_cast<unsigned long long>(kReaderSlack));
     __builtin_trap();
   }
+}
+
+THeaderHandler PeakHeapCheck::Reserve() {
+  return [this](const TImageHeader& header) { reserved_ = Budget().Reserve(DecodeBytes(header)); };
 }
 
 std::string ScratchFile(const std::string& name) {

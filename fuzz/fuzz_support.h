@@ -2,16 +2,26 @@
 //
 // The heap one fuzz input holds at its peak, counted through the sanitizer's allocation hooks.
 // libFuzzer's own limits (-malloc_limit_mb, -rss_limit_mb) stop only allocations far past the
-// image bound of a fuzzing build; this check makes any reader that holds more than 1.5 times
-// that bound at once a finding, as the catalog's memory rule demands.
+// image bound of a fuzzing build. Each target reads its input within a memory budget, as a run
+// does: the reader reserves its figure (DecodeBytes) between the headers and the pixels, and
+// this check makes any reader that then holds more than it reserved, by more than a reader's
+// own bookkeeping, a finding: the budget of a run must cover what its decodes hold.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+
+#include "imaging/dib_graphic.h"
+#include "imaging/memory_budget.h"
 
 namespace fotoloom::fuzzing {
 
-// Counts from construction; the destructor traps when the peak passed the limit.
+// What a reader may hold beyond the figure it reserved: its input buffers, tables and rows.
+inline constexpr std::uint64_t kReaderSlack = std::uint64_t{16} << 20;
+
+// Counts from construction; the destructor traps when the peak passed what the read reserved
+// plus kReaderSlack.
 class PeakHeapCheck {
  public:
   PeakHeapCheck();
@@ -19,8 +29,13 @@ class PeakHeapCheck {
   PeakHeapCheck(const PeakHeapCheck&) = delete;
   PeakHeapCheck& operator=(const PeakHeapCheck&) = delete;
 
+  // The header handler to give the reader: reserves its figure from the targets' budget, and
+  // allows it here, until this check ends.
+  THeaderHandler Reserve();
+
  private:
   long long base_;
+  MemoryBudget::Reservation reserved_;
 };
 
 // A file name of this process in a scratch folder (/dev/shm when there is one). The targets

@@ -18,6 +18,7 @@
 #include "generation/usable_cpus.h"
 #include "imaging/buffer_reuse.h"
 #include "options.h"
+#include "platform/file_io.h"
 #include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/version.h"
@@ -52,15 +53,13 @@ int Run(const Options& options, const char* argv0) {
   const char* const env_argv[] = {argv0, nullptr};
   WizardEnvironment env = DefaultWizardEnvironment(1, env_argv);
   env.command_line_directory = options.directory;
-  // Nothing is deleted before every page has passed: a run refused at page 6 must not have
-  // cost the old catalog already.
-  env.delete_after_all_checks = true;
   if (!options.settings_path.empty()) {
     // A file named on purpose that gives nothing would otherwise mean a run with every
     // default, cleaning included.
     const IniFile settings(options.settings_path);
     const char* problem = !FileExists(options.settings_path)       ? "does not exist"
                           : !settings.loaded()                     ? "cannot be read"
+                          : settings.cut()                         ? "is larger than 1 MiB"
                           : !settings.HasSection(kSettingsSection) ? "has no [Settings] section"
                                                                    : nullptr;
     if (problem != nullptr) {
@@ -119,6 +118,8 @@ int main(int argc, char** argv) {
   // catalog half-way; and a file size limit is a failed write to report, not a silent death.
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
+  // Ended from outside, the program leaves no half-written file behind.
+  fotoloom::RemoveTemporaryFilesOnTermination();
   // A run decodes one photo after another; keep their memory warm between thumbnails.
   fotoloom::RetainFreedImageMemory();
   const std::string program = ProgramName(argc > 0 ? argv[0] : nullptr);

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "platform/text.h"
+
 namespace fotoloom::cli {
 namespace {
 
@@ -13,13 +15,6 @@ int ParseJobs(const std::string& text) {
   return !text.empty() && text[0] != '-' && error == std::errc() && stop == end && value >= 1
              ? value
              : 0;
-}
-
-bool HasControlCharacter(const std::string& text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
-  }
-  return false;
 }
 
 }  // namespace
@@ -107,7 +102,7 @@ std::string UsageText(const std::string& program) {
          "  --settings FILE  read the settings from FILE instead of the wizard's Settings.ini\n"
          "  --yes, -y        answer yes to the questions (overwrite an existing catalog,\n"
          "                   delete old numbered catalog files); nothing is deleted\n"
-         "                   before every page check has passed\n"
+         "                   before every check of the settings and the run has passed\n"
          "  --no, -n         answer no to them (the default when standard input is not a\n"
          "                   terminal; otherwise they are asked)\n"
          "  --quiet, -q      show no progress\n"
@@ -125,8 +120,11 @@ std::string UsageText(const std::string& program) {
          "Ctrl-C stops after the current row and keeps the partial page; a second Ctrl-C\n"
          "ends the program at once.\n"
          "\n"
+         "One run at a time works on a directory; a second one is refused at once.\n"
+         "\n"
          "Exit status: 0 done; 1 the run reported warnings or was cancelled; 2 a page\n"
-         "check failed or the arguments are wrong; 3 an error ended the run.\n";
+         "check failed, another run is working on DIRECTORY or the arguments are wrong;\n"
+         "3 an error ended the run.\n";
 }
 
 }  // namespace fotoloom::cli

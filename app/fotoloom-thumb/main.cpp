@@ -2,7 +2,8 @@
 // Writes the JPEG thumbnail of SOURCE to TARGET, fitted into a BOXW x BOXH box (100 x 100
 // when left out), and prints its size as WIDTHxHEIGHT.
 // Exit status: 0 thumbnail written, 1 no thumbnail, 2 wrong arguments (a TARGET that is
-// SOURCE itself among them).
+// SOURCE itself among them, and a box whose thumbnail would take more memory than an image
+// may, refused from SOURCE's headers before anything is decoded).
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -13,7 +14,6 @@
 #include <string>
 
 #include "imaging/image_formats.h"
-#include "imaging/jpeg_graphic.h"
 #include "imaging/thumbnails.h"
 
 namespace {
@@ -73,14 +73,26 @@ int main(int argc, char** argv) {
     return kUsage;
   }
   try {
+    if (const auto header = fotoloom::ReadPictureHeader(source)) {
+      const std::uint64_t bytes = fotoloom::OutputsMemory(*header, {{box_width, box_height}});
+      const auto size = fotoloom::PlannedPictureSize(*header, {box_width, box_height});
+      if (size && bytes > fotoloom::kMaxImageBytes) {
+        std::fprintf(stderr,
+                     "fotoloom-thumb: a %dx%d thumbnail of %s needs %llu MiB, more than the "
+                     "%llu MiB an image may take\n",
+                     size->width, size->height, source.c_str(),
+                     static_cast<unsigned long long>((bytes + (1 << 20) - 1) >> 20),
+                     static_cast<unsigned long long>(fotoloom::kMaxImageBytes >> 20));
+        return kUsage;
+      }
+    }
     // A target that cannot be written (or a source that cannot be read) raises.
-    if (!fotoloom::CreateThumbnail(source, target, box_width, box_height)) {
+    fotoloom::PictureSize written;
+    if (!fotoloom::CreateThumbnail(source, target, box_width, box_height, &written)) {
       std::fprintf(stderr, "fotoloom-thumb: no thumbnail made from %s\n", source.c_str());
       return 1;
     }
-    fotoloom::TJpegGraphic written;
-    written.LoadFromFile(target);
-    std::printf("%dx%d\n", written.Width(), written.Height());
+    std::printf("%dx%d\n", written.width, written.height);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "fotoloom-thumb: %s\n", e.what());
     return 1;

@@ -109,17 +109,18 @@ double WallSeconds(const std::function<void()>& work) {
 
 // Time spent making thumbnails, on whichever thread. The executable is linked with --wrap for
 // MakeThumbnailResult, so every thumbnail the run makes passes through here.
-#define FOTOLOOM_THUMB_SYMBOL _ZN8fotoloom19MakeThumbnailResultERKNS_12ThumbnailJobE
+#define FOTOLOOM_THUMB_SYMBOL \
+  _ZN8fotoloom19MakeThumbnailResultERKNS_12ThumbnailJobEPNS_12MemoryBudgetE
 #define FOTOLOOM_CAT(a, b) FOTOLOOM_CAT2(a, b)
 #define FOTOLOOM_CAT2(a, b) a##b
 std::atomic<double> g_thumbnail_user{0}, g_thumbnail_sys{0};
 
 extern "C" fotoloom::ThumbnailResult FOTOLOOM_CAT(__real_, FOTOLOOM_THUMB_SYMBOL)(
-    const fotoloom::ThumbnailJob&) noexcept;
+    const fotoloom::ThumbnailJob&, fotoloom::MemoryBudget*) noexcept;
 extern "C" fotoloom::ThumbnailResult FOTOLOOM_CAT(__wrap_, FOTOLOOM_THUMB_SYMBOL)(
-    const fotoloom::ThumbnailJob& job) noexcept {
+    const fotoloom::ThumbnailJob& job, fotoloom::MemoryBudget* budget) noexcept {
   const Cpu start = CpuOf(RUSAGE_THREAD);
-  fotoloom::ThumbnailResult result = FOTOLOOM_CAT(__real_, FOTOLOOM_THUMB_SYMBOL)(job);
+  fotoloom::ThumbnailResult result = FOTOLOOM_CAT(__real_, FOTOLOOM_THUMB_SYMBOL)(job, budget);
   const Cpu end = CpuOf(RUSAGE_THREAD);
   g_thumbnail_user += end.user - start.user;
   g_thumbnail_sys += end.sys - start.sys;

@@ -6,7 +6,6 @@
 #include "files/descriptions.h"
 #include "files/file_errors.h"
 #include "files/file_utils.h"
-#include "platform/file_io.h"
 #include "platform/listing.h"
 #include "platform/text.h"
 
@@ -106,12 +105,10 @@ void CDir::Load() {
 }
 
 void CDir::ReadDescriptions(const std::string& path) {
-  std::string text;
-  if (!ReadWholeFile(path, &text)) RaiseFileOpenError(path);
   std::vector<CFile*> entries;
   entries.reserve(entries_.size());
   for (const auto& file : entries_) entries.push_back(file.get());
-  ApplyDescriptions(text, entries);
+  ReadDescriptionFile(path, entries);
 }
 
 int CDir::IndexOfName(const std::string& name) const {

@@ -56,8 +56,9 @@ enum SortCode : int {
 // name "|" description (description = everything after the first "|"); lines without "|"
 // are ignored. The name's last path component is compared, case ignored (UpperCase), with
 // each entry's file name; the first entry with that name gets the description, and a
-// later line for the same name wins. Raises FileOpenError naming the file when it exists
-// but cannot be read.
+// later line for the same name wins. It is read line by line, and one larger than 64 MiB is
+// refused. Raises FileOpenError naming the file when it exists but cannot be read, or with the
+// reason "larger than 64 MiB" (files/descriptions.h).
 class CDir {
  public:
   CDir(std::string directory, std::string masks, std::string description_file);

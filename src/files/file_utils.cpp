@@ -5,8 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 #include <string_view>
+#include <utility>
 
 #include "files/dir.h"
 #include "files/file_errors.h"
@@ -82,23 +85,26 @@ std::string UniqueFileName(const std::string& path) {
   return candidate;
 }
 
-bool IsDirectoryWritable(const std::string& directory) {
-  const std::string probe = UniqueFileName(WithTrailingSeparator(directory) + "tmp.tmp");
-  // O_EXCL: a file that appeared since the name was chosen is never truncated.
-  const int fd = open(probe.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  close(fd);
-  unlink(probe.c_str());
-  return true;
-}
+bool IsDirectoryWritable(const std::string& directory) { return CanCreateFileIn(directory); }
 
-bool CleanDirectory(const std::string& directory) {
+bool CleanDirectory(const std::string& directory, const std::vector<std::string>& keep) {
+  // Each kept file by the entry the setting names and by the file that entry leads to.
+  std::vector<std::pair<dev_t, ino_t>> kept;
+  for (const std::string& path : keep) {
+    struct stat st;
+    if (!path.empty() && lstat(path.c_str(), &st) == 0) kept.emplace_back(st.st_dev, st.st_ino);
+    if (!path.empty() && stat(path.c_str(), &st) == 0) kept.emplace_back(st.st_dev, st.st_ino);
+  }
   // No description file: its contents play no part, and a broken one must not stop the clean.
   const CDir listing(directory, "*.*", "");
   bool all_deleted = true;
   for (int i = 0; i < listing.Count(); ++i) {
     const std::string& path = listing.Items(i).Path;
     if (ExtractFileName(path) == kDataDirectoryMarker) continue;
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 &&
+        std::find(kept.begin(), kept.end(), std::make_pair(st.st_dev, st.st_ino)) != kept.end())
+      continue;
     if (!RemoveFile(path)) all_deleted = false;
   }
   return all_deleted;
@@ -145,7 +151,7 @@ void CopyFileKeepingDate(const std::string& source, const std::string& destinati
     if (n != static_cast<ssize_t>(kCopyBlock)) break;
   }
   // The copy carries the source's time at the 2-second step of the packed form.
-  out.SetFinalAttributes(source_stat.st_mode & 07777,
+  out.SetFinalAttributes((source_stat.st_mode & 07777) | S_IWUSR,
                          UnpackFileTime(PackFileTime(source_stat.st_mtime)));
   out.Close();
 }

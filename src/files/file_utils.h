@@ -30,8 +30,9 @@ std::string PathToUrl(const std::string& path);
 // "a.tar.gz" -> "a.tar (1).gz", "notes" -> "notes (1)".
 std::string UniqueFileName(const std::string& path);
 
-// True when a fresh probe file (a unique variant of "tmp.tmp", so an existing one is never
-// touched) can be created in directory; the probe is deleted again.
+// True when a fresh probe file can be created in directory; the probe, a temporary file of a
+// name never used before (platform/file_io.h), is deleted again, so neither an existing file
+// nor a folder of any name stands in its way, and runs probing at once never meet.
 bool IsDirectoryWritable(const std::string& directory);
 
 // The hidden file that marks a data directory as the program's own. The run writes it when
@@ -41,9 +42,12 @@ bool IsDirectoryWritable(const std::string& directory);
 inline constexpr char kDataDirectoryMarker[] = ".fotoloom-data";
 
 // Deletes every file (not subdirectories) of directory but the marker, hidden ones included,
-// attempting each; a link is removed, never what it leads to. True when all deletions
-// succeeded (an empty directory too); a read-only file is left and makes the answer false.
-bool CleanDirectory(const std::string& directory);
+// attempting each; a link is removed, never what it leads to. A file that one of keep names
+// (the very entry, or the file it leads to) is left alone as if it were not there: the files
+// the settings name (a background image inside the data directory, the alternative image) are
+// the user's. True when all deletions succeeded (an empty directory too); a read-only file is
+// left and makes the answer false.
+bool CleanDirectory(const std::string& directory, const std::vector<std::string>& keep = {});
 
 // Writes the marker into directory; raises the file writer's errors.
 void MarkDataDirectory(const std::string& directory);
@@ -53,7 +57,8 @@ bool IsMarkedDataDirectory(const std::string& directory);
 
 // Copies source to destination through the one file writer (a link or hard link at the
 // destination is replaced, not written through), keeping the modification time (2-second
-// resolution) and the permission bits. Raises FileOpenError(source) when the source cannot be
+// resolution) and the permission bits, plus the owner's write bit: the copy is the program's
+// own file, which a later cleaning must be able to delete. Raises FileOpenError(source) when the source cannot be
 // opened or is not a regular file (nothing is created), FileReadError(source) when it cannot
 // be read to its end (an I/O error), FileCreateError(full destination path) when the
 // destination cannot be created (among others: it is read-only, or it is the source itself),

@@ -1,17 +1,17 @@
 #include "generation/album.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <ctime>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "files/descriptions.h"
 #include "files/file_errors.h"
 #include "files/file_utils.h"
 #include "generation/album_items.h"
@@ -24,7 +24,9 @@
 #include "generation/modern_page.h"
 #include "imaging/image_formats.h"
 #include "platform/file_io.h"
+#include "platform/file_lock.h"
 #include "platform/listing.h"
+#include "platform/permissions.h"
 
 namespace fotoloom {
 
@@ -61,38 +63,6 @@ void RequireUsableDataDirectory(const std::string& dir) {
   RaiseFileCreateError(shown);
 }
 
-// A background file the user picked from inside the data directory would be deleted by the
-// cleaning just before the copy step needs it, and may be the only copy there is. It is held
-// in memory across the cleaning and put back, with its time and permissions, when it went.
-class KeptBackground {
- public:
-  KeptBackground(const std::string& path, const std::string& data_dir) : path_(path) {
-    if (path.empty() || !FileExists(path)) return;
-    const std::string folder = ResolvedPath(ExtractFilePath(ExpandFileName(path)));
-    if (folder.empty() || folder != ResolvedPath(data_dir)) return;
-    struct stat st {};
-    kept_ = ::stat(path.c_str(), &st) == 0 && ReadWholeFile(path, &bytes_);
-    mtime_ = st.st_mtime;
-    permissions_ = st.st_mode & 07777;
-  }
-
-  void Restore() const {
-    if (!kept_ || NameTaken(path_)) return;
-    // The user's only copy: flushed to the disk before the run goes on.
-    OutputFile file(path_, WriteOptions{.sync = true});
-    file.Write(bytes_);
-    file.SetFinalAttributes(permissions_, mtime_);
-    file.Close();
-  }
-
- private:
-  std::string path_;
-  std::string bytes_;
-  bool kept_ = false;
-  std::time_t mtime_ = 0;
-  std::uint32_t permissions_ = 0;
-};
-
 // Index pages hold ThumbsPerRow * ThumbRowsPerFile items each; with the supplied ranges the
 // product reaches 25 000 000, so it is kept wide.
 std::int64_t ItemsPerPage() {
@@ -104,11 +74,87 @@ bool IsHeaderElement(const std::string& name) {
   return name.size() == 2 && (name[0] == 'h' || name[0] == 'H') && name[1] >= '1' && name[1] <= '6';
 }
 
-// Refuses an "imgdesc.dat" that exists but cannot be read before anything is deleted or
-// written, with the error the listing would raise for it later.
+// Refuses an "imgdesc.dat" that exists but cannot be read, or is too large to be, before
+// anything is deleted or written, with the error the listing would raise for it later.
 void RequireReadableDescriptions(const std::string& album_directory) {
   const std::string path = album_directory + kDescriptionFile;
-  if (FileExists(path) && !IsReadableFile(path)) RaiseFileOpenError(path);
+  if (FileExists(path)) CheckDescriptionFile(path);
+}
+
+// Refuses a background file the copy step would fail on, with the error the copy would raise.
+void RequireReadableBackgrounds() {
+  const AlbumSettings& album = Album();
+  for (const std::string* setting : {&album.BgImage, &album.BgSound}) {
+    if (!setting->empty() && FileExists(*setting)) RequireReadableToTheEnd(*setting);
+  }
+}
+
+std::int64_t CountImages(const std::string& album_directory) {
+  const DirectorySnapshot snapshot(album_directory);
+  std::int64_t count = 0;
+  for (const ImageFormat& format : ImageFormats()) {
+    for (const std::string& mask : MasksOf(format))
+      count += static_cast<std::int64_t>(snapshot.Find(mask).size());
+  }
+  return count;
+}
+
+// Refuses index page names the file system does not take, with the error writing the first
+// of them would raise. The item count decides how many numbered pages there are; it is only
+// counted for a catalog name long enough to matter.
+void RequireIndexPageNamesFit(const std::string& album_directory) {
+  const std::string& album_file = Album().AlbumFileName;
+  const std::size_t limit = MaxFileNameBytes(album_directory);
+  const std::string widest =
+      NumberedIndexPageName(album_file, std::numeric_limits<int>::max());
+  if (album_file.size() <= limit && widest.size() <= limit) return;
+  const std::int64_t n = CountImages(album_directory);
+  const std::int64_t per_page = ItemsPerPage();
+  if (n <= per_page) {
+    if (album_file.size() > limit) RaiseFileCreateError(album_file);
+    return;
+  }
+  const std::int64_t pages = (n + per_page - 1) / per_page;
+  // Each further digit first appears at 1000, 10000, ...
+  for (std::int64_t number = 1; number <= pages; number *= 10) {
+    const std::string name = NumberedIndexPageName(album_file, static_cast<int>(number));
+    if (name.size() > limit) RaiseFileCreateError(name);
+  }
+}
+
+// Everything a run can know before it deletes anything: after this, only the writing itself
+// can fail. REQUIRES: the album directory is current and the setting paths are resolved.
+void CheckBeforeDeleting(const std::string& album_directory) {
+  RequireReadableDescriptions(album_directory);
+  RequireReadableBackgrounds();
+  RequireIndexPageNamesFit(album_directory);
+}
+
+void PrepareDataDirectory(const std::string& data_directory) {
+  const bool created = CreateDir(data_directory);
+  RequireUsableDataDirectory(data_directory);
+  if (created || IsEmptyDirectory(data_directory)) MarkDataDirectory(data_directory);
+}
+
+// What the answers to the wizard's first page allowed; failures go unreported, as they did
+// when the questions deleted at once.
+void DeleteOldCatalogFiles(const std::string& album_directory) {
+  const AlbumSettings& album = Album();
+  const std::string catalog = album_directory + album.AlbumFileName;
+  if (album.DeleteCatalogFile) RemoveFile(catalog);
+  if (album.DeleteNumberedCatalogFiles) DeleteSimilarFiles(catalog);
+}
+
+void CleanDataDirectory() {
+  const AlbumSettings& album = Album();
+  ShowStatus("Cleaning thumbnail directory (this may take a while)...");
+  // The files the settings name may lie in the data directory; they are the user's.
+  const bool cleaned =
+      LiesStrictlyBelow(album.ThumbDirectory, album.AlbumDirectory) &&
+      IsMarkedDataDirectory(album.ThumbDirectory) &&
+      CleanDirectory(album.ThumbDirectory, {album.BgImage, album.BgSound, album.EmptyThumbnail});
+  if (!cleaned) AddMessage(kNotCleaned);
+  ShowStatus("Done.");
 }
 
 bool EndsPage(int i, int n, std::int64_t per_page) { return (i + 1) % per_page == 0 || i == n - 1; }
@@ -214,6 +260,15 @@ void BringSettingsIntoRange() {
   if (!IsHeaderElement(album.HeaderSize)) album.HeaderSize = AlbumSettings{}.HeaderSize;
 }
 
+std::string AlbumLockPath(const std::string& album_directory) {
+  return WithTrailingSeparator(album_directory) + kAlbumLockFile;
+}
+
+std::string AlbumBusyWarning(const std::string& album_directory) {
+  return "Another run is making the catalog of " + album_directory +
+         " at this moment !\rPlease wait until it has finished before you start a new one.";
+}
+
 void generate() {
   AlbumSettings& album = Album();
   RunCleanup cleanup;
@@ -233,6 +288,14 @@ void generate() {
   album.AlbumDirectory = WithTrailingSeparator(album.AlbumDirectory);
   album.ThumbDirectory = WithTrailingSeparator(album.AlbumDirectory + album.ThumbDirectory);
 
+  // Joined when the front end took it already; a lock file that cannot be made at all is left
+  // to the checks below, which find the folder unusable for the catalog as well.
+  const FileLock lock(AlbumLockPath(album.AlbumDirectory));
+  if (lock.state() == FileLock::State::kBusy) {
+    AddMessage(AlbumBusyWarning(album.AlbumDirectory));
+    FinishRun();
+    return;
+  }
   if (!SetCurrentDir(album.AlbumDirectory)) {
     AddMessage(kSetCurrentDirFailed);
     FinishRun();
@@ -245,22 +308,19 @@ void generate() {
     return;
   }
 
-  RequireReadableDescriptions(album.AlbumDirectory);
-  const bool created = CreateDir(album.ThumbDirectory);
-  RequireUsableDataDirectory(album.ThumbDirectory);
-  if (created || IsEmptyDirectory(album.ThumbDirectory)) MarkDataDirectory(album.ThumbDirectory);
-  if (album.EraseExistingFiles) {
-    ShowStatus("Cleaning thumbnail directory (this may take a while)...");
-    const KeptBackground image(album.BgImage, album.ThumbDirectory);
-    const KeptBackground sound(album.BgSound, album.ThumbDirectory);
-    const bool cleaned = LiesStrictlyBelow(album.ThumbDirectory, album.AlbumDirectory) &&
-                         IsMarkedDataDirectory(album.ThumbDirectory) &&
-                         CleanDirectory(album.ThumbDirectory);
-    image.Restore();
-    sound.Restore();
-    if (!cleaned) AddMessage(kNotCleaned);
-    ShowStatus("Done.");
+  // Relative paths mean files beside the photos, where the wizard's checks looked for them.
+  for (std::string* setting : {&album.BgImage, &album.BgSound, &album.EmptyThumbnail})
+    *setting = ResolveAgainst(album.AlbumDirectory, *setting);
+  CheckBeforeDeleting(album.AlbumDirectory);
+  PrepareDataDirectory(album.ThumbDirectory);
+
+  DeleteOldCatalogFiles(album.AlbumDirectory);
+  // What a run ended by a crash or SIGKILL left half-written; no other run writes here now.
+  if (lock.state() == FileLock::State::kHeld) {
+    RemoveTemporaryFiles(album.AlbumDirectory);
+    RemoveTemporaryFiles(album.ThumbDirectory);
   }
+  if (album.EraseExistingFiles) CleanDataDirectory();
   if (IsModernCatalog(album)) PrepareModernCatalog(album);
   CopyBackgroundFiles();
 

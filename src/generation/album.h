@@ -22,20 +22,32 @@ namespace fotoloom {
 // warnings: "Error in: generate.setcurrentdir (src_directory) ", "Selected directory does
 // not contain supported image files !", "Thumbnail directory was not completely cleaned up.".
 //
-// The run first brings its settings into range (BringSettingsIntoRange). A data directory the
-// run creates, or finds empty, gets the marker file (files/file_utils.h). It is cleaned only
-// when it holds that marker and lies strictly below the album directory once links are
-// resolved; otherwise the cleaning is skipped with the last warning above. A background file
-// that lies in the data directory survives the cleaning (and is then copied under a numbered
-// name like any other). Nothing outside the data directory is deleted or overwritten, except
-// the index pages; every file is written through the one file writer (platform/file_io.h), so
-// a link at an output's name is replaced, never written through.
+// The run first brings its settings into range (BringSettingsIntoRange), takes the album's
+// lock (AlbumLockPath; joined when the caller holds it, see platform/file_lock.h) and resolves
+// a relative BgImage, BgSound and EmptyThumbnail against the album directory. Then it checks
+// everything it can know before it deletes anything, and only then deletes: the catalog files
+// the first page's answers allowed (DeleteCatalogFile, DeleteNumberedCatalogFiles), the
+// temporary files a killed run left in the album and data directories, and the data
+// directory's files when cleaning is asked for. A data directory the run creates, or finds
+// empty, gets the marker file (files/file_utils.h). It is cleaned only when it holds that
+// marker and lies strictly below the album directory once links are resolved; otherwise the
+// cleaning is skipped with the "not completely cleaned up" warning. The cleaning leaves every
+// file a setting names (BgImage, BgSound, EmptyThumbnail) where it is; a background file in
+// the data directory is then copied under a numbered name like any other. Nothing outside the
+// data directory is deleted or overwritten, except the index pages; every file is written
+// through the one file writer (platform/file_io.h), so a link at an output's name is replaced,
+// never written through.
 //
-// Raises FileOpenError for an "imgdesc.dat" that exists but cannot be read, and
-// FileCreateError when the data directory is missing or unwritable after the attempt to
-// create it; nothing has been deleted or written then. Passes on the errors of copying,
-// listing, thumbnail and page writing ("Cannot open file %s", "Cannot create file %s",
-// "Unable to write to %s"), which end the run; FirstPage is then "" and the item list released.
+// While another process holds the album's lock the run does nothing but add the
+// AlbumBusyWarning. The checks before the first deletion raise: FileOpenError for an
+// "imgdesc.dat", or a background file, that exists but cannot be read, and for an
+// "imgdesc.dat" larger than 64 MiB (FileReadError when
+// reading it fails part-way); FileCreateError for an index page name longer than the file
+// system takes (the first such page), and for a data directory that is missing or unwritable
+// after the attempt to create it. Nothing has been deleted or written then. Afterwards the
+// errors of copying, listing, thumbnail and page writing ("Cannot open file %s", "Cannot
+// create file %s", "Unable to write to %s") end the run; FirstPage is then "" and the item
+// list released.
 void generate();
 
 // The one place where the run's settings are made safe to compute and to paste into pages:
@@ -49,6 +61,14 @@ void BringSettingsIntoRange();
 // pending, to a free name in the data directory and points the setting at the copy.
 // REQUIRES: ThumbDirectory already rewritten to the data directory's path.
 void CopyBackgroundFiles();
+
+// The lock file in the album directory that one run of the album holds from before its first
+// deletion to its end. Not a temporary file's name (platform/file_io.h), and outside the data
+// directory, so nothing the program cleans up ever takes it.
+inline constexpr char kAlbumLockFile[] = ".fotoloom-lock";
+std::string AlbumLockPath(const std::string& album_directory);
+// The warning that refuses a run of album_directory while another run holds its lock.
+std::string AlbumBusyWarning(const std::string& album_directory);
 
 // Name of numbered index page number (from 1): the stem of album_file_name (its extension
 // removed) + the number with at least three digits + ".html": "index007.html",

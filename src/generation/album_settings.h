@@ -96,6 +96,11 @@ struct AlbumSettings {
   // Not a settings-file key: the folder of the thumbnail cache the run reads made thumbnails
   // from and keeps new ones in (ThumbnailCacheFolder, thumbnail_cache.h); empty: no cache.
   std::string ThumbnailCache;
+  // Not settings-file keys: what the answers to the wizard's first page allowed a run to
+  // delete, which it deletes once every check it can make before writing has passed: the
+  // catalog file AlbumFileName itself, and the numbered index pages of its name.
+  bool DeleteCatalogFile = false;
+  bool DeleteNumberedCatalogFiles = false;
 
   // Result of the last run: index page of the first item (to open in the browser), or empty
   // when the run had no items. Only the run writes it.

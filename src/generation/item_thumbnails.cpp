@@ -1,6 +1,7 @@
 #include "generation/item_thumbnails.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +16,8 @@ namespace fotoloom {
 namespace {
 
 RunThumbnails* g_current = nullptr;
+
+constexpr char kOutOfMemory[] = "Not enough memory to make every picture of ";
 
 // The job of an item's image, or (with_preview false) of the fallback image, whose page shows
 // no preview of it.
@@ -48,7 +51,12 @@ ItemPictures WriteCompanions(int i, const ThumbnailResult& thumbnail, const Thum
 
 std::unique_ptr<ThumbnailCache> OpenCache() {
   const std::string& folder = Album().ThumbnailCache;
-  return folder.empty() ? nullptr : std::make_unique<ThumbnailCache>(folder);
+  if (folder.empty()) return nullptr;
+  auto cache = std::make_unique<ThumbnailCache>(folder);
+  // Not a warning of the run: the catalog comes out the same, only slower.
+  if (!cache->problem().empty())
+    std::fprintf(stderr, "Fotoloom: thumbnail cache not used: %s\n", cache->problem().c_str());
+  return cache;
 }
 
 std::vector<ThumbnailJob> ItemJobs() {
@@ -61,7 +69,7 @@ std::vector<ThumbnailJob> ItemJobs() {
 }  // namespace
 
 RunThumbnails::RunThumbnails(int workers)
-    : cache_(OpenCache()), pool_(ItemJobs(), workers, cache_.get()) {
+    : cache_(OpenCache()), pool_(ItemJobs(), workers, cache_.get(), &budget_) {
   g_current = this;
 }
 
@@ -76,15 +84,27 @@ ItemPictures WriteItemThumbnail(int i) {
                                                        return !CancelRequested();
                                                      })
                                    : MakeThumbnailResult(JobFor(ItemSourcePath(i)));
+  if (item.out_of_memory) AddMessage(kOutOfMemory + ItemSourcePath(i));
   // The file just written holds exactly these bytes: an empty one is no thumbnail either.
   if (WriteThumbnailResult(item, thumb) && !item.jpeg->empty()) {
     return WriteCompanions(i, item, item);
   }
+  // The alternative image stands for a source that gives no thumbnail, not for a good photo
+  // that memory ran out for.
+  if (item.out_of_memory) return WriteCompanions(i, ThumbnailResult{}, item);
   std::optional<ThumbnailResult> made;
   std::optional<ThumbnailResult>& fallback = run ? run->fallback_ : made;
-  if (!fallback) fallback = MakeThumbnailResult(JobFor(Album().EmptyThumbnail, false));
+  if (!fallback) {
+    fallback =
+        MakeThumbnailResult(JobFor(Album().EmptyThumbnail, false), run ? &run->budget_ : nullptr);
+  }
   const bool written = WriteThumbnailResult(*fallback, thumb);
-  return WriteCompanions(i, written ? *fallback : ThumbnailResult{}, item);
+  const ItemPictures pictures = WriteCompanions(i, written ? *fallback : ThumbnailResult{}, item);
+  if (fallback->out_of_memory) {
+    AddMessage(kOutOfMemory + Album().EmptyThumbnail);
+    fallback.reset();  // made again for the next item that needs it
+  }
+  return pictures;
 }
 
 int ThumbnailWorkerCount(int item_count) {

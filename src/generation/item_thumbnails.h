@@ -31,7 +31,8 @@ class RunThumbnails {
  public:
   // Starts making the thumbnails of every item of the item list, in a ThumbnailPool of
   // `workers` threads (fewer than 2: none), and becomes the current one until destroyed. The
-  // pool uses the thumbnail cache in Album().ThumbnailCache, when one is named.
+  // pool uses the thumbnail cache in Album().ThumbnailCache, when one is named, and one memory
+  // budget of kDefaultMemoryBudget for every decode of the run.
   // REQUIRES: the item list is read and no other RunThumbnails lives.
   explicit RunThumbnails(int workers);
   // Stops and joins the workers; no work stays queued. Then trims the cache.
@@ -43,6 +44,7 @@ class RunThumbnails {
   friend ItemPictures WriteItemThumbnail(int i);
 
   std::unique_ptr<ThumbnailCache> cache_;  // outlives the pool's workers
+  MemoryBudget budget_;                    // likewise
   ThumbnailPool pool_;
   // EmptyThumbnail's result, made at the first item that needs it and reused: the same file
   // every time. Its warnings are shown at every use, as they were when it was made each time.
@@ -50,7 +52,9 @@ class RunThumbnails {
 };
 
 // Writes item i's thumbnail to ItemThumbPath(i): from the item's image or, when that gives none
-// (or an empty file), from EmptyThumbnail; when both give none there is no file. Then, where the
+// (or an empty file), from EmptyThumbnail; when both give none there is no file. When memory ran
+// out for one of the item's pictures the warning "Not enough memory to make every picture of "
+// + its path is added (GetMessages), and the alternative image does not stand in for it. Then, where the
 // item list has names for them, the twice-as-large thumbnail from the same image as the
 // thumbnail (none when neither gave a thumbnail) and the item's preview (none for an image that
 // fits the preview box). Returns what of those two it wrote. Takes the pictures from

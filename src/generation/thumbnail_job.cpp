@@ -10,7 +10,7 @@
 
 namespace fotoloom {
 
-ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job) noexcept {
+ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job, MemoryBudget* budget) noexcept {
   ThumbnailResult result;
   try {
     ReaderWarningCapture warnings;
@@ -20,7 +20,8 @@ ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job) noexcept {
       // Last: the largest picture is finished and encoded after the others are released.
       const bool preview = job.preview_width > 0 && job.preview_height > 0;
       if (preview) boxes.push_back({job.preview_width, job.preview_height, true});
-      std::vector<std::optional<std::string>> pictures = EncodeImageOutputs(job.source_path, boxes);
+      std::vector<std::optional<std::string>> pictures =
+          EncodeImageOutputs(job.source_path, boxes, budget, &result.out_of_memory);
       result.jpeg = std::move(pictures[0]);
       if (job.hidpi) result.jpeg_2x = std::move(pictures[1]);
       if (preview) result.preview = std::move(pictures.back());
@@ -29,8 +30,9 @@ ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job) noexcept {
     }
     result.reader_warnings = warnings.Take();
   } catch (...) {
-    // Only memory can run out here; the item then simply has no thumbnail.
+    // Only memory can run out here.
     result = ThumbnailResult{};
+    result.out_of_memory = true;
   }
   return result;
 }

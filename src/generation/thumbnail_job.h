@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "imaging/memory_budget.h"
+
 namespace fotoloom {
 
 // What to make: copied out of the item list and the album settings by the writer.
@@ -31,13 +33,19 @@ struct ThumbnailResult {
   std::optional<std::string> preview;
   std::vector<std::string> reader_warnings;  // raised while reading the source, in order
   std::exception_ptr read_error;  // a FileReadError the run must raise when it reaches the item
+  // Memory ran out for one of the pictures (or for all): what is missing is not missing for
+  // good, so the alternative image does not stand in and the cache keeps nothing.
+  bool out_of_memory = false;
 };
 
 // Makes the thumbnail of job.source_path in memory, with its companion and preview from the
-// same decode (EncodeImageOutputs; the thumbnail's bytes are EncodeThumbnail's), keeping the reader
-// warnings of this thread's reads instead of reporting them. Never throws: whatever else goes wrong
-// is a source without thumbnail, as it is for CreateThumbnail. Touches no process-wide state.
-ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job) noexcept;
+// same decode (EncodeImageOutputs; the thumbnail's bytes are EncodeThumbnail's), keeping the
+// reader warnings of this thread's reads instead of reporting them. The decode's memory is
+// reserved from budget (when given) between the source's headers and its pixels. Never throws:
+// memory running out is noted in out_of_memory, whatever else goes wrong is a source without
+// thumbnail, as it is for CreateThumbnail. Touches no process-wide state.
+ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job,
+                                    MemoryBudget* budget = nullptr) noexcept;
 
 // The writer's half, on the front end's thread: reports the recorded reader warnings
 // (ReportReaderWarning), raises the read error, then writes the thumbnail to target (the companion

@@ -14,8 +14,9 @@ constexpr std::chrono::milliseconds kPumpInterval{10};
 
 }  // namespace
 
-ThumbnailPool::ThumbnailPool(std::vector<ThumbnailJob> jobs, int workers, ThumbnailCache* cache)
-    : jobs_(std::move(jobs)), cache_(cache) {
+ThumbnailPool::ThumbnailPool(std::vector<ThumbnailJob> jobs, int workers, ThumbnailCache* cache,
+                             MemoryBudget* budget)
+    : jobs_(std::move(jobs)), cache_(cache), budget_(budget) {
   const int count = static_cast<int>(std::min<std::size_t>(std::max(workers, 0), jobs_.size()));
   if (count < 2) return;
   slots_.resize(2 * static_cast<std::size_t>(count));
@@ -50,7 +51,8 @@ void ThumbnailPool::Work() {
     if (stopped_ || next_ >= count) return;
     const int item = next_++;
     lock.unlock();
-    ThumbnailResult result = MakeThumbnailResult(jobs_[static_cast<std::size_t>(item)], cache_);
+    ThumbnailResult result =
+        MakeThumbnailResult(jobs_[static_cast<std::size_t>(item)], cache_, budget_);
     lock.lock();
     if (item < wanted_) continue;  // passed over while it was made
     Slot& slot = SlotOf(item);
@@ -73,7 +75,7 @@ ThumbnailResult ThumbnailPool::Take(int i, const std::function<bool()>& keep_goi
       // No worker has it or will start it.
       next_ = wanted_ = i + 1;
       lock.unlock();
-      return MakeThumbnailResult(jobs_[static_cast<std::size_t>(i)], cache_);
+      return MakeThumbnailResult(jobs_[static_cast<std::size_t>(i)], cache_, budget_);
     }
     Slot& slot = SlotOf(i);
     if (finished_.wait_for(lock, kPumpInterval, [&] { return slot.done && slot.item == i; })) {

@@ -2,7 +2,9 @@
 //
 // Workers take the jobs in item order, never more than a window of twice the worker count ahead
 // of the item the writer takes next: each worker decodes one source image at a time, and at
-// most a window of results waits for the writer. The writer takes the results in item order
+// most a window of results waits for the writer. Every decode, the writer's own included,
+// reserves its memory from one budget, so large images wait for each other instead of adding
+// up; only the overlap changes, never a result. The writer takes the results in item order
 // (Take) and does everything else itself: the workers touch neither the file system's outputs
 // nor the front end nor any process-wide setting. Destroying the pool stops it and joins every
 // worker, whatever ended the run; work not yet started is dropped, work in progress is
@@ -24,8 +26,10 @@ class ThumbnailPool {
  public:
   // Starts min(workers, jobs.size()) threads. Fewer than 2 start none: Take then makes each
   // item itself, on the caller's thread, one after the other. Results come from cache when it
-  // holds them and are kept there (nullptr: no cache); it must outlive the pool.
-  ThumbnailPool(std::vector<ThumbnailJob> jobs, int workers, ThumbnailCache* cache = nullptr);
+  // holds them and are kept there (nullptr: no cache); decodes reserve their memory from budget
+  // (nullptr: none). Both must outlive the pool.
+  ThumbnailPool(std::vector<ThumbnailJob> jobs, int workers, ThumbnailCache* cache = nullptr,
+                MemoryBudget* budget = nullptr);
   ~ThumbnailPool();
   ThumbnailPool(const ThumbnailPool&) = delete;
   ThumbnailPool& operator=(const ThumbnailPool&) = delete;
@@ -55,6 +59,7 @@ class ThumbnailPool {
 
   const std::vector<ThumbnailJob> jobs_;
   ThumbnailCache* const cache_;
+  MemoryBudget* const budget_;
   std::mutex mutex_;
   std::condition_variable may_start_;  // a worker may start an item, or the pool stopped
   std::condition_variable finished_;   // a worker stored a result

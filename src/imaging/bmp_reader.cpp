@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "imaging/byte_stream.h"
@@ -98,7 +99,8 @@ std::size_t Stride(int width, int bits) {
 
 TPixelBuffer AllocatePixels(std::size_t size) {
   TPixelBuffer buffer = TPixelBuffer::Allocate(size);
-  if (!buffer) throw EPixwellError("CreateDibSection failed");
+  // The bound was checked: what is refused now is memory running out.
+  if (!buffer) throw std::bad_alloc();
   return buffer;
 }
 
@@ -165,7 +167,7 @@ void DecodeRle(Bytes& file, std::uint64_t offset, bool rle4, const TPalette& tab
 }
 
 // The decoder proper, over the bytes of a whole file.
-TBitmap Decode(Bytes& file) {
+TBitmap Decode(Bytes& file, const THeaderHandler& onHeader) {
   const std::uint8_t* start = file.at(0, 14 + 12);
   if (start[0] != 'B' || start[1] != 'M') Invalid();
   const std::uint32_t pixelOffset = file.U32(10);
@@ -257,6 +259,7 @@ TBitmap Decode(Bytes& file) {
     if (pixelOffset + inBytes > kMaxImageBytes) throw EPixwellError("CreateDibSection failed");
     if (!file.Has(pixelOffset, inBytes)) Invalid();
   }
+  if (onHeader) onHeader({width, height, outBits});
   bmp.width = width;
   bmp.height = height;
   bmp.bitsPerPixel = outBits;
@@ -327,16 +330,17 @@ TBitmap Decode(Bytes& file) {
 
 }  // namespace
 
-TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size) {
+TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size, const THeaderHandler& onHeader) {
   Bytes bytes(data, size);
-  return Decode(bytes);
+  return Decode(bytes, onHeader);
 }
 
-void LoadBitmapFile(const std::string& fileName, TDibGraphic& image) {
+void LoadBitmapFile(const std::string& fileName, TDibGraphic& image,
+                    const THeaderHandler& onHeader) {
   TInputFile file(fileName);
   Bytes bytes(file);
   // Moving the bitmap in hands its rows to the image without another copy.
-  image.Assign(Decode(bytes));
+  image.Assign(Decode(bytes, onHeader));
 }
 
 }  // namespace fotoloom

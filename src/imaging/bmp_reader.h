@@ -21,9 +21,11 @@ namespace fotoloom {
 // and "CreateDibSection failed" for images past the bound of dib_graphic.h, checked before
 // any pixel data is read (for an uncompressed file, the pixel offset plus the stored rows
 // count against the bound as well).
-TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size);
+TBitmap ReadBitmap(const std::uint8_t* data, std::size_t size, const THeaderHandler& onHeader = {});
 // Reads a .bmp file straight into an image. Raises the file-open error when the file cannot
 // be opened, FileReadError (the same message) when reading it fails, and the errors above.
-void LoadBitmapFile(const std::string& fileName, TDibGraphic& image);
+// onHeader, when given, is called once every header check has passed (dib_graphic.h).
+void LoadBitmapFile(const std::string& fileName, TDibGraphic& image,
+                    const THeaderHandler& onHeader = {});
 
 }  // namespace fotoloom

@@ -37,4 +37,13 @@ std::uint8_t* AllocateImageBlock(std::size_t size);
 // Gives back a block of AllocateImageBlock(size); p may be nullptr.
 void ReleaseImageBlock(std::uint8_t* p, std::size_t size);
 
+// The process's resident memory now, in bytes (0 where the system does not tell).
+std::uint64_t ResidentBytes();
+
+// Bytes of the pixel mappings kept for the next image.
+std::uint64_t KeptImageBytes();
+
+// Gives the kept pixel mappings and the heap's free pages back to the system, from any thread.
+void DropRetainedImageMemory();
+
 }  // namespace fotoloom

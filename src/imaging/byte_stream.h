@@ -10,12 +10,28 @@
 
 namespace fotoloom {
 
-// Read-only stream buffer over memory the caller keeps alive; no copy is made.
+// Read-only stream buffer over memory the caller keeps alive; no copy is made. Seeks within
+// the memory, as a file's stream does.
 class MemoryStreamBuf : public std::streambuf {
  public:
   MemoryStreamBuf(const std::uint8_t* data, std::size_t size) {
     char* p = const_cast<char*>(reinterpret_cast<const char*>(data));
     setg(p, p, p + size);
+  }
+
+ protected:
+  pos_type seekoff(off_type offset, std::ios_base::seekdir from,
+                   std::ios_base::openmode which) override {
+    const off_type base = from == std::ios_base::beg   ? 0
+                          : from == std::ios_base::cur ? gptr() - eback()
+                                                       : egptr() - eback();
+    if (!(which & std::ios_base::in) || offset < -base || offset > (egptr() - eback()) - base)
+      return pos_type(off_type(-1));
+    setg(eback(), eback() + base + offset, egptr());
+    return pos_type(base + offset);
+  }
+  pos_type seekpos(pos_type position, std::ios_base::openmode which) override {
+    return seekoff(off_type(position), std::ios_base::beg, which);
   }
 };
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <utility>
 
 namespace fotoloom {
@@ -165,15 +166,31 @@ int PixelsPerMeterToDpi(double pixelsPerMeter) {
   return RoundToInt(pixelsPerMeter / kInchesPerMetre);
 }
 
+namespace {
+// Rows padded to 4 bytes. REQUIRES: 0 <= width, height <= kMaxImageDimension, bits <= 32.
+std::uint64_t PixelBytes(int width, int height, int bitsPerPixel) {
+  const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bitsPerPixel + 31) / 32 * 4;
+  return rowBytes * static_cast<std::uint64_t>(height);
+}
+}  // namespace
+
 void CheckImageBound(int width, int height, int bitsPerPixel, std::uint64_t otherBytes) {
   if (width < 1 || height < 1 || width > kMaxImageDimension || height > kMaxImageDimension) {
     throw EPixwellError("CreateDibSection failed");
   }
-  const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bitsPerPixel + 31) / 32 * 4;
-  const std::uint64_t pixels = rowBytes * static_cast<std::uint64_t>(height);
+  const std::uint64_t pixels = PixelBytes(width, height, bitsPerPixel);
   if (pixels > kMaxImageBytes || otherBytes > kMaxImageBytes - pixels) {
     throw EPixwellError("CreateDibSection failed");
   }
+}
+
+std::uint64_t DecodeBytes(const TImageHeader& header) {
+  return PixelBytes(header.width, header.height, header.bitsPerPixel) + header.otherBytes;
+}
+
+void AcceptImageHeader(const TImageHeader& header, const THeaderHandler& handler) {
+  CheckImageBound(header.width, header.height, header.bitsPerPixel, header.otherBytes);
+  if (handler) handler(header);
 }
 
 TPixelBuffer TPixelBuffer::Allocate(std::size_t size) {
@@ -255,7 +272,8 @@ void TDibGraphic::Create(int width, int height, TImageFormat format, const TPale
   const std::size_t size = rowBytes * static_cast<std::size_t>(height);
   TPixelBuffer buffer = (adopt != nullptr && adopt->size() >= size) ? std::move(*adopt)
                                                                     : TPixelBuffer::Allocate(size);
-  if (!buffer) throw EPixwellError("CreateDibSection failed");
+  // Within the bound a refused block is memory running out, not an image the program refuses.
+  if (!buffer) throw std::bad_alloc();
 
   if (HasPalette(format)) {
     const std::size_t maxEntries = std::size_t{1} << bits;

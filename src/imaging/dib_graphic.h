@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,6 +77,28 @@ constexpr std::size_t kMaxImageBytes = std::size_t{1} << 30;
 // other whole-image buffers its decoder holds at the same time (a progressive JPEG's
 // coefficients). Readers call it before they read any pixel data.
 void CheckImageBound(int width, int height, int bitsPerPixel, std::uint64_t otherBytes = 0);
+
+// What a reader knows of an image once its headers are read, before any pixel data: the image
+// as it will be delivered, and the other whole-image buffers its decoder holds meanwhile.
+struct TImageHeader {
+  int width = 0;
+  int height = 0;
+  int bitsPerPixel = 0;
+  std::uint64_t otherBytes = 0;  // a progressive JPEG's coefficients
+  int orientation = 1;           // a JPEG's EXIF orientation, 1..8; 1 for other formats
+};
+
+// The pixel buffer of header's image and its other buffers: the figure CheckImageBound bounds.
+std::uint64_t DecodeBytes(const TImageHeader& header);
+
+// Called by a reader once the headers have passed CheckImageBound, before it reads any pixel
+// data or makes any whole-image buffer. It may wait (a memory budget), or raise to end the read
+// with its exception.
+using THeaderHandler = std::function<void(const TImageHeader&)>;
+
+// CheckImageBound of header, then handler (when there is one): what every reader does between
+// its headers and its pixel data.
+void AcceptImageHeader(const TImageHeader& header, const THeaderHandler& handler);
 
 // Nearest palette colour with a small direct-mapped cache. Holds a reference to the palette,
 // which must outlive it. Ties between equally near entries go to the lowest index.

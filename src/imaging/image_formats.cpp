@@ -10,16 +10,18 @@
 namespace fotoloom {
 namespace {
 
-std::unique_ptr<TDibGraphic> ReadBitmapFile(const std::string& path) {
+std::unique_ptr<TDibGraphic> ReadBitmapFile(const std::string& path,
+                                            const THeaderHandler& onHeader) {
   auto image = std::make_unique<TDibGraphic>();
-  LoadBitmapFile(path, *image);
+  LoadBitmapFile(path, *image, onHeader);
   return image;
 }
 
 template <class Graphic>
-std::unique_ptr<TDibGraphic> ReadGraphicFile(const std::string& path) {
+std::unique_ptr<TDibGraphic> ReadGraphicFile(const std::string& path,
+                                             const THeaderHandler& onHeader) {
   auto image = std::make_unique<Graphic>();
-  image->LoadFromFile(path);
+  image->LoadFromFile(path, onHeader);
   return image;
 }
 

@@ -19,10 +19,11 @@ struct ImageFormat {
   // masks' order in a row, is the listing's: all files of the first mask come first, and so
   // get the plain output names when two images share a stem.
   const char* masks;
-  // Reads the file at path into a new image. Raises the file-open error when the file cannot
+  // Reads the file at path into a new image, calling onHeader (when given) between the file's
+  // headers and its pixel data (dib_graphic.h). Raises the file-open error when the file cannot
   // be opened, FileReadError when reading it failed part-way, and the reader's own errors for
   // bad data.
-  std::unique_ptr<TDibGraphic> (*read)(const std::string& path);
+  std::unique_ptr<TDibGraphic> (*read)(const std::string& path, const THeaderHandler& onHeader);
   // The file can state how its pixels must be turned to stand upright, which its reader then
   // reports as the image's Orientation(); an image of any other format reports 1.
   bool carries_orientation;

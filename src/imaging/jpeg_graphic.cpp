@@ -5,6 +5,7 @@
 #include <jpeglib.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -15,6 +16,7 @@
 
 #include "imaging/byte_stream.h"
 #include "imaging/exif_orientation.h"
+#include "imaging/jpeg_scans.h"
 #include "platform/file_errors.h"
 #include "platform/file_io.h"
 
@@ -51,6 +53,12 @@ void OutputMessage(j_common_ptr) {}
 // Scans of a file beyond this many are refused. Each scan passes over the whole image, so a
 // small file of empty scans could keep the decoder busy for hours; photos have about ten.
 constexpr int kMaxScans = 500;
+
+// The work a file's scans may ask for, in passes over all of its blocks (a baseline file
+// makes one). A progressive photo makes about five (the most among the test images is 6.2).
+// An empty scan costs about a tenth of a baseline decode, so a file can ask for a few
+// baseline decodes at most.
+constexpr std::uint64_t kMaxScanPasses = 32;
 
 // libjpeg's progress hook, called while the scans are read: ends the decode like a fatal error.
 void LimitScans(j_common_ptr cinfo) {
@@ -161,6 +169,20 @@ boolean ReadApp1(j_decompress_ptr cinfo) {
   return TRUE;
 }
 
+// A component's blocks, rounded up to whole units of its sampling factors: what libjpeg keeps
+// of it and what each of its scans visits.
+std::uint64_t PaddedBlocks(const jpeg_component_info& c) {
+  auto roundUp = [](std::uint64_t n, std::uint64_t unit) { return (n + unit - 1) / unit * unit; };
+  return roundUp(c.width_in_blocks, static_cast<std::uint64_t>(c.h_samp_factor)) *
+         roundUp(c.height_in_blocks, static_cast<std::uint64_t>(c.v_samp_factor));
+}
+
+std::uint64_t AllBlocks(j_decompress_ptr cinfo) {
+  std::uint64_t blocks = 0;
+  for (int i = 0; i < cinfo->num_components; ++i) blocks += PaddedBlocks(cinfo->comp_info[i]);
+  return blocks;
+}
+
 // Bytes of the coefficient buffer libjpeg keeps for the whole image when the file's scans
 // cannot be decoded one row of blocks at a time (progressive or multi-scan files): one block
 // of 64 two-byte coefficients per 8 x 8 samples of every component, each component's blocks
@@ -169,15 +191,80 @@ boolean ReadApp1(j_decompress_ptr cinfo) {
 // buffer.
 std::uint64_t CoefficientBytes(j_decompress_ptr cinfo) {
   if (!jpeg_has_multiple_scans(cinfo) && !cinfo->buffered_image) return 0;
-  auto roundUp = [](std::uint64_t n, std::uint64_t unit) { return (n + unit - 1) / unit * unit; };
-  std::uint64_t bytes = 0;
-  for (int i = 0; i < cinfo->num_components; ++i) {
-    const jpeg_component_info& c = cinfo->comp_info[i];
-    bytes += roundUp(c.width_in_blocks, static_cast<std::uint64_t>(c.h_samp_factor)) *
-             roundUp(c.height_in_blocks, static_cast<std::uint64_t>(c.v_samp_factor)) *
-             sizeof(JBLOCK);
+  return AllBlocks(cinfo) * sizeof(JBLOCK);
+}
+
+// The bytes after those libjpeg has read so far: what is left in its buffer, then the rest of
+// the stream. The stream is put back where libjpeg left it when this ends.
+class LookAhead {
+ public:
+  LookAhead(const jpeg_source_mgr& src, std::istream& stream)
+      : next_(src.next_input_byte), left_(src.bytes_in_buffer), stream_(stream) {
+    try {
+      // A small file is all in libjpeg's buffer already, its stream at the end.
+      if (!stream.bad()) stream.clear();
+      resume_ = stream.tellg();
+    } catch (...) {
+      resume_ = -1;
+    }
   }
-  return bytes;
+  ~LookAhead() {
+    if (!usable() || stream_.bad()) return;
+    try {
+      stream_.clear();
+      stream_.seekg(resume_);
+    } catch (...) {
+    }
+  }
+  LookAhead(const LookAhead&) = delete;
+  LookAhead& operator=(const LookAhead&) = delete;
+
+  // False for a stream that cannot be put back (no position to return to).
+  bool usable() const { return resume_ != std::streampos(-1); }
+
+  std::size_t Read(std::uint8_t* out, std::size_t size) {
+    if (left_ > 0) {
+      const std::size_t n = std::min(size, left_);
+      std::memcpy(out, next_, n);
+      next_ += n;
+      left_ -= n;
+      return n;
+    }
+    return ReadSome(stream_, out, size);
+  }
+
+ private:
+  const JOCTET* next_;
+  std::size_t left_;
+  std::istream& stream_;
+  std::streampos resume_;
+};
+
+// Refuses a file whose scans would ask for more than kMaxScans scans or kMaxScanPasses passes
+// over its blocks, from their headers, before any is decoded. REQUIRES: the header is read.
+void CheckScanWork(j_decompress_ptr cinfo, std::istream& stream) {
+  if (!jpeg_has_multiple_scans(cinfo)) return;  // libjpeg refuses a second scan then
+  LookAhead ahead(*cinfo->src, stream);
+  if (!ahead.usable()) return;  // the scan limit still holds while the scans are read
+  std::array<std::uint64_t, 256> blocks_of{};
+  for (int i = 0; i < cinfo->num_components; ++i)
+    blocks_of[static_cast<std::size_t>(cinfo->comp_info[i].component_id & 0xFF)] =
+        PaddedBlocks(cinfo->comp_info[i]);
+  std::uint64_t first = 0;
+  for (int i = 0; i < cinfo->comps_in_scan; ++i) first += PaddedBlocks(*cinfo->cur_comp_info[i]);
+  const std::uint64_t allowed = kMaxScanPasses * AllBlocks(cinfo);
+  const TLaterScans later = CountLaterScans(
+      [&](std::uint8_t* buffer, std::size_t size) { return ahead.Read(buffer, size); }, blocks_of,
+      kMaxScans - 1);
+  // A read error is the disk's, not the file's: the caller raises it as one.
+  if (ReadFailed(stream)) throw EJpegError("Input file read error");
+  if (1 + later.count > kMaxScans) {
+    throw EJpegError("JPEG file has more than " + std::to_string(kMaxScans) + " scans");
+  }
+  if (first + later.blocks > allowed) {
+    throw EJpegError("JPEG file's scans pass over its blocks more than " +
+                     std::to_string(kMaxScanPasses) + " times");
+  }
 }
 
 // ---- destination manager over a byte sink ----
@@ -260,6 +347,8 @@ struct CompressGuard {
 
 [[noreturn]] void RaiseJpegError(ErrorManager& err) {
   if (err.pending) std::rethrow_exception(err.pending);
+  // Memory running out is no fault of the file.
+  if (err.pub.msg_code == JERR_OUT_OF_MEMORY) throw std::bad_alloc();
   throw EJpegError(err.message);
 }
 
@@ -330,7 +419,7 @@ void TJpegGraphic::SetQuality(int quality) {
   quality_ = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
 }
 
-void TJpegGraphic::LoadFromStream(std::istream& stream) {
+void TJpegGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onHeader) {
   Clear();
   SetOrientation(1);
   warningCount_ = 0;
@@ -378,8 +467,11 @@ void TJpegGraphic::LoadFromStream(std::istream& stream) {
   if (cinfo.out_color_components == 1 || cinfo.out_color_components == 3) {
     // The image is made before decompression starts, so an oversized one is refused before
     // libjpeg allocates its own buffers for it; they count against the bound too.
-    CheckImageBound(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
-                    8 * cinfo.out_color_components, CoefficientBytes(&cinfo));
+    const TImageHeader header{static_cast<int>(cinfo.output_width),
+                              static_cast<int>(cinfo.output_height), 8 * cinfo.out_color_components,
+                              CoefficientBytes(&cinfo), Orientation()};
+    CheckScanWork(&cinfo, stream);
+    AcceptImageHeader(header, onHeader);
     NewImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
              cinfo.out_color_components == 1 ? ifGray256 : ifColor16M, nullptr,
              DensityToDpi(cinfo.density_unit, cinfo.X_density),
@@ -408,14 +500,15 @@ void TJpegGraphic::LoadFromStream(std::istream& stream) {
   warningCount_ = err.warnings;
 }
 
-void TJpegGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size) {
+void TJpegGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
+                                  const THeaderHandler& onHeader) {
   MemoryStreamBuf buffer(data, size);
   std::istream stream(&buffer);
-  LoadFromStream(stream);
+  LoadFromStream(stream, onHeader);
 }
 
-void TJpegGraphic::LoadFromFile(const std::string& fileName) {
-  ReadFromFile(fileName, [this](std::istream& stream) { LoadFromStream(stream); });
+void TJpegGraphic::LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader) {
+  ReadFromFile(fileName, [&](std::istream& stream) { LoadFromStream(stream, onHeader); });
 }
 
 void TJpegGraphic::SaveToStream(std::ostream& stream) const {

@@ -16,12 +16,16 @@ class TJpegGraphic : public TDibGraphic {
   // Reads one image, replacing the content. Gray files give ifGray256, all others
   // ifColor16M. Raises EJpegError with libjpeg's own message on a fatal error (CMYK files
   // fail this way); recoverable data errors are counted in WarningCount() and decoding goes
-  // on. The content is undefined after a failure.
-  void LoadFromStream(std::istream& stream);
-  void LoadFromMemory(const std::uint8_t* data, std::size_t size);
+  // on. The content is undefined after a failure. onHeader, when given, is called once the
+  // headers pass the image bound (dib_graphic.h). A file of more than 500 scans, or whose
+  // scans would pass over its blocks more than 32 times, is refused from the scans' headers
+  // before any is decoded (on a stream that cannot seek back, only once the 501st is reached).
+  void LoadFromStream(std::istream& stream, const THeaderHandler& onHeader = {});
+  void LoadFromMemory(const std::uint8_t* data, std::size_t size,
+                      const THeaderHandler& onHeader = {});
   // Raises the file-open error when the file cannot be opened, FileReadError when reading it
   // failed part-way (ReadFromFile).
-  void LoadFromFile(const std::string& fileName);
+  void LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader = {});
 
   // Writes a JFIF file with the image's resolution in dots per inch. Raises EJpegError
   // "JPEG image must be gray scale or true color" for any other format, before writing.

@@ -21,13 +21,14 @@ std::string PictureFileDescription(const std::string& extension) {
   return format ? format->name : std::string();
 }
 
-std::unique_ptr<TDibGraphic> LoadPicture(const std::string& fileName) {
+std::unique_ptr<TDibGraphic> LoadPicture(const std::string& fileName,
+                                         const THeaderHandler& onHeader) {
   const std::string extension = ExtensionOf(fileName);
   const ImageFormat* format = FormatOfExtension(extension);
   if (format == nullptr) {
     throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
   }
-  return format->read(fileName);
+  return format->read(fileName, onHeader);
 }
 
 }  // namespace fotoloom

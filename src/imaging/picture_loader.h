@@ -17,7 +17,9 @@ std::string PictureFileDescription(const std::string& extension);
 // the orientation its file states (Orientation()). Raises EInvalidGraphic "Unknown picture file
 // extension (.ext)" for others, the file-open error for files that cannot be opened,
 // FileReadError when reading failed part-way (an I/O error, not the end of the file), and the
-// reader's errors for bad data.
-std::unique_ptr<TDibGraphic> LoadPicture(const std::string& fileName);
+// reader's errors for bad data. onHeader, when given, is called between the file's headers and
+// its pixel data (dib_graphic.h).
+std::unique_ptr<TDibGraphic> LoadPicture(const std::string& fileName,
+                                         const THeaderHandler& onHeader = {});
 
 }  // namespace fotoloom

@@ -93,7 +93,7 @@ int MetresToDpi(png_uint_32 perMetre) {
 }  // namespace
 
 
-void TPngGraphic::LoadFromStream(std::istream& stream) {
+void TPngGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onHeader) {
   Clear();
   png_byte signature[8];
   if (ReadSome(stream, signature, 8) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
@@ -114,6 +114,8 @@ void TPngGraphic::LoadFromStream(std::istream& stream) {
 
   if (setjmp(png_jmpbuf(png))) {
     if (ctx.pending) std::rethrow_exception(ctx.pending);
+    // png_malloc's words for memory running out, which is no fault of the file.
+    if (std::strcmp(ctx.message, "Out of memory") == 0) throw std::bad_alloc();
     throw EPNGError(ctx.message);
   }
 #ifdef PNG_SKIP_sRGB_CHECK_PROFILE
@@ -186,6 +188,8 @@ void TPngGraphic::LoadFromStream(std::istream& stream) {
       palette.push_back({entries[i].red, entries[i].green, entries[i].blue});
     }
   }
+  AcceptImageHeader({static_cast<int>(width), static_cast<int>(height), BitsPerPixel(format)},
+                    onHeader);
   NewImage(static_cast<int>(width), static_cast<int>(height), format,
            palette.empty() ? nullptr : &palette, xdpi, ydpi);
 
@@ -210,14 +214,15 @@ void TPngGraphic::LoadFromStream(std::istream& stream) {
   }
 }
 
-void TPngGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size) {
+void TPngGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
+                                 const THeaderHandler& onHeader) {
   MemoryStreamBuf buffer(data, size);
   std::istream stream(&buffer);
-  LoadFromStream(stream);
+  LoadFromStream(stream, onHeader);
 }
 
-void TPngGraphic::LoadFromFile(const std::string& fileName) {
-  ReadFromFile(fileName, [this](std::istream& stream) { LoadFromStream(stream); });
+void TPngGraphic::LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader) {
+  ReadFromFile(fileName, [&](std::istream& stream) { LoadFromStream(stream, onHeader); });
 }
 
 }  // namespace fotoloom

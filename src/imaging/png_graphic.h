@@ -17,10 +17,12 @@ class TPngGraphic : public TDibGraphic {
   // file's bKGD colour or BackgroundColor; 16-bit samples are reduced to 8; gamma is
   // corrected to a 2.2 display unless the file is sRGB. Raises EPNGError with libpng's
   // message or "PNG file is not valid or corrupted" etc. Content undefined after a failure.
-  void LoadFromStream(std::istream& stream);
-  void LoadFromMemory(const std::uint8_t* data, std::size_t size);
+  // onHeader, when given, is called once the headers pass the image bound (dib_graphic.h).
+  void LoadFromStream(std::istream& stream, const THeaderHandler& onHeader = {});
+  void LoadFromMemory(const std::uint8_t* data, std::size_t size,
+                      const THeaderHandler& onHeader = {});
   // As TJpegGraphic::LoadFromFile.
-  void LoadFromFile(const std::string& fileName);
+  void LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader = {});
 
   double FileGamma = 0.5;      // set by reading: the file's gAMA, else 0.5
   TColor BackgroundColor = 0;  // behind transparent pixels when the file has no bKGD

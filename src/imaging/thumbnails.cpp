@@ -1,8 +1,10 @@
 #include "imaging/thumbnails.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <utility>
 
@@ -37,19 +39,43 @@ std::int32_t Trunc(Ext value) {
 
 // The size in box of the picture of an upright width x height image, or nullopt when the box
 // gives none; raises EMathError.
-std::optional<std::pair<std::int32_t, std::int32_t>> PictureSize(std::int32_t width,
-                                                                 std::int32_t height,
-                                                                 const OutputBox& box) {
+std::optional<PictureSize> PlannedSize(std::int32_t width, std::int32_t height,
+                                       const OutputBox& box) {
   if (box.skip_when_fitting && width <= box.width && height <= box.height) return std::nullopt;
   FitInBox(width, height, box.width, box.height);
   // An empty picture would be refused by the JPEG writer anyway; refusing it here leaves no
   // empty file behind.
   if (width <= 0 || height <= 0) return std::nullopt;
-  return std::make_pair(width, height);
+  return PictureSize{width, height};
 }
 
+// The upright size of header's image.
+PictureSize UprightSize(const TImageHeader& header) {
+  const bool turned = header.orientation >= 5 && header.orientation <= 8;
+  return turned ? PictureSize{header.height, header.width}
+                : PictureSize{header.width, header.height};
+}
+
+std::uint64_t TrueColourBytes(std::int32_t width, std::int32_t height) {
+  return DecodeBytes({width, height, 24});
+}
+
+// The whole-image coefficients the progressive encoder keeps of a true-colour picture: blocks of
+// 64 two-byte values, luminance in 16 x 16 units of four blocks and each chroma in one block per
+// unit.
+std::uint64_t EncoderBytes(const PictureSize& size) {
+  const std::uint64_t units = (static_cast<std::uint64_t>(size.width) + 15) / 16 *
+                              ((static_cast<std::uint64_t>(size.height) + 15) / 16);
+  return units * 6 * 64 * 2;
+}
+
+struct Picture {
+  std::string jpeg;
+  PictureSize size;
+};
+
 // The JPEG of one planned size; raises whatever the resampler or encoder raise.
-std::string EncodeOne(TSharedResample& resample, std::size_t size) {
+Picture EncodeOne(TSharedResample& resample, std::size_t size) {
   TJpegGraphic output;
   resample.Finish(size, output);
   TImageFormatTransform true_colour;
@@ -60,15 +86,21 @@ std::string EncodeOne(TSharedResample& resample, std::size_t size) {
 
   std::ostringstream stream;
   output.SaveToStream(stream);
-  return std::move(stream).str();
+  return {std::move(stream).str(), {output.Width(), output.Height()}};
 }
 
-// Every box's picture, each failure of one box kept to that box; raises what the reader
-// raises.
-std::vector<std::optional<std::string>> Encode(const std::string& source_path,
-                                               const std::vector<OutputBox>& boxes) {
-  std::vector<std::optional<std::string>> pictures(boxes.size());
-  std::unique_ptr<TDibGraphic> source = LoadPicture(source_path);
+// Every box's picture, each failure of one box kept to that box (memory running out noted in
+// *out_of_memory); raises what the reader raises.
+std::vector<std::optional<Picture>> Encode(const std::string& source_path,
+                                           const std::vector<OutputBox>& boxes,
+                                           MemoryBudget* budget, bool* out_of_memory) {
+  std::vector<std::optional<Picture>> pictures(boxes.size());
+  // Held from the headers until every picture is made, released on every way out.
+  MemoryBudget::Reservation reserved;
+  const auto reserve = [&](const TImageHeader& header) {
+    if (budget != nullptr) reserved = budget->Reserve(OutputsMemory(header, boxes));
+  };
+  std::unique_ptr<TDibGraphic> source = LoadPicture(source_path, reserve);
   // The loaded graphic is used as the source image itself, and a photo stored sideways is
   // read upright by the resampler rather than turned first: a copy of the photo would
   // double the memory a thumbnail needs.
@@ -80,9 +112,11 @@ std::vector<std::optional<std::string>> Encode(const std::string& source_path,
   for (std::size_t k = 0; k < boxes.size(); ++k) {
     try {
       if (const auto size =
-              PictureSize(resample.SourceWidth(), resample.SourceHeight(), boxes[k])) {
-        planned[k] = resample.AddSize(size->first, size->second);
+              PlannedSize(resample.SourceWidth(), resample.SourceHeight(), boxes[k])) {
+        planned[k] = resample.AddSize(size->width, size->height);
       }
+    } catch (const std::bad_alloc&) {
+      *out_of_memory = true;
     } catch (...) {
       // This box gives no picture; the others may still.
     }
@@ -93,12 +127,38 @@ std::vector<std::optional<std::string>> Encode(const std::string& source_path,
     if (!planned[k]) continue;
     try {
       pictures[k] = EncodeOne(resample, *planned[k]);
+    } catch (const std::bad_alloc&) {
+      *out_of_memory = true;
     } catch (...) {
       // As above.
     }
   }
   return pictures;
 }
+
+// Encode's pictures, none for an image that gives none; memory running out, for a picture or for
+// the decode (and so for every picture), is noted in *out_of_memory when given.
+std::vector<std::optional<Picture>> EncodePictures(const std::string& source_path,
+                                                   const std::vector<OutputBox>& boxes,
+                                                   MemoryBudget* budget, bool* out_of_memory) {
+  bool short_of_memory = false;
+  std::vector<std::optional<Picture>> pictures(boxes.size());
+  try {
+    pictures = Encode(source_path, boxes, budget, &short_of_memory);
+  } catch (const FileReadError&) {
+    throw;  // the disk failed, not the picture
+  } catch (const std::bad_alloc&) {
+    short_of_memory = true;
+  } catch (...) {
+  }
+  if (out_of_memory != nullptr) *out_of_memory = short_of_memory;
+  return pictures;
+}
+
+// Thrown by ReadPictureHeader's handler once the headers are known: no pixel is read.
+struct HeaderRead {
+  TImageHeader header;
+};
 
 }  // namespace
 
@@ -119,15 +179,58 @@ void FitInBox(std::int32_t& width, std::int32_t& height, std::int32_t box_width,
   height = h2;
 }
 
-std::vector<std::optional<std::string>> EncodeImageOutputs(const std::string& source_path,
-                                                           const std::vector<OutputBox>& boxes) {
-  try {
-    return Encode(source_path, boxes);
-  } catch (const FileReadError&) {
-    throw;  // the disk failed, not the picture
-  } catch (...) {
-    return std::vector<std::optional<std::string>>(boxes.size());
+std::uint64_t OutputsMemory(const TImageHeader& header, const std::vector<OutputBox>& boxes) {
+  const PictureSize upright = UprightSize(header);
+  std::uint64_t work = 0, largest = 0;
+  for (const OutputBox& box : boxes) {
+    std::optional<PictureSize> size;
+    try {
+      size = PlannedSize(upright.width, upright.height, box);
+    } catch (const EMathError&) {
+    }
+    if (!size) continue;
+    work += TrueColourBytes(size->width, upright.height);
+    // The picture in the image's own format, its true-colour copy, and what the encoder keeps.
+    const std::uint64_t own = header.bitsPerPixel == 24
+                                  ? 0
+                                  : DecodeBytes({size->width, size->height, header.bitsPerPixel});
+    largest =
+        std::max(largest, own + TrueColourBytes(size->width, size->height) + EncoderBytes(*size));
   }
+  return DecodeBytes(header) + work + largest;
+}
+
+std::optional<PictureSize> PlannedPictureSize(const TImageHeader& header, const OutputBox& box) {
+  const PictureSize upright = UprightSize(header);
+  try {
+    return PlannedSize(upright.width, upright.height, box);
+  } catch (const EMathError&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<TImageHeader> ReadPictureHeader(const std::string& source_path) {
+  try {
+    LoadPicture(source_path, [](const TImageHeader& header) { throw HeaderRead{header}; });
+  } catch (const HeaderRead& read) {
+    return read.header;
+  } catch (const FileReadError&) {
+    throw;
+  } catch (...) {
+  }
+  return std::nullopt;
+}
+
+std::vector<std::optional<std::string>> EncodeImageOutputs(const std::string& source_path,
+                                                           const std::vector<OutputBox>& boxes,
+                                                           MemoryBudget* budget,
+                                                           bool* out_of_memory) {
+  std::vector<std::optional<std::string>> outputs;
+  for (std::optional<Picture>& picture :
+       EncodePictures(source_path, boxes, budget, out_of_memory))
+    outputs.push_back(picture ? std::optional<std::string>(std::move(picture->jpeg))
+                              : std::nullopt);
+  return outputs;
 }
 
 std::optional<std::string> EncodeThumbnail(const std::string& source_path, std::int32_t box_width,
@@ -136,12 +239,14 @@ std::optional<std::string> EncodeThumbnail(const std::string& source_path, std::
 }
 
 bool CreateThumbnail(const std::string& source_path, const std::string& target_path,
-                     std::int32_t box_width, std::int32_t box_height) {
-  const std::optional<std::string> encoded = EncodeThumbnail(source_path, box_width, box_height);
-  if (!encoded) return false;
+                     std::int32_t box_width, std::int32_t box_height, PictureSize* written) {
+  std::optional<Picture> picture =
+      std::move(EncodePictures(source_path, {{box_width, box_height}}, nullptr, nullptr).front());
+  if (!picture) return false;
   // A thumbnail that cannot be written is a failed output of the run, not a picture without
   // a thumbnail: the alternative image would not fit on a full disk either.
-  WriteWholeFile(target_path, *encoded);
+  WriteWholeFile(target_path, picture->jpeg);
+  if (written != nullptr) *written = picture->size;
   return true;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "imaging/dib_graphic.h"
+#include "imaging/memory_budget.h"
 #include "platform/error.h"
 
 namespace fotoloom {
@@ -56,19 +58,46 @@ struct OutputBox {
 // encoding that picture). Every entry is nullopt when the source cannot be decoded. The
 // decoded image is read once for every box: the boxes' work images (image height x picture
 // width each) are held together, the decoded image only until its rows are read; each picture
-// is then finished, encoded and released before the next. Any thread may call it; raises only
-// FileReadError naming the source (see EncodeThumbnail).
+// is then finished, encoded and released before the next. With a budget, OutputsMemory is
+// reserved from it once the source's headers are read, before its pixels are, and held until
+// the pictures are made (the wait may be long when the budget is short). Any thread may call
+// it; raises only FileReadError naming the source (see EncodeThumbnail). When memory ran out for
+// a picture, or for the decode (and so for every picture), *out_of_memory becomes true, when
+// given: those entries are nullopt for want of memory, not because the image gives none.
 std::vector<std::optional<std::string>> EncodeImageOutputs(const std::string& source_path,
-                                                           const std::vector<OutputBox>& boxes);
+                                                           const std::vector<OutputBox>& boxes,
+                                                           MemoryBudget* budget = nullptr,
+                                                           bool* out_of_memory = nullptr);
+
+struct PictureSize {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  friend bool operator==(const PictureSize&, const PictureSize&) = default;
+};
+
+// The most memory EncodeImageOutputs holds at once for an image of header in boxes: what its
+// decode holds (DecodeBytes), every box's work image, and the largest picture as it is finished
+// and encoded (in the image's format, as a true-colour copy, and the progressive encoder's
+// whole-image coefficients). REQUIRES: header passed CheckImageBound.
+std::uint64_t OutputsMemory(const TImageHeader& header, const std::vector<OutputBox>& boxes);
+
+// The size of the picture an image of header gives in box (upright, as EncodeImageOutputs makes
+// it); nullopt when it gives none.
+std::optional<PictureSize> PlannedPictureSize(const TImageHeader& header, const OutputBox& box);
+
+// The header of the image file source_path, read without any of its pixel data; nullopt when it
+// gives no image (as EncodeThumbnail). Raises only FileReadError naming the source.
+std::optional<TImageHeader> ReadPictureHeader(const std::string& source_path);
 
 // EncodeThumbnail, then the bytes written to target_path through the one file writer
 // (platform/file_io.h), which replaces a link at the target instead of writing through it.
-// Returns true when the file was written, false when the source gives no thumbnail (the
-// target is not touched then).
+// Returns true when the file was written (and its size in *written, when given), false when the
+// source gives no thumbnail (the target is not touched then).
 // Raises, with the target as it was: FileCreateError / FileWriteError naming the target when
 // it cannot be written (a full disk is a failed output, not a picture without thumbnail), and
 // FileReadError naming the source (see EncodeThumbnail).
 bool CreateThumbnail(const std::string& source_path, const std::string& target_path,
-                     std::int32_t box_width, std::int32_t box_height);
+                     std::int32_t box_width, std::int32_t box_height,
+                     PictureSize* written = nullptr);
 
 }  // namespace fotoloom

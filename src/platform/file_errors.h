@@ -15,10 +15,12 @@ class ListIndexError : public Error {
   explicit ListIndexError(long long index);
 };
 
-// "Cannot open file %s"
+// "Cannot open file %s", or "Cannot open file %s (reason)" when the file opened but is refused
+// (too large to read).
 class FileOpenError : public Error {
  public:
   explicit FileOpenError(const std::string& path);
+  FileOpenError(const std::string& path, const std::string& reason);
 };
 
 // "Cannot open file %s" as well, for a file that opened but could not be read to its end (an
@@ -42,6 +44,7 @@ class FileWriteError : public Error {
 
 [[noreturn]] void RaiseListIndexError(long long index);
 [[noreturn]] void RaiseFileOpenError(const std::string& path);
+[[noreturn]] void RaiseFileOpenError(const std::string& path, const std::string& reason);
 [[noreturn]] void RaiseFileReadError(const std::string& path);
 [[noreturn]] void RaiseFileCreateError(const std::string& path);
 [[noreturn]] void RaiseFileWriteError(const std::string& path);

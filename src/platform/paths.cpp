@@ -68,6 +68,11 @@ std::string ExpandFileName(const std::string& path) {
   return result;
 }
 
+std::string ResolveAgainst(const std::string& directory, const std::string& path) {
+  if (path.empty() || path.front() == kPathSeparator) return path;
+  return ExpandFileName(WithTrailingSeparator(ExpandFileName(directory)) + path);
+}
+
 std::string GetCurrentDir() {
   std::vector<char> buffer(PATH_MAX);
   while (getcwd(buffer.data(), buffer.size()) == nullptr) {

@@ -33,6 +33,10 @@ std::string StripFileExt(const std::string& path);
 // trailing separator.
 std::string ExpandFileName(const std::string& path);
 
+// path as a file inside directory sees it: an absolute or empty path unchanged, a relative one
+// ExpandFileName(directory + "/" + path), directory itself taken relative to the current one.
+std::string ResolveAgainst(const std::string& directory, const std::string& path);
+
 // The process's current directory with a trailing separator; "" when it cannot be read.
 std::string GetCurrentDir();
 

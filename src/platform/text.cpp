@@ -138,4 +138,11 @@ std::string LeftBytes(std::string_view text, std::size_t max_bytes) {
   return std::string(text.substr(0, pos));
 }
 
+bool HasControlCharacter(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+  }
+  return false;
+}
+
 }  // namespace fotoloom

@@ -51,4 +51,7 @@ std::string LeftChars(std::string_view text, std::size_t count);
 // The longest start of text of at most max_bytes bytes that does not cut a character in half.
 std::string LeftBytes(std::string_view text, std::size_t max_bytes);
 
+// True when text holds a control character (below U+0020, or U+007F): a line break or a tab.
+bool HasControlCharacter(std::string_view text);
+
 }  // namespace fotoloom

@@ -1,6 +1,7 @@
 #include "wizard/advanced_dialog.h"
 
 #include "files/file_utils.h"
+#include "platform/file_io.h"
 #include "platform/paths.h"
 #include "wizard/picker_filter.h"
 #include "wizard/settings_location.h"
@@ -17,10 +18,12 @@ bool OnlyDots(const std::string& name) {
 }  // namespace
 
 AdvancedDialog::AdvancedDialog(WizardUi& ui, std::string executable_directory,
-                               std::string help_file)
+                               std::string help_file,
+                               std::function<std::string(const std::string&)> album_path)
     : ui_(ui),
       executable_directory_(std::move(executable_directory)),
-      help_file_(std::move(help_file)) {
+      help_file_(std::move(help_file)),
+      album_path_(std::move(album_path)) {
   fields_.chkboxSlideShow.on_click = [this] { chkboxSlideShowClick(); };
   fields_.chkboxPreviewImages.on_click = [this] { chkboxPreviewImagesClick(); };
   fields_.rgrpCatalogStyle.on_click = [this] { rgrpCatalogStyleClick(); };
@@ -47,7 +50,9 @@ bool AdvancedDialog::ValidateAdvanced() {
     ui_.ShowWarning(kEmptyThumbDirectoryWarning);
     result = false;
   }
-  if (!FileExists(fields_.editEmptyThumbnail.text())) {
+  const std::string& image = fields_.editEmptyThumbnail.text();
+  // A file that exists but cannot be read would leave photos without thumbnail silently.
+  if (!IsReadableFile(album_path_ ? album_path_(image) : image)) {
     ui_.ShowWarning(kAlternativeImageWarning);
     result = false;
   }

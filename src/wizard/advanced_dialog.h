@@ -9,6 +9,7 @@
 // "&Cancel" the fields keep what the user typed, and the next showing presents it again.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "wizard/settings_table.h"
@@ -35,8 +36,11 @@ inline constexpr char kAlternativeImageWarning[] =
 
 class AdvancedDialog {
  public:
-  // executable_directory ends with a separator; help_file is what "&Help" opens.
-  AdvancedDialog(WizardUi& ui, std::string executable_directory, std::string help_file);
+  // executable_directory ends with a separator; help_file is what "&Help" opens. album_path
+  // gives the path a run will use for what the alternative image field holds (a relative one
+  // is taken against the album directory); empty: the field's text as it stands.
+  AdvancedDialog(WizardUi& ui, std::string executable_directory, std::string help_file,
+                 std::function<std::string(const std::string&)> album_path = {});
   AdvancedDialog(const AdvancedDialog&) = delete;
   AdvancedDialog& operator=(const AdvancedDialog&) = delete;
 
@@ -54,7 +58,8 @@ class AdvancedDialog {
 
   // Checks the fields as they show now, one warning per problem, in this order: the data
   // directory's name (not a suggested name, which includes names made only of dots, or
-  // empty), then the alternative image (no such file, an empty field included). Both run.
+  // empty), then the alternative image (no such file, an empty field included, or one that
+  // cannot be opened for reading as a regular file). Both run.
   bool ValidateAdvanced();
   // Copies every field into its kept value.
   void AcceptAdvanced();
@@ -81,6 +86,7 @@ class AdvancedDialog {
   WizardUi& ui_;
   std::string executable_directory_;
   std::string help_file_;
+  std::function<std::string(const std::string&)> album_path_;
   AdvancedDialogModel fields_;
   AdvancedValues kept_;
 };

@@ -133,8 +133,13 @@ std::optional<int> ParseIniInteger(const std::string& text) {
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
   std::string data;
-  if (!ReadWholeFile(path_, &data)) return;
+  if (!ReadFileStart(path_, kMaxFileBytes, &data, &cut_)) return;
   loaded_ = true;
+  // A line cut by the limit is not taken for a value.
+  if (cut_) {
+    const std::size_t last_end = data.rfind('\n');
+    data.resize(last_end == std::string::npos ? 0 : last_end + 1);
+  }
   // Editors that save "UTF-8 with BOM" put the mark before the first section's header, which
   // would then not read as one.
   byte_order_mark_ = std::string_view(data).substr(0, kByteOrderMark.size()) == kByteOrderMark;
@@ -252,7 +257,7 @@ std::string IniFile::Text() const {
 }
 
 void IniFile::Save() const {
-  if (IsReadOnly(path_)) RaiseFileWriteError(path_);
+  if (IsReadOnly(path_) || cut_) RaiseFileWriteError(path_);
   const std::string target = ResolveLink(path_);
   MakeDirectories(ExtractFilePath(target));
   try {

@@ -1,7 +1,7 @@
 // A small INI file with the private-profile rules: sections "[name]" of "Key=Value" lines,
 // section and key names matched without regard to letter case, the first of several equal
-// names wins. The whole file is read at construction; nothing of it is kept between two
-// IniFile objects, so a change made by hand shows at the next read.
+// names wins. The whole file is read at construction, up to kMaxFileBytes; nothing of it is
+// kept between two IniFile objects, so a change made by hand shows at the next read.
 //
 // Reading: the text after "=" without the blanks around it; a value wholly enclosed in a pair
 // of matching double or single quotes loses them; at most kMaxValueBytes bytes. A key present
@@ -22,6 +22,8 @@ namespace fotoloom {
 class IniFile {
  public:
   static constexpr std::size_t kMaxValueBytes = 2047;
+  // No settings file comes near this; of a larger one only the lines within it are read.
+  static constexpr std::size_t kMaxFileBytes = std::size_t{1} << 20;
 
   // Reads path; a missing or unreadable file is an empty one.
   explicit IniFile(std::string path);
@@ -29,6 +31,8 @@ class IniFile {
   const std::string& path() const { return path_; }
   // True when the file was read (it exists and is a readable regular file).
   bool loaded() const { return loaded_; }
+  // True when the file is larger than kMaxFileBytes, so that only its first lines were read.
+  bool cut() const { return cut_; }
   bool HasSection(const std::string& section) const;
 
   // The value, or nullopt when the section or key is absent.
@@ -50,8 +54,9 @@ class IniFile {
   // A link is kept and the file it leads to is replaced. When no temporary file can be made
   // beside the file (its folder is not writable), or its owner could not be kept, the file is
   // rewritten in place. Creates missing parent directories. Throws FileWriteError ("Unable to
-  // write to <path>") when the file is read-only (owner write bit clear) or cannot be written;
-  // except for a failure part-way through an in-place rewrite, the file is then unchanged.
+  // write to <path>") when the file is read-only (owner write bit clear), was cut (its rest
+  // would be lost), or cannot be written; except for a failure part-way through an in-place
+  // rewrite, the file is then unchanged.
   void Save() const;
 
   // The file's text as Save() would write it.
@@ -69,6 +74,7 @@ class IniFile {
 
   std::string path_;
   bool loaded_ = false;
+  bool cut_ = false;
   bool byte_order_mark_ = false;
   std::vector<Line> lines_;
   std::string newline_ = "\n";

@@ -74,7 +74,9 @@ Wizard::Wizard(WizardEnvironment environment, WizardUi& ui)
   UpdateButtons();
   current_page_ = 0;
   first_paint_pending_ = true;
-  advanced_ = std::make_unique<AdvancedDialog>(ui_, env_.executable_directory, env_.help_file);
+  advanced_ = std::make_unique<AdvancedDialog>(
+      ui_, env_.executable_directory, env_.help_file,
+      [this](const std::string& path) { return AlbumPath(path); });
   StepPage(+1);
 }
 
@@ -137,25 +139,20 @@ bool Wizard::StepPage(int direction) {
 }
 
 bool Wizard::AdvanceToFinish() {
-  pending_deletions_.clear();
-  deferring_deletions_ = env_.delete_after_all_checks;
   bool ok = ValidatePage(current_page_);
   while (ok && current_page_ < kPageCount) {
     ++current_page_;
     LoadPageSettings(current_page_);
     ok = ValidatePage(current_page_);
   }
-  deferring_deletions_ = false;
-  if (ok) {
-    for (const auto& deletion : pending_deletions_) deletion();
-  }
-  pending_deletions_.clear();
   ShowPage(current_page_);
   UpdateButtons();
   return ok;
 }
 
 void Wizard::btnBeginClick() {
+  delete_catalog_file_ = false;
+  delete_numbered_files_ = false;
   model_.btnBegin.visible = false;
   model_.btnClose.visible = false;
   UpdateButtons();

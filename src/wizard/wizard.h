@@ -12,7 +12,6 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "wizard/advanced_dialog.h"
 #include "wizard/wizard_model.h"
@@ -74,11 +73,6 @@ struct WizardEnvironment {
   std::function<std::string()> short_date;
   // The generation run; empty: the real one. Tests may put their own here.
   std::function<void()> generate;
-  // When page 1's deletions happen. false (the window): a "&Yes" to the overwrite or the
-  // numbered-files question deletes at once, during the check. true (the terminal): the walk
-  // to the last page (AdvanceToFinish) only notes them, and deletes once every page's check
-  // has passed; a walk that stops at a failed check deletes nothing.
-  bool delete_after_all_checks = false;
 };
 
 // The usual environment of a front end: the executable's directory, the settings file's place,
@@ -120,10 +114,15 @@ class Wizard {
   void SaveAllSettings();
 
   // --- checks ------------------------------------------------------------------------------
-  // True when page n may be left forward; shows one message per problem and may delete files
-  // after the user agreed. Page 1 first normalises the catalog file name
-  // (NormalizeCatalogFileName), whichever way it reached the page.
+  // True when page n may be left forward; shows one message per problem. Page 1 first
+  // normalises the catalog file name (NormalizeCatalogFileName), whichever way it reached the
+  // page. A "&Yes" to one of its questions deletes nothing yet: the next run deletes what it
+  // allowed, once every check before writing has passed (generation/album.h). Page 6 takes a
+  // relative background or alternative image path against the album directory, as the run
+  // does (AlbumPath).
   bool ValidatePage(int page);
+  // path as the run will use it: a relative one taken against the album directory of page 1.
+  std::string AlbumPath(const std::string& path) const;
 
   // --- navigation --------------------------------------------------------------------------
   int CurrentPage() const { return current_page_; }
@@ -133,7 +132,6 @@ class Wizard {
   // direction -1 (back) or +1 (next); true when the step was taken.
   bool StepPage(int direction);
   // Walks forward to page 7, loading and checking every page; true when page 7 was reached.
-  // With delete_after_all_checks, page 1's deletions follow only a walk that reached page 7.
   bool AdvanceToFinish();
 
   // --- transfer and run --------------------------------------------------------------------
@@ -143,7 +141,9 @@ class Wizard {
   // The run sequence of "&Finish": generation, messages, browser, saving, closing, and the
   // button row of the finished state. An error from the run or the save propagates after the
   // window has been put in the finished state (buttons, page-7 boxes, cursor). A call made
-  // while a run is going on (from a pumped event) does nothing.
+  // while a run is going on (from a pumped event) does nothing. The album's lock
+  // (generation/album.h) is taken first and held to the end: while another process holds it,
+  // the sequence shows the AlbumBusyWarning and starts nothing.
   void RunGeneration();
 
   // --- handlers ----------------------------------------------------------------------------
@@ -198,8 +198,6 @@ class Wizard {
   // checked; locks the controls of the page's keys and buttons while it is checked.
   void LockPage(int page, const CheckBox& box, std::initializer_list<Control*> buttons);
   const std::string& FirstImageFolder() const;
-  // Runs a deletion page 1's check was allowed to make, or notes it for the end of the walk.
-  void DeleteWhenChecked(std::function<void()> deletion);
   void LoadPage(int page);
   void FinishRunState();
   void RequestClose();
@@ -214,8 +212,9 @@ class Wizard {
   bool first_paint_pending_ = true;
   bool close_requested_ = false;
   bool running_ = false;
-  bool deferring_deletions_ = false;
-  std::vector<std::function<void()>> pending_deletions_;
+  // What the last check of page 1 was allowed to delete, for the next run to delete.
+  bool delete_catalog_file_ = false;
+  bool delete_numbered_files_ = false;
   // The colour picker opens on the colour last confirmed in it, whichever button opened it.
   std::int32_t last_picked_color_ = 0;
 };

@@ -23,21 +23,18 @@ bool Wizard::ValidatePage(int page) {
     model_.editAlbumFileName.SetText(NormalizeCatalogFileName(model_.editAlbumFileName.text()));
     const std::string name = model_.editAlbumFileName.text();
     const std::string directory = model_.editAlbumDirectory.text();
+    delete_catalog_file_ = false;
+    delete_numbered_files_ = false;
     if (!UsableCatalogName(name)) {
       ui_.ShowWarning(kFileNameWarning);
       result = false;
     } else {
       const std::string path = directory + kPathSeparator + name;
       if (FileExists(path)) {
-        if (ui_.AskQuestion(kOverwriteQuestion)) {
-          DeleteWhenChecked([path] { RemoveFile(path); });
-        } else {
-          result = false;
-        }
+        delete_catalog_file_ = ui_.AskQuestion(kOverwriteQuestion);
+        if (!delete_catalog_file_) result = false;
       } else if (SimilarFilesExist(path)) {
-        if (ui_.AskQuestion(kNumberedFilesQuestion)) {
-          DeleteWhenChecked([path] { DeleteSimilarFiles(path); });
-        }
+        delete_numbered_files_ = ui_.AskQuestion(kNumberedFilesQuestion);
       }
     }
     if (!DirectoryExists(directory) || !IsDirectoryWritable(directory)) {
@@ -46,12 +43,12 @@ bool Wizard::ValidatePage(int page) {
     }
   } else if (page == 6) {
     const std::string& image = model_.editBgImage.text();
-    if (!image.empty() && !FileExists(image)) {
+    if (!image.empty() && !FileExists(AlbumPath(image))) {
       ui_.ShowWarning(kBgImageWarning);
       result = false;
     }
     const std::string& sound = model_.editBgSound.text();
-    if (!sound.empty() && !FileExists(sound)) {
+    if (!sound.empty() && !FileExists(AlbumPath(sound))) {
       ui_.ShowWarning(kBgSoundWarning);
       result = false;
     }
@@ -60,12 +57,8 @@ bool Wizard::ValidatePage(int page) {
   return result;
 }
 
-void Wizard::DeleteWhenChecked(std::function<void()> deletion) {
-  if (deferring_deletions_) {
-    pending_deletions_.push_back(std::move(deletion));
-  } else {
-    deletion();
-  }
+std::string Wizard::AlbumPath(const std::string& path) const {
+  return ResolveAgainst(model_.editAlbumDirectory.text(), path);
 }
 
 }  // namespace fotoloom

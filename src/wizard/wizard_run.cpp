@@ -2,6 +2,7 @@
 #include "generation/album.h"
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
+#include "platform/file_lock.h"
 #include "platform/paths.h"
 #include "wizard/settings_table.h"
 #include "wizard/transfer.h"
@@ -23,6 +24,8 @@ void Wizard::TransferToAlbum() {
   a.SortOrder = SortCodeFor(m.rgrpSortBy.item_index(), m.rgrpSortMethod.item_index(), a.SortOrder);
   a.ThumbRowsPerFile =
       m.chkboxCreateMultipleFiles.checked() ? m.seditThumbRowsPerFile.value() : kSingleFileRows;
+  a.DeleteCatalogFile = delete_catalog_file_;
+  a.DeleteNumberedCatalogFiles = delete_numbered_files_;
 
   SetProgressTarget(&model_.ProgressBar1, &model_.lblProgressInfo, pump_.get());
   SetCancelRequested(false);
@@ -47,6 +50,15 @@ void Wizard::FinishRunState() {
 
 void Wizard::RunGeneration() {
   if (running_) return;
+  // Held from before the run's first deletion to the end of the sequence; the run joins it.
+  // (An empty field names no folder; the run refuses it.)
+  const std::string& typed = model_.editAlbumDirectory.text();
+  const std::string album_directory = typed.empty() ? typed : ExpandFileName(typed);
+  const FileLock lock(typed.empty() ? typed : AlbumLockPath(album_directory));
+  if (lock.state() == FileLock::State::kBusy) {
+    ui_.ShowWarning(AlbumBusyWarning(WithTrailingSeparator(album_directory)));
+    return;
+  }
   ui_.SetBusyCursor(true);
   DisableButtons();
   model_.btnCancel.visible = true;
@@ -59,6 +71,9 @@ void Wizard::RunGeneration() {
   // before it goes on to the front end's error report.
   try {
     TransferToAlbum();
+    // The run has them now; another run asks page 1's questions again.
+    delete_catalog_file_ = false;
+    delete_numbered_files_ = false;
     running_ = true;
     if (env_.generate) {
       env_.generate();

@@ -1,6 +1,6 @@
-// Runs the built fotoloom-cli as a child process: with its standard streams on pipes, the way
-// a script or a terminal-less CI run starts it (standard input is /dev/null), or on a
-// pseudo-terminal, the way a user starts it.
+// Runs the built fotoloom-cli (or another program of the build, the window among them) as a
+// child process: with its standard streams on pipes, the way a script or a terminal-less CI run
+// starts it (standard input is /dev/null), or on a pseudo-terminal, the way a user starts it.
 #pragma once
 
 #include <fcntl.h>
@@ -26,9 +26,10 @@ struct CliResult {
 
 inline std::string CliPath() { return std::string(FOTOLOOM_BIN_DIR) + "/fotoloom-cli"; }
 
-// In a child process: becomes fotoloom-cli with args (exit 127 when it cannot be started).
-[[noreturn]] inline void ExecCli(const std::vector<std::string>& args) {
-  std::vector<std::string> text{CliPath()};
+// In a child process: becomes program with args (exit 127 when it cannot be started).
+[[noreturn]] inline void ExecProgram(const std::string& program,
+                                     const std::vector<std::string>& args) {
+  std::vector<std::string> text{program};
   text.insert(text.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& a : text) argv.push_back(a.data());
@@ -37,12 +38,17 @@ inline std::string CliPath() { return std::string(FOTOLOOM_BIN_DIR) + "/fotoloom
   _exit(127);
 }
 
-// Starts the program with args in working_directory. on_err_line, when set, sees every
-// complete line of standard error as it arrives, with the child's pid, so a test can react
-// to the progress (send Ctrl-C).
-inline CliResult RunCli(const std::vector<std::string>& args,
-                        const std::string& working_directory = "",
-                        const std::function<void(const std::string&, pid_t)>& on_err_line = {}) {
+[[noreturn]] inline void ExecCli(const std::vector<std::string>& args) {
+  ExecProgram(CliPath(), args);
+}
+
+// Starts program with args in working_directory. on_err_line, when set, sees every complete
+// line of standard error as it arrives, with the child's pid, so a test can react to the
+// progress (send Ctrl-C). in_child runs in the child just before the program starts.
+inline CliResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                            const std::string& working_directory = "",
+                            const std::function<void(const std::string&, pid_t)>& on_err_line = {},
+                            const std::function<void()>& in_child = {}) {
   int out_pipe[2], err_pipe[2];
   if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) throw std::runtime_error("pipe failed");
 
@@ -57,7 +63,8 @@ inline CliResult RunCli(const std::vector<std::string>& args,
     close(err_pipe[0]);
     signal(SIGINT, SIG_DFL);
     if (!working_directory.empty() && chdir(working_directory.c_str()) != 0) _exit(126);
-    ExecCli(args);
+    if (in_child) in_child();
+    ExecProgram(program, args);
   }
   close(out_pipe[1]);
   close(err_pipe[1]);
@@ -96,6 +103,12 @@ inline CliResult RunCli(const std::vector<std::string>& args,
   if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
   return result;
+}
+
+inline CliResult RunCli(const std::vector<std::string>& args,
+                        const std::string& working_directory = "",
+                        const std::function<void(const std::string&, pid_t)>& on_err_line = {}) {
+  return RunProgram(CliPath(), args, working_directory, on_err_line);
 }
 
 // Runs the program on a pseudo-terminal, as a user at a terminal would: standard input,

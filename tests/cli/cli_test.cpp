@@ -239,6 +239,15 @@ TEST(CliTest, ArgumentsAreChecked) {
   CliResult no_settings = RunCli({"--settings", "/no/such/Settings.ini", "/tmp"});
   EXPECT_EQ(no_settings.exit_code, 2);
   EXPECT_NE(no_settings.err.find("/no/such/Settings.ini"), std::string::npos);
+  // A settings file of gigabytes is not read at all (a hole stands for them).
+  const fs::path huge = fs::temp_directory_path() / ("fotoloom-huge-" + std::to_string(::getpid()));
+  std::ofstream(huge, std::ios::binary) << "[Settings]\nAlbumFileName=huge.html\n";
+  fs::resize_file(huge, std::uintmax_t{2} << 30);
+  CliResult too_large = RunCli({"--settings", huge.string(), "/tmp"});
+  fs::remove(huge);
+  EXPECT_EQ(too_large.exit_code, 2);
+  EXPECT_NE(too_large.err.find(huge.string() + " is larger than 1 MiB"), std::string::npos)
+      << too_large.err;
 
   CliResult help = RunCli({"--help"});
   EXPECT_EQ(help.exit_code, 0);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "files/file_errors.h"
 #include "platform/paths.h"
 #include "scratch_dir.h"
@@ -110,6 +112,15 @@ TEST(CDir, HostileDescriptionFiles) {
             "a.jpg|" + huge + "\n" + huge + "\nb.jpg" + bars + "\n" + bars + "\nc.jpg|" + bars);
   EXPECT_EQ(Descriptions(CDir(dir.path(), "a.jpg|b.jpg|c.jpg", "big.dat")),
             (V{huge, bars.substr(1), bars}));
+
+  // Up to 64 MiB (here holes after a line, the first NUL ending the text) is read; one byte
+  // more is refused unread.
+  const std::string bound = dir.Write("bound.dat", "a.jpg|at the bound\n");
+  std::filesystem::resize_file(bound, std::uintmax_t{64} << 20);
+  EXPECT_EQ(Descriptions(CDir(dir.path(), "a.jpg", "bound.dat")), V{"at the bound"});
+  std::filesystem::resize_file(bound, (std::uintmax_t{64} << 20) + 1);
+  testing::ExpectError<FileOpenError>([&] { CDir listing(dir.path(), "a.jpg", "bound.dat"); },
+                                      "Cannot open file " + bound + " (larger than 64 MiB)");
 }
 
 TEST(CDir, OddFileNames) {

@@ -1,12 +1,14 @@
 // Failed writes and reads: a full disk (a file size limit in a child process) ends the run
 // with an error naming the file and leaves every earlier file whole, with no temporary or
-// empty file behind; a read error is an error, not the end of the file.
+// empty file behind; a read error is an error, not the end of the file; memory running out (an
+// address-space limit) is a warning naming the photo, never a picture without thumbnail.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <functional>
 #include <map>
 
@@ -17,10 +19,11 @@
 namespace fotoloom::testing {
 namespace {
 
-// Runs action in a child process whose files may not grow beyond limit bytes. SIGXFSZ is
-// ignored, so a write past the limit fails with EFBIG as one on a full disk fails with ENOSPC.
-// Returns the message of the error the action raised; "" when it raised none.
-std::string RunWithFileSizeLimit(rlim_t limit, const std::function<void()>& action) {
+// Runs action in a child process under the resource limit: with RLIMIT_FSIZE its files may not
+// grow beyond limit bytes (SIGXFSZ is ignored, so a write past the limit fails with EFBIG as
+// one on a full disk fails with ENOSPC), with RLIMIT_AS no memory beyond it can be had.
+// Returns what the action returned, or the message of the error it raised.
+std::string RunWithLimit(int resource, rlim_t limit, const std::function<std::string()>& action) {
   int pipe_fds[2];
   if (::pipe(pipe_fds) != 0) return "pipe failed";
   const pid_t pid = ::fork();
@@ -28,10 +31,10 @@ std::string RunWithFileSizeLimit(rlim_t limit, const std::function<void()>& acti
     ::close(pipe_fds[0]);
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit rl{limit, limit};
-    ::setrlimit(RLIMIT_FSIZE, &rl);
+    ::setrlimit(resource, &rl);
     std::string message;
     try {
-      action();
+      message = action();
     } catch (const std::exception& e) {
       message = e.what();
     }
@@ -78,7 +81,12 @@ TEST_F(FullDiskTest, AFullDiskEndsTheRunAndKeepsEveryEarlierFile) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.limit);
     Album() = settings;
-    EXPECT_EQ(RunWithFileSizeLimit(c.limit, [] { generate(); }), "Unable to write to " + c.failed);
+    EXPECT_EQ(RunWithLimit(RLIMIT_FSIZE, c.limit,
+                           [] {
+                             generate();
+                             return std::string();
+                           }),
+              "Unable to write to " + c.failed);
     const std::map<std::string, std::string> after = Files();
     for (const auto& [path, content] : before) {
       ASSERT_TRUE(after.count(path)) << path;
@@ -112,6 +120,59 @@ TEST_F(FullDiskTest, AReadErrorIsAnErrorNotTheEndOfTheFile) {
     }
     fs::remove(failing);
   }
+}
+
+// The bytes of address space the process has mapped now.
+rlim_t MappedBytes() {
+  std::ifstream statm("/proc/self/statm");
+  rlim_t pages = 0;
+  statm >> pages;
+  return pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+}
+
+TEST_F(FullDiskTest, MemoryRunningOutIsAWarningNeverTheAlternativeImageAndNeverKept) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "a sanitizer's shadow memory does not fit under an address-space limit";
+#endif
+  // Decoded, the large photo takes 54 MB; its preview in a 4000 x 4000 box 36 MB more.
+  Image("big.jpg", 6000, 3000);
+  Image("small.jpg", 8, 6);
+  Image("alternative.jpg", 8, 8, 0, root_);
+  Album().EmptyThumbnail = (root_ / "alternative.jpg").string();
+  Album().GenerateHTMLImages = true;
+  Album().EraseExistingFiles = true;
+  Album().PreviewImages = true;
+  Album().PreviewWidth = Album().PreviewHeight = 4000;
+  Album().ThumbnailWorkers = 1;
+  Album().ThumbnailCache = (root_ / "cache").string() + "/";
+  const AlbumSettings settings = Album();
+  const struct {
+    std::string short_for;
+    rlim_t headroom;
+    bool thumbnail;
+  } cases[] = {
+      {"the preview", rlim_t{70} << 20, true},
+      {"the decode", rlim_t{16} << 20, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.short_for);
+    Album() = settings;
+    const std::string messages = RunWithLimit(RLIMIT_AS, MappedBytes() + c.headroom, [] {
+      generate();
+      return GetMessages();
+    });
+    EXPECT_EQ(messages,
+              "Not enough memory to make every picture of " + (album_ / "big.jpg").string() + "\r");
+    // Not the alternative image's thumbnail in the photo's place.
+    EXPECT_EQ(fs::exists(data() / "big.jpg"), c.thumbnail);
+    EXPECT_FALSE(fs::exists(data() / "big-preview.jpg"));
+    EXPECT_TRUE(fs::exists(data() / "small.jpg"));
+  }
+  // With memory enough the next run makes what was missing: nothing incomplete was kept.
+  Album() = settings;
+  generate();
+  EXPECT_EQ(GetMessages(), "");
+  EXPECT_TRUE(fs::exists(data() / "big-preview.jpg"));
 }
 
 }  // namespace

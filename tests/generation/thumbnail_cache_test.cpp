@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -223,6 +225,143 @@ TEST(CacheEntryTest, TheKeyFollowsTheBoxAndRefusesWhatItCannotVouchFor) {
   EXPECT_FALSE(ThumbnailCacheKey({scratch, 100, 100})) << "a folder";
   EXPECT_FALSE(ThumbnailCacheKey({scratch + "/missing.jpg", 100, 100}));
   fs::remove_all(scratch);
+}
+
+// The user of the cases, and the other user whose folders and links they meet.
+constexpr uid_t kUser = 65534;
+constexpr uid_t kOther = 65533;
+
+// Opens the cache at folder as kUser in a child process, looks up and stores an entry for
+// "key", and returns "problem|found", found being "1" when the lookup was served.
+std::string UseCacheAsTheUser(const std::string& folder) {
+  int out[2];
+  if (::pipe(out) != 0) return "no pipe";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(out[0]);
+    if (::setgid(kUser) != 0 || ::setuid(kUser) != 0) ::_exit(2);
+    std::string report;
+    {
+      ThumbnailCache cache(folder);
+      ThumbnailResult result;
+      result.jpeg = "the user's thumbnail";
+      report = cache.problem() + "|" + (cache.Find("key") ? "1" : "0");
+      cache.Store("key", result);
+    }
+    ::_exit(::write(out[1], report.data(), report.size()) == static_cast<ssize_t>(report.size())
+                ? 0
+                : 1);
+  }
+  ::close(out[1]);
+  std::string report;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) report.append(buffer, n);
+  ::close(out[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? report : "child failed";
+}
+
+std::uint32_t ModeOf(const fs::path& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// Another user who makes the cache's folders first, or plants links where they go, receives
+// nothing and can show the user nothing: each such folder leaves the cache unused, and the
+// reason names it. Run as an unprivileged user, which needs root to become.
+TEST(ThumbnailCacheFolderTest, OnlyTheUsersOwnFoldersAreUsed) {
+  if (::geteuid() != 0) GTEST_SKIP() << "not root: cannot run the cases as another user";
+  char pattern[] = "/tmp/fotoloom-cache-owner-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const fs::path root = pattern;
+  ASSERT_EQ(::chmod(root.c_str(), 0755), 0);
+  const auto folder = [](const fs::path& at, uid_t owner, mode_t mode) {
+    fs::create_directories(at);
+    ASSERT_EQ(::chown(at.c_str(), owner, owner), 0);
+    ASSERT_EQ(::chmod(at.c_str(), mode), 0);
+  };
+  const auto link = [](const fs::path& to, const fs::path& at, uid_t owner) {
+    fs::create_symlink(to, at);
+    ASSERT_EQ(::lchown(at.c_str(), owner, owner), 0);
+  };
+  const std::string entry = CacheEntryName("key") + ".thumb";
+
+  // Each case has a cache folder "cache" of the user's that anyone may write to (allowed), and
+  // another user's folder "elsewhere" that must stay empty.
+  const struct {
+    const char* what;
+    std::function<void(const fs::path& cache, const fs::path& elsewhere)> plant;
+    std::string base;     // the folder the cache goes in, relative to the case
+    std::string problem;  // relative to the case; "" when the cache is used
+  } cases[] = {
+      {"nothing made yet", {}, "cache", ""},
+      {"fotoloom/ of another user",
+       [&](const fs::path& c, const fs::path&) { folder(c / "fotoloom", kOther, 0755); }, "cache",
+       "cache/fotoloom is owned by another user"},
+      {"fotoloom/ open to everyone",
+       [&](const fs::path& c, const fs::path&) { folder(c / "fotoloom", kUser, 0777); }, "cache",
+       "cache/fotoloom can be written by others"},
+      {"thumbnails/ open to the group",
+       [&](const fs::path& c, const fs::path&) {
+         folder(c / "fotoloom", kUser, 0700);
+         folder(c / "fotoloom/thumbnails", kUser, 0770);
+       },
+       "cache", "cache/fotoloom/thumbnails can be written by others"},
+      {"a link at fotoloom",
+       [&](const fs::path& c, const fs::path& e) { link(e, c / "fotoloom", kOther); }, "cache",
+       "cache/fotoloom is a link"},
+      {"a link at thumbnails",
+       [&](const fs::path& c, const fs::path& e) {
+         folder(c / "fotoloom", kUser, 0700);
+         link(e, c / "fotoloom/thumbnails", kUser);
+       },
+       "cache", "cache/fotoloom/thumbnails is a link"},
+      {"a link at the entry: replaced, never read or written through",
+       [&](const fs::path& c, const fs::path& e) {
+         folder(c / "fotoloom/thumbnails", kUser, 0700);
+         folder(c / "fotoloom", kUser, 0700);
+         ThumbnailResult planted;
+         planted.jpeg = "a picture of theirs";
+         std::ofstream(e / "planted") << EncodeCacheEntry("key", CacheRecordsOf(planted));
+         link(e / "planted", c / "fotoloom/thumbnails" / entry, kOther);
+       },
+       "cache", ""},
+      {"the cache folder another user's",
+       [&](const fs::path& c, const fs::path&) {
+         ASSERT_EQ(::chown(c.c_str(), kOther, kOther), 0);
+       },
+       "cache", "cache is owned by another user"},
+      {"the cache folder a link of another user's",
+       [&](const fs::path& c, const fs::path&) { link(c, c.parent_path() / "link", kOther); },
+       "link", "link is a link of another user"},
+      {"the cache folder a link of the user's own",
+       [&](const fs::path& c, const fs::path&) { link(c, c.parent_path() / "link", kUser); },
+       "link", ""},
+  };
+  int number = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path at = root / std::to_string(++number);
+    folder(at / "cache", kUser, 0777);
+    folder(at / "elsewhere", kOther, 0777);
+    if (c.plant) c.plant(at / "cache", at / "elsewhere");
+    const std::string report =
+        UseCacheAsTheUser((at / c.base).string() + "/" + kThumbnailCacheSubfolders);
+    const std::string problem = c.problem.empty() ? "" : (at / c.problem).string();
+    EXPECT_EQ(report, problem + "|0");
+    const fs::path own = at / "cache/fotoloom/thumbnails";
+    if (c.problem.empty()) {
+      EXPECT_EQ(ModeOf(at / "cache/fotoloom"), 0700u);
+      EXPECT_EQ(ModeOf(own), 0700u);
+      EXPECT_EQ(ModeOf(own / entry), 0600u);  // a file now, no longer the link
+    } else {
+      EXPECT_FALSE(fs::exists(own / entry));
+    }
+    for (const auto& left : fs::directory_iterator(at / "elsewhere"))
+      EXPECT_EQ(left.path().filename(), "planted");
+  }
+  fs::remove_all(root);
 }
 
 TEST(ThumbnailCacheFolderTest, FollowsTheEnvironment) {

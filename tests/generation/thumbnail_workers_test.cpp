@@ -1,15 +1,24 @@
 // The run with thumbnail workers: whatever their number, the same bytes in every file, the same
 // progress texts, PNG warnings and errors as the writer alone gives; a cancel writes nothing
-// after the point where the writer saw it; and the default number follows the CPUs and quota.
+// after the point where the writer saw it; large images wait for each other within the memory
+// budget; and the default number follows the CPUs and quota.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
+#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "crafted_files.h"
 #include "files/file_utils.h"
 #include "generation/album.h"
+#include "generation/thumbnail_pool.h"
 #include "generation/usable_cpus.h"
+#include "imaging/buffer_reuse.h"
 #include "imaging/png_graphic.h"
+#include "imaging/thumbnails.h"
 #include "run_outcome.h"
 
 namespace fotoloom::testing {
@@ -107,6 +116,115 @@ TEST_F(ThumbnailWorkersTest, NothingAfterTheCancelIsWritten) {
     ASSERT_GE(progress.labels.size(), 2u);
     EXPECT_EQ(progress.labels[progress.labels.size() - 2], c.last_label);
     EXPECT_EQ(Count(Read(album_ / "index.html"), "valign=\"center\""), c.data.size() / 2);
+  }
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitizedHeap = true;
+#else
+constexpr bool kSanitizedHeap = false;
+#endif
+
+// Four workers make the thumbnails of jobs within a budget of budget_bytes, in this process,
+// which must be a fresh one: as in the programs, whose heap is one (RetainFreedImageMemory),
+// not the many a test process's earlier threads made. Returns "made grown_kib most_held": the
+// thumbnails made (each the same as the first), the growth of the peak resident size, and the
+// most the budget saw held at once.
+std::string MakeWithinBudget(const std::vector<ThumbnailJob>& jobs, std::uint64_t budget_bytes) {
+  RetainFreedImageMemory();
+  rusage before{}, after{};
+  ::getrusage(RUSAGE_SELF, &before);
+  MemoryBudget budget(budget_bytes);
+  int made = 0;
+  {
+    ThumbnailPool pool(jobs, 4, nullptr, &budget);
+    std::optional<std::string> first;
+    for (int i = 0; i < static_cast<int>(jobs.size()); ++i) {
+      const ThumbnailResult result = pool.Take(i, [] { return true; });
+      if (i == 0) first = result.jpeg;
+      made += result.jpeg && result.jpeg == first;
+    }
+  }
+  ::getrusage(RUSAGE_SELF, &after);
+  return std::to_string(made) + " " + std::to_string(after.ru_maxrss - before.ru_maxrss) + " " +
+         std::to_string(budget.peak());
+}
+
+std::vector<ThumbnailJob> HeaderJobs(const fs::path& folder) {
+  std::vector<ThumbnailJob> jobs;
+  for (int i = 0; i < 8; ++i)
+    jobs.push_back({(folder / (std::to_string(i) + ".jpg")).string(), 100, 100});
+  return jobs;
+}
+
+// Eight headers of 3000 x 3000 progressive photos without their data, about 55 MB each to
+// decode, made by four workers in a process of their own (this test started again): with a
+// budget for two and a half of them its peak grows by no more than the budget, and with a
+// budget smaller than one image every thumbnail is still made, one image at a time.
+TEST_F(ThumbnailWorkersTest, LargeImagesWaitForEachOtherWithinTheBudget) {
+  if (const char* child = std::getenv("FOTOLOOM_BUDGET_RUN")) {
+    std::istringstream request(child);
+    std::uint64_t budget = 0;
+    std::string folder;
+    request >> budget >> folder;
+    const std::string report = MakeWithinBudget(HeaderJobs(folder), budget);
+    fs::remove_all(root_);
+    std::_Exit(::write(3, report.data(), report.size()) == static_cast<ssize_t>(report.size()) ? 0
+                                                                                               : 1);
+  }
+  crafted::Jpeg header;
+  const std::string base = Read(TestData("jpeg/jpeg-decoder/mozilla/jpg-progressive.jpg"));
+  header.base.assign(base.begin(), base.end());
+  header.width = header.height = 3000;
+  const std::vector<ThumbnailJob> jobs = HeaderJobs(album_);
+  for (const ThumbnailJob& job : jobs) ASSERT_TRUE(crafted::WriteJpeg(job.source_path, header));
+  const std::optional<TImageHeader> read = ReadPictureHeader(jobs[0].source_path);
+  ASSERT_TRUE(read);
+  const std::uint64_t image = OutputsMemory(*read, {{100, 100}});
+  ASSERT_GT(image, std::uint64_t{50} << 20);
+  constexpr std::uint64_t kSlack = std::uint64_t{24} << 20;  // stacks, libjpeg's rows, results
+
+  const struct {
+    const char* what;
+    std::uint64_t budget;
+    std::uint64_t most_held;  // the most the budget may have seen held at once
+  } cases[] = {
+      {"a budget for two and a half images", image * 5 / 2, 2 * image},
+      {"a budget smaller than one image", image / 4, image},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const std::string request = std::to_string(c.budget) + " " + album_.string();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::dup2(out[1], 3);
+      ::setenv("FOTOLOOM_BUDGET_RUN", request.c_str(), 1);
+      ::execl("/proc/self/exe", "thumbnail_workers_test",
+              "--gtest_filter=ThumbnailWorkersTest.LargeImagesWaitForEachOtherWithinTheBudget",
+              static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(out[1]);
+    std::string report;
+    char buffer[64];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) report.append(buffer, n);
+    ::close(out[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << report;
+    std::istringstream fields(report);
+    int made = 0;
+    long grown_kib = 0;
+    std::uint64_t most_held = 0;
+    fields >> made >> grown_kib >> most_held;
+    EXPECT_EQ(made, 8);
+    EXPECT_EQ(most_held, c.most_held);
+    // A sanitizer's allocator keeps freed memory aside for a while, beyond any budget's reach.
+    if (!kSanitizedHeap) {
+      EXPECT_LT(static_cast<std::uint64_t>(grown_kib) * 1024, std::max(c.budget, image) + kSlack);
+    }
   }
 }
 

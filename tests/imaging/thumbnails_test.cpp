@@ -368,6 +368,8 @@ TEST_F(ThumbnailTest, ToolExitStatusAndOutput) {
   EXPECT_EQ(RunTool(Quoted(good) + " " + Quoted(Path("e.jpg")) + " 100 abc").first, 2);
   EXPECT_EQ(RunTool(Quoted(good) + " " + Quoted(Path("e.jpg")) + " 0 100").first, 2);
   EXPECT_EQ(RunTool(Quoted(good) + " " + Quoted(Path("e.jpg")) + " -5 100").first, 2);
+  // A 20000 x 15000 thumbnail would need about 1.8 GB to make and encode: refused unmade.
+  EXPECT_EQ(RunTool(Quoted(good) + " " + Quoted(Path("e.jpg")) + " 20000 15000").first, 2);
   EXPECT_FALSE(fs::exists(Path("e.jpg")));
 
   // A target that is the source itself, under any name, is refused and the photo kept.

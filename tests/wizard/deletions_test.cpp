@@ -1,6 +1,7 @@
 // The catalog name and what may be deleted: the numbered-files question matches only pages a
 // run writes, the name is normalised before the check, cleaning needs the data directory's
-// marker, and nothing is deleted before an unreadable description file has stopped the run.
+// marker, and nothing is deleted, neither what page 1's "&Yes" allowed nor the data
+// directory's files, before the run has checked everything it can know beforehand.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -62,6 +63,7 @@ TEST_F(DeletionsTest, NumberedFilesQuestionMatchesOnlyPagesARunWrites) {
        {"cat1000.html"}},
       {".jpg", ".html", {"a.jpg", "001.html"}, {}},  // no stem: refused, nothing asked
   };
+  // The run deletes what the answer allowed, then writes its own catalog beside the rest.
   Wizard& w = Open();
   const std::string outside = root_ + "outside.txt";
   Touch(outside);
@@ -70,6 +72,7 @@ TEST_F(DeletionsTest, NumberedFilesQuestionMatchesOnlyPagesARunWrites) {
     fs::remove_all(album_dir_);
     fs::create_directory(album_dir_);
     for (const std::string& name : c.files) Touch(album_dir_ + name);
+    Touch(album_dir_ + "p.jpg");
     // Links and directories of a numbered page's name are never deleted.
     const std::string stem = fs::path(c.normalised).stem();
     fs::create_symlink(outside, album_dir_ + stem + "998.html");
@@ -85,6 +88,10 @@ TEST_F(DeletionsTest, NumberedFilesQuestionMatchesOnlyPagesARunWrites) {
     Names expected;
     for (const std::string& name : before)
       if (!c.deleted.count(name)) expected.insert(name);
+    if (!c.deleted.empty()) {
+      w.RunGeneration();
+      expected.insert({c.normalised, "fldata"});
+    }
     EXPECT_EQ(Listing(album_dir_), expected);
     EXPECT_TRUE(fs::exists(outside));
   }
@@ -116,11 +123,20 @@ TEST_F(DeletionsTest, CleaningTouchesOnlyADataDirectoryTheRunMarked) {
 TEST_F(DeletionsTest, AnUnreadableDescriptionFileStopsTheRunBeforeCleaning) {
   WriteJpeg(album_dir_ + "p.jpg", 8, 6);
   const std::string description = album_dir_ + "imgdesc.dat";
-  const std::function<void()> unreadable[] = {
-      [&] { ASSERT_EQ(::mkfifo(description.c_str(), 0644), 0); },
-      [&] { fs::create_symlink("/dev/zero", description); },
+  const struct {
+    std::function<void()> make;
+    std::string error;
+  } unreadable[] = {
+      {[&] { ASSERT_EQ(::mkfifo(description.c_str(), 0644), 0); }, ""},
+      {[&] { fs::create_symlink("/dev/zero", description); }, ""},
+      // 3 GiB of holes: refused unread, not read into memory.
+      {[&] {
+         std::ofstream(description) << "p.jpg|a photo\n";
+         fs::resize_file(description, std::uintmax_t{3} << 30);
+       },
+       " (larger than 64 MiB)"},
   };
-  for (const auto& make : unreadable) {
+  for (const auto& [make, error] : unreadable) {
     Generate("fldata");
     Touch(album_dir_ + "fldata/old.jpg");
     make();
@@ -128,10 +144,73 @@ TEST_F(DeletionsTest, AnUnreadableDescriptionFileStopsTheRunBeforeCleaning) {
       Generate("fldata");
       ADD_FAILURE() << "the run went on";
     } catch (const FileOpenError& e) {
-      EXPECT_EQ(std::string(e.what()), "Cannot open file " + description);
+      EXPECT_EQ(std::string(e.what()), "Cannot open file " + description + error);
     }
     EXPECT_TRUE(fs::exists(album_dir_ + "fldata/old.jpg"));
     fs::remove(description);
+  }
+}
+
+TEST_F(DeletionsTest, NothingIsDeletedUntilTheRunIsKnownToWork) {
+  const std::string long_name = std::string(248, 'a') + ".html";  // "aaa...001.html" is too long
+  const std::string fifo = root_ + "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  fs::create_symlink("/proc/self/mem", root_ + "mem");  // opens, then fails to read
+  const struct {
+    std::string fault, keys;
+    std::function<void()> prepare;
+    std::string error;  // "" for a run that works
+    std::string catalog = "_cat.html";
+  } cases[] = {
+      {"a background image that cannot be read", "BgImage=" + fifo + "\n", [] {},
+       "Cannot open file " + fifo},
+      {"a background sound that fails half-way", "BgSound=" + root_ + "mem\n", [] {},
+       "Cannot open file " + root_ + "mem"},
+      {"a description file that cannot be read", "",
+       [&] { ASSERT_EQ(::mkfifo((album_dir_ + "imgdesc.dat").c_str(), 0644), 0); },
+       "Cannot open file " + album_dir_ + "imgdesc.dat"},
+      {"a data directory that cannot be written", "",
+       [&] {
+         fs::remove_all(album_dir_ + "fldata");
+         Touch(album_dir_ + "fldata");
+       },
+       "Cannot create file " + album_dir_ + "fldata"},
+      {"numbered pages whose names are too long",
+       "ThumbsPerRow=1\nCreateMultipleFiles=1\nThumbRowsPerFile=1\nUseDefaultsOnPage3=0\n", [] {},
+       "Cannot create file " + std::string(248, 'a') + "001.html", long_name},
+      {"nothing wrong", "", [] {}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    fs::remove_all(album_dir_);
+    fs::create_directories(album_dir_ + "fldata");
+    Touch(album_dir_ + "fldata/" + kDataDirectoryMarker);
+    WriteText(album_dir_ + "fldata/old.jpg", "a thumbnail of an earlier run");
+    WriteJpeg(album_dir_ + "p1.jpg", 8, 6);
+    WriteJpeg(album_dir_ + "p2.jpg", 8, 6);
+    WriteText(album_dir_ + c.catalog, "old catalog");
+    c.prepare();
+    WriteSettings("AlbumFileName=" + c.catalog + "\nAlbumDirectory=" + album_dir_ +
+                  "\nEraseExistingFiles=1\nUseDefaultsOnPage6=0\n" + c.keys);
+    Wizard& w = Open();
+    ui_.answers = {true};  // overwrite the old catalog
+    ASSERT_TRUE(w.AdvanceToFinish());
+    std::string error;
+    try {
+      w.RunGeneration();
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, c.error);
+    if (!c.error.empty()) {
+      EXPECT_EQ(ReadText(album_dir_ + c.catalog), "old catalog");
+      if (fs::is_directory(album_dir_ + "fldata")) {
+        EXPECT_TRUE(fs::exists(album_dir_ + "fldata/old.jpg"));
+      }
+    } else {
+      EXPECT_NE(ReadText(album_dir_ + c.catalog), "old catalog");
+      EXPECT_FALSE(fs::exists(album_dir_ + "fldata/old.jpg"));
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/error.h"
+#include "platform/file_errors.h"
 #include "wizard_fixture.h"
 
 namespace fotoloom::testing {
@@ -138,6 +139,27 @@ TEST_F(IniFileTest, RefusedWriteRaisesAndLeavesTheFileAlone) {
   IniFile blocked(exe_dir_ + "default.jpg/Settings.ini");
   blocked.WriteString("Settings", "Key", "v");
   EXPECT_THROW(blocked.Save(), Error);
+}
+
+TEST_F(IniFileTest, OfAFileOverOneMebibyteOnlyTheLinesWithinItAreReadAndNothingIsSaved) {
+  // The limit falls inside the last line, whose value must not be taken cut short.
+  const std::string head = "[Settings]\nFirst=1\n";
+  const std::string filler = "; " + std::string(IniFile::kMaxFileBytes - head.size() - 10, 'x');
+  const std::string text = head + filler + "\nCut=123456789\nLater=1\n";
+  WriteText(settings_, text);
+  IniFile ini(settings_);
+  EXPECT_TRUE(ini.loaded());
+  EXPECT_TRUE(ini.cut());
+  EXPECT_EQ(ini.ReadString("Settings", "First", "d"), "1");
+  EXPECT_EQ(ini.ReadString("Settings", "Cut", "d"), "d");
+  EXPECT_EQ(ini.ReadString("Settings", "Later", "d"), "d");
+  // Saving would lose the rest of the file.
+  ini.WriteString("Settings", "First", "2");
+  EXPECT_THROW(ini.Save(), FileWriteError);
+  EXPECT_EQ(ReadText(settings_), text);
+
+  WriteText(settings_, head + std::string(IniFile::kMaxFileBytes - head.size(), ';'));
+  EXPECT_FALSE(IniFile(settings_).cut());
 }
 
 TEST_F(IniFileTest, SaveKeepsPermissionsAndWritesThroughALink) {

@@ -1,6 +1,7 @@
 #include "wizard/window/screenshots.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -9,41 +10,35 @@
 #include <QProcess>
 #include <QTextStream>
 #include <cstdio>
+#include <string_view>
+
+#include "platform/file_io.h"
 
 #include "wizard/window/adv_set_dlg.h"
 #include "wizard/window/main_dlg.h"
+#include "wizard/window/text_shell.h"
 
 namespace fotoloom {
 namespace {
 
 // Nothing may wait for an answer while the pictures are taken: boxes are printed, questions
 // answered "no", pickers cancelled, and nothing is opened.
-class QuietShell : public WizardUi {
- public:
-  void ShowWarning(const std::string& text) override {
-    std::fprintf(stderr, "fotoloom: warning while taking screenshots: %s\n", text.c_str());
-    ok = false;
-  }
-  bool AskQuestion(const std::string&) override { return false; }
-  std::optional<std::int32_t> PickColor(std::int32_t) override { return std::nullopt; }
-  std::optional<std::string> PickFolder(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> PickFile(const FilePickerRequest&) override { return std::nullopt; }
-  void ShowAdvancedDialog(AdvancedDialog&) override {}
-  void ShowAbout() override {}
-  bool OpenDocument(const std::string&, const std::string&) override { return true; }
-  bool OpenHelp(const std::string&, const std::string&) override { return true; }
-  void SetBusyCursor(bool) override {}
-  void CloseWindow() override {}
-  void PumpMessages() override {}
+TextShell QuietShell() { return TextShell("fotoloom: warning while taking screenshots: "); }
 
-  bool ok = true;
-};
-
+// Through the one file writer: a link at a picture's name is replaced, never written through.
 bool Save(QWidget& widget, const QString& path) {
   QCoreApplication::processEvents();
-  const bool saved = widget.grab().save(path, "PNG");
+  QByteArray png;
+  QBuffer buffer(&png);
+  bool saved = buffer.open(QIODevice::WriteOnly) && widget.grab().save(&buffer, "PNG");
+  if (saved) {
+    try {
+      WriteWholeFile(path.toStdString(), std::string_view(png.constData(),
+                                                          static_cast<std::size_t>(png.size())));
+    } catch (const std::exception&) {
+      saved = false;
+    }
+  }
   if (!saved) std::fprintf(stderr, "fotoloom: cannot write %s\n", qPrintable(path));
   return saved;
 }
@@ -94,14 +89,14 @@ class ScratchAlbum {
 // Shows page of a fresh window in the application's present font and palette and saves it.
 bool SavePage(const ScratchAlbum& scratch, const std::string& executable, int page,
               const QString& path) {
-  QuietShell shell;
+  TextShell shell = QuietShell();
   TMainDlg window(scratch.Environment(executable), &shell);
   window.show();
   window.wizard().FormPaint();
   while (window.wizard().CurrentPage() < page && window.wizard().StepPage(+1)) {
   }
   window.SyncFromModel();
-  return window.wizard().CurrentPage() == page && Save(window, path) && shell.ok;
+  return window.wizard().CurrentPage() == page && Save(window, path) && shell.warnings() == 0;
 }
 
 // Fusion's colours for a dark desktop theme.
@@ -139,7 +134,7 @@ bool WriteScreenshots(const std::string& directory, const std::string& executabl
 
   bool ok = true;
   {
-    QuietShell shell;
+    TextShell shell = QuietShell();
     TMainDlg window(scratch.Environment(executable), &shell);
     window.show();
     window.wizard().FormPaint();
@@ -164,7 +159,7 @@ bool WriteScreenshots(const std::string& directory, const std::string& executabl
     advanced.show();
     ok = Save(advanced, out + "/advanced-settings.png") && ok;
     advanced.hide();
-    ok = ok && shell.ok;
+    ok = ok && shell.warnings() == 0;
   }
 
   const QPalette desktop = QApplication::palette();
