@@ -29,9 +29,11 @@ class ModernCatalogTest : public CatalogTest {
     File("imgdesc.dat", "say \"cheese\".jpg|Everyone <b>smiles</b>\r\n");
     // The worked catalog of the classic pages, in the modern style; an empty text still names
     // its button, a table border frames the cards, the links are too dark to read, and the
-    // thumbnails have twice-as-large companions.
+    // thumbnails have twice-as-large companions. The data folder is cleaned before the pages'
+    // own files are written.
     ConfigureWorkedCatalog(assets);
     Album().CatalogStyle = kModernCatalog;
+    Album().EraseExistingFiles = true;
     Album().Index = "";
     Album().TableBorder = "2";
     Album().LinkColor = "#0000FF";
