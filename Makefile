@@ -27,8 +27,9 @@ CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=Release
 endif
 CMAKE_FLAGS += -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 
+# chromium and firefox-esr: the browser tests (ctest -L browser).
 DEBS := cmake g++ make pkg-config libjpeg62-turbo-dev libpng-dev zlib1g-dev \
-        qt6-base-dev libgtest-dev chromium
+        qt6-base-dev libgtest-dev chromium firefox-esr
 # The browser test drives Chromium from Node.js; a machine that already has node keeps it
 # (NodeSource's nodejs conflicts with Debian's npm).
 NODE_DEBS := $(shell command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || echo nodejs npm)

@@ -11,70 +11,20 @@
 // Environment: CHROMIUM (default /usr/bin/chromium); SCREENSHOT, a PNG file to which the
 // preview's image page is saved as the browser shows it. Exit 0 when every check held, 1 when
 // one failed, 77 when no browser is installed (the test is skipped).
-import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
-import { chromium } from 'playwright-core';
-
-const here = path.dirname(fileURLToPath(import.meta.url));
-const cli = path.resolve(process.argv[2] ?? path.join(here, '..', 'build', 'bin', 'fotoloom-cli'));
-const browserPath = process.env.CHROMIUM ?? '/usr/bin/chromium';
-const sampleAlbum = path.join(here, '..', 'examples', 'sample-album');
+import {
+  addBigPhoto, BIG_PHOTO, browserPath, check, finish, launch, makeCatalog, sampleAlbum,
+  withoutHash,
+} from './catalog.mjs';
 
 // The navigation texts as the settings give them, and as a visitor reads them.
 const NEXT_TEXT = 'Next -&gt';
 const NEXT_SHOWN = 'Next ->';
 const PICTURES = fs.readdirSync(sampleAlbum).filter((n) => /\.(bmp|jpe?g|png)$/i.test(n)).length;
-
-const failures = [];
-let checks = 0;
-function check(ok, what) {
-  checks += 1;
-  if (!ok) failures.push(what);
-  return ok;
-}
-
-function withoutHash(url) {
-  const u = new URL(url);
-  u.hash = '';
-  return u.href;
-}
-
-// The sample album's catalog in scratch/album, with further settings lines.
-function makeCatalog(scratch, moreSettings = [], prepare = () => {}) {
-  const album = path.join(scratch, 'album');
-  fs.cpSync(sampleAlbum, album, { recursive: true });
-  prepare(album);
-  const settings = path.join(scratch, 'Settings.ini');
-  // Four thumbnails a row, two rows a page: the twelve pictures need two index pages.
-  fs.writeFileSync(
-    settings,
-    [
-      '[Settings]',
-      'AlbumFileName=index.html',
-      'ThumbsPerRow=4',
-      'CreateMultipleFiles=1',
-      'ThumbRowsPerFile=2',
-      'UseDefaultsOnPage6=1',
-      'SlideShow=1',
-      'SlideShowDelay=600',
-      `Next=${NEXT_TEXT}`,
-      ...moreSettings,
-      '',
-    ].join('\n'),
-  );
-  const run = spawnSync(cli, ['--no', '--quiet', '--settings', settings, album], {
-    encoding: 'utf8',
-  });
-  if (run.error) throw run.error;
-  if (run.status !== 0) {
-    throw new Error(`fotoloom-cli ended with ${run.status}: ${run.stderr}`);
-  }
-  return { album, firstPage: run.stdout.trim() };
-}
 
 // Every reference of the page that the browser would follow or load, as absolute URLs.
 async function references(page) {
@@ -125,36 +75,11 @@ async function follow(page, link) {
   await page.waitForLoadState('load');
 }
 
-function launch(profile, options = {}) {
-  return chromium.launchPersistentContext(profile, {
-    executablePath: browserPath,
-    headless: true,
-    ...options,
-    args: [
-      '--headless',
-      '--no-sandbox',
-      '--disable-gpu',
-      '--no-first-run',
-      '--disable-background-networking',
-      '--disable-component-update',
-      '--disable-sync',
-    ],
-  });
-}
-
-// A camera-sized photo (3000 x 2250), enlarged from a sample picture by fotoloom-thumb.
-const BIG_PHOTO = 'big photo.jpg';
-function addBigPhoto(album) {
-  const thumb = path.join(path.dirname(cli), 'fotoloom-thumb');
-  const run = spawnSync(thumb, [path.join(album, 'sunset.jpg'), path.join(album, BIG_PHOTO),
-    '3000', '3000'], { encoding: 'utf8' });
-  if (run.status !== 0) throw new Error(`fotoloom-thumb ended with ${run.status}: ${run.stderr}`);
-}
-
 // The catalog with the display options, at 1280 x 800 with scale device pixels per pixel.
 async function checkDisplayOptions(scratch, scale) {
   const { album, firstPage } = makeCatalog(path.join(scratch, `display-${scale}`),
-    ['PreviewImages=1', 'PreviewWidth=1600', 'PreviewHeight=1200', 'HiDPIThumbnails=1'],
+    [`Next=${NEXT_TEXT}`, 'PreviewImages=1', 'PreviewWidth=1600', 'PreviewHeight=1200',
+      'HiDPIThumbnails=1'],
     addBigPhoto);
   const context = await launch(path.join(scratch, `profile-${scale}`), {
     viewport: { width: 1280, height: 800 },
@@ -204,7 +129,7 @@ async function main() {
   const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'fotoloom-e2e-'));
   const context = await launch(path.join(scratch, 'profile'));
   try {
-    const { album, firstPage } = makeCatalog(scratch);
+    const { album, firstPage } = makeCatalog(scratch, [`Next=${NEXT_TEXT}`]);
     check(firstPage === path.join(album, 'index001.html'), `first page is ${firstPage}`);
     const page = await context.newPage();
     const failedLoads = [];
@@ -271,15 +196,4 @@ async function main() {
   }
 }
 
-main()
-  .then((code) => {
-    if (code === 77) process.exit(77);
-    for (const f of failures) console.log(`FAILED: ${f}`);
-    console.log(`${checks - failures.length} passed, ${failures.length} failed`);
-    process.exit(failures.length === 0 ? 0 : 1);
-  })
-  .catch((err) => {
-    for (const f of failures) console.log(`FAILED: ${f}`);
-    console.log(`catalog_in_browser: ${err.stack ?? err}`);
-    process.exit(1);
-  });
+finish(main);

@@ -1,20 +1,21 @@
 #!/bin/sh
-# Runs the browser check of a generated catalog: installs the locked npm packages on first
+# Runs a browser check of a generated catalog: installs the locked npm packages on first
 # use, then walks the catalog in headless Chromium.
-# Usage: e2e/run.sh PATH/TO/fotoloom-cli
+# Usage: e2e/run.sh PATH/TO/fotoloom-cli [SCRIPT]   (SCRIPT: catalog_in_browser.mjs by default)
 # Exit 77 (a skipped test for CTest) when node or the browser is missing.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-cli=${1:?usage: run.sh PATH/TO/fotoloom-cli}
+cli=${1:?usage: run.sh PATH/TO/fotoloom-cli [SCRIPT]}
+script=${2:-catalog_in_browser.mjs}
 # Absolute, since the script runs from its own folder.
 case $cli in /*) ;; *) cli=$(pwd)/$cli ;; esac
 
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
-  echo "catalog_in_browser: skipped, node and npm are not installed" >&2
+  echo "$script: skipped, node and npm are not installed" >&2
   exit 77
 fi
 if [ ! -x "${CHROMIUM:-/usr/bin/chromium}" ]; then
-  echo "catalog_in_browser: skipped, no browser at ${CHROMIUM:-/usr/bin/chromium}" >&2
+  echo "$script: skipped, no browser at ${CHROMIUM:-/usr/bin/chromium}" >&2
   exit 77
 fi
 
@@ -22,4 +23,4 @@ cd "$here"
 if [ ! -d node_modules/playwright-core ]; then
   npm ci --no-audit --no-fund --loglevel=error
 fi
-exec node catalog_in_browser.mjs "$cli"
+exec node "$script" "$cli"

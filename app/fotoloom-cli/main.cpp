@@ -87,11 +87,14 @@ int Run(const Options& options, const char* argv0) {
   if (!ui.run_started()) return kRefused;  // a page check failed; its messages were shown
 
   const std::string messages = GetMessages();
-  for (size_t start = 0; start < messages.size();) {
-    size_t end = messages.find('\r', start);
-    if (end == std::string::npos) end = messages.size();
-    ui.PrintLines("Warning: " + messages.substr(start, end - start));
-    start = end + 1;
+  // The notes first: they hold whatever the run's outcome.
+  for (const std::string& list : {GetNotes(), messages}) {
+    for (size_t start = 0; start < list.size();) {
+      size_t end = list.find('\r', start);
+      if (end == std::string::npos) end = list.size();
+      ui.PrintLines("Warning: " + list.substr(start, end - start));
+      start = end + 1;
+    }
   }
   if (CancelRequested() || !messages.empty()) {
     if (options.quiet) ui.PrintLines(kCancelledStatus);

@@ -23,6 +23,7 @@ class CFile {
   std::string ThumbPath;    // full path of this item's thumbnail
   std::string Thumb2xPath;  // full path of its twice-as-large thumbnail; "" when none is made
   std::string PreviewPath;  // full path of its preview; "" when none is made
+  std::string ShowPage;     // full path of its slide-show page; "" when none is made
   std::string Description;  // from the description file; "" when it gives none
 };
 

@@ -8,6 +8,7 @@
 #include <exception>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "files/descriptions.h"
@@ -16,8 +17,11 @@
 #include "generation/album_items.h"
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
+#include "generation/contrast.h"
 #include "generation/index_page.h"
 #include "generation/item_thumbnails.h"
+#include "generation/modern_catalog.h"
+#include "generation/modern_page.h"
 #include "imaging/image_formats.h"
 #include "platform/file_io.h"
 #include "platform/file_lock.h"
@@ -175,13 +179,27 @@ void AssignIndexPages(int n, std::int64_t per_page) {
 void WriteIndexPages(int n, std::int64_t per_page) {
   // Thumbnails are made ahead of the pages; leaving here by any path stops the workers.
   const RunThumbnails thumbnails(ThumbnailWorkerCount(n));
+  std::optional<ModernCatalog> modern;
+  if (IsModernCatalog(Album())) modern.emplace();
   int start = 0;
   for (int i = 0; i < n; ++i) {
     if (!EndsPage(i, n, per_page)) continue;
-    WriteIndexPage(ItemIndexPage(i), start, i);
+    if (modern) {
+      modern->WriteIndexPage(ItemIndexPage(i), start, i);
+    } else {
+      WriteIndexPage(ItemIndexPage(i), start, i);
+    }
     if (CancelRequested()) break;
     start = i + 1;
   }
+  if (modern) modern->Finish();
+}
+
+// The modern pages' own files, written before the background copies so that a copy never takes
+// their names, and the colour pairs they would show hard to read.
+void PrepareModernCatalog(const AlbumSettings& album) {
+  WriteModernAssets(album.ThumbDirectory);
+  for (const std::string& warning : ContrastWarnings(album)) AddNote(warning);
 }
 
 // The end every path of a run reaches: the result for the wizard, and the item list dropped.
@@ -303,6 +321,7 @@ void generate() {
     RemoveTemporaryFiles(album.ThumbDirectory);
   }
   if (album.EraseExistingFiles) CleanDataDirectory();
+  if (IsModernCatalog(album)) PrepareModernCatalog(album);
   CopyBackgroundFiles();
 
   SetProgressMax(0, "Reading and analyzing files...");

@@ -102,9 +102,11 @@ void ReadItems(const std::string& sourceDir, const std::string& dataDir, int sor
 
   std::vector<OutputName> pictures{{&CFile::ThumbPath, ""}};
   if (Album().HiDPIThumbnails) pictures.push_back({&CFile::Thumb2xPath, "@2x"});
-  if (Album().PreviewImages) pictures.push_back({&CFile::PreviewPath, "-preview"});
+  if (MakesPreviews(Album())) pictures.push_back({&CFile::PreviewPath, "-preview"});
   MakeUniqueNames(".jpg", pictures, "Creating unique thumbnail file names ");
-  MakeUniqueNames(".html", {{&CFile::ImagePage, ""}}, "Creating unique HTML file names ");
+  std::vector<OutputName> pages{{&CFile::ImagePage, ""}};
+  if (MakesShowPages(Album())) pages.push_back({&CFile::ShowPage, "-show"});
+  MakeUniqueNames(".html", pages, "Creating unique HTML file names ");
   ClearIndexPages();
 
   ShowStatus("Sorting files...");
@@ -126,6 +128,7 @@ std::string ItemThumbPath(int i) { return Item(i).ThumbPath; }
 std::string ItemImagePage(int i) { return Item(i).ImagePage; }
 std::string ItemThumb2xPath(int i) { return Item(i).Thumb2xPath; }
 std::string ItemPreviewPath(int i) { return Item(i).PreviewPath; }
+std::string ItemShowPage(int i) { return Item(i).ShowPage; }
 std::string ItemIndexPage(int i) { return Item(i).IndexPage; }
 void SetItemIndexPage(int i, const std::string& name) { Item(i).IndexPage = name; }
 

@@ -8,9 +8,11 @@
 //               kIndexPageNotDefined until the run assigns one.
 // and, only while the album settings ask for them when the list is read:
 //   2x thumbnail  data directory + file stem + "@2x.jpg"      (HiDPIThumbnails)
-//   preview       data directory + file stem + "-preview.jpg" (PreviewImages)
+//   preview       data directory + file stem + "-preview.jpg" (MakesPreviews)
+//   show page     data directory + file stem + "-show.html"   (MakesShowPages)
 // The ".jpg" names are unique among themselves; every item's thumbnail is named before any
-// other picture, so thumbnail names are the same whether or not the others are made.
+// other picture, so thumbnail names are the same whether or not the others are made. The same
+// holds for the ".html" names: image pages first, then show pages.
 // Thumbnail and page names are unique against each other and against every entry already in
 // the data directory (files, subdirectories, links, broken ones too), letter case ignored
 // (locale upper-casing), so a run never overwrites the output of an earlier run that was not
@@ -51,9 +53,10 @@ std::string ItemSourcePath(int i);
 // Full paths in the data directory.
 std::string ItemThumbPath(int i);
 std::string ItemImagePage(int i);
-// "" when the list was read without HiDPIThumbnails / PreviewImages.
+// "" when the list was read without HiDPIThumbnails / MakesPreviews / MakesShowPages.
 std::string ItemThumb2xPath(int i);
 std::string ItemPreviewPath(int i);
+std::string ItemShowPage(int i);
 // Index page name, relative to the album directory.
 std::string ItemIndexPage(int i);
 void SetItemIndexPage(int i, const std::string& name);

@@ -16,6 +16,11 @@ namespace fotoloom {
 // index is never split.
 inline constexpr int kSingleFileRows = 1000000;
 
+// CatalogStyle values: the classic pages (tables, the default) and the modern ones (a grid
+// that reflows, keyboard and swipe, full screen, a slide show that pauses).
+inline constexpr int kClassicCatalog = 0;
+inline constexpr int kModernCatalog = 1;
+
 // The range of the preview box's sides, pixels.
 inline constexpr int kPreviewMin = 320;
 inline constexpr int kPreviewMax = 8192;
@@ -79,6 +84,10 @@ struct AlbumSettings {
   // Every thumbnail also gets a companion fitted into the box of twice its size, which the
   // index pages offer to screens of two or more device pixels per pixel.
   bool HiDPIThumbnails = false;
+  // kClassicCatalog or kModernCatalog; any other value writes the classic pages. The modern
+  // pages take the same items, names and settings, and always make previews (PreviewWidth x
+  // PreviewHeight) of the images larger than the box, whatever PreviewImages says.
+  int CatalogStyle = kClassicCatalog;
 
   // Not a settings-file key: how many threads make thumbnails during a run, chosen by the front
   // end for this process. 0: one per CPU the process may use (UsableCpuCount, usable_cpus.h);
@@ -97,6 +106,21 @@ struct AlbumSettings {
   // when the run had no items. Only the run writes it.
   std::string FirstPage;
 };
+
+// Whether the run writes the modern pages.
+inline bool IsModernCatalog(const AlbumSettings& album) {
+  return album.CatalogStyle == kModernCatalog;
+}
+// Whether the run makes previews of the images larger than the preview box.
+inline bool MakesPreviews(const AlbumSettings& album) {
+  return album.PreviewImages || IsModernCatalog(album);
+}
+
+// Whether every image page gets a twin that plays the slide show (the modern pages' slide show
+// for a browser without scripts: a timed refresh from twin to twin).
+inline bool MakesShowPages(const AlbumSettings& album) {
+  return IsModernCatalog(album) && album.GenerateHTMLImages && album.SlideShow;
+}
 
 // The process-wide settings. Starts with the defaults above and lives for the whole process.
 AlbumSettings& Album();

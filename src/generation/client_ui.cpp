@@ -10,6 +10,7 @@ struct ClientState {
   MessagePump* pump = nullptr;
   bool cancel_requested = false;
   std::string messages;
+  std::string notes;
 };
 
 ClientState& State() {
@@ -84,7 +85,10 @@ void StepProgress() {
 
 int ProgressMax() { return HasBarAndLabel() ? State().bar->Maximum() : 0; }
 
-void ClearMessages() { State().messages.clear(); }
+void ClearMessages() {
+  State().messages.clear();
+  State().notes.clear();
+}
 
 void AddMessage(const std::string& text) {
   State().messages += text;
@@ -92,6 +96,13 @@ void AddMessage(const std::string& text) {
 }
 
 std::string GetMessages() { return State().messages; }
+
+void AddNote(const std::string& text) {
+  State().notes += text;
+  State().notes += '\r';
+}
+
+std::string GetNotes() { return State().notes; }
 
 bool CancelRequested() { return State().cancel_requested; }
 

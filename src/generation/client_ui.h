@@ -67,11 +67,18 @@ void StepProgress();
 // ProgressMax(), "Done.") thus leaves the bar as it is and only shows the text.
 int ProgressMax();
 
-// Warnings of a run: each is appended followed by one CR ("\r"), so the text is a CR-separated
-// list with a trailing CR, or empty. These three never touch the targets and never pump.
+// Warnings of a run, which leave it incomplete: each is appended followed by one CR ("\r"), so
+// the text is a CR-separated list with a trailing CR, or empty. These three never touch the
+// targets and never pump.
 void ClearMessages();
 void AddMessage(const std::string& text);
 std::string GetMessages();
+
+// Notes of a run: warnings about the catalog that do not make the run incomplete (a colour
+// pair hard to read), kept apart from the messages above in the same CR-separated form.
+// ClearMessages clears them too.
+void AddNote(const std::string& text);
+std::string GetNotes();
 
 // The cancel flag: the front end sets it (its Cancel button) and clears it before each run;
 // the run only reads it.

@@ -10,18 +10,9 @@
 
 namespace fotoloom {
 
-namespace {
-
-// A neighbouring page lies beside this one in the data directory: its bare name is the link.
-std::string PageUrl(const std::string& page_path) {
-  return page_path.empty() ? std::string() : PathToUrl(ExtractFileName(page_path));
-}
-
-}  // namespace
-
 void WriteImagePage(int i, int row, const std::string& preview) {
   const AlbumSettings& album = Album();
-  const std::string next = PageUrl(NextImagePage(i));
+  const std::string next = SiblingPageUrl(NextImagePage(i));
   const std::string index = PathToUrl(ExtractFileName(ItemIndexPage(i)));
   const std::string name = ExtractFileName(ItemSourcePath(i));
   std::string caption = name;
@@ -33,7 +24,7 @@ void WriteImagePage(int i, int row, const std::string& preview) {
   PageHead head{shown_name, {}, shown_name, std::nullopt, BackgroundUrl(album.BgSound, "")};
   if (album.SlideShow) {
     // The last page refreshes to the first, so the slide show loops.
-    const std::string target = next.empty() ? PageUrl(ItemImagePage(0)) : next;
+    const std::string target = next.empty() ? SiblingPageUrl(ItemImagePage(0)) : next;
     head.meta.push_back("<meta http-equiv=\"REFRESH\" content=" +
                         std::to_string(album.SlideShowDelay) + ";url=\"" + target + "\">");
   }
@@ -56,7 +47,7 @@ void WriteImagePage(int i, int row, const std::string& preview) {
   } else {
     // The browser scales the preview down further to fit the window, keeping its proportions;
     // a click on it opens the photo itself.
-    lines.push_back("<a href=\"../" + PathToUrl(name) + "\"><img src=\"" + PageUrl(preview) +
+    lines.push_back("<a href=\"../" + PathToUrl(name) + "\"><img src=\"" + SiblingPageUrl(preview) +
                     "\" alt=\"" + HtmlEscape(caption) +
                     "\" style=\"max-width: 100%; max-height: 85vh\"></a>");
   }

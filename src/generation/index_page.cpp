@@ -13,14 +13,6 @@
 
 namespace fotoloom {
 
-namespace {
-
-std::string UrlFromAlbum(const std::string& path) {
-  return PathToUrl(RelativePath(Album().AlbumDirectory, path));
-}
-
-}  // namespace
-
 void WriteIndexPage(const std::string& file_name, int first, int last) {
   PageLines lines;
   WritePageHead(lines, first);
@@ -141,11 +133,7 @@ std::string DetailsCell(const std::string& source, const std::string& target,
                         const std::string& date, const std::string& size) {
   const AlbumSettings& album = Album();
   const std::string file_name = ExtractFileName(source);
-  std::string shown = album.ShowFileExtension ? file_name : StripFileExt(file_name);
-  const std::size_t max_len = album.NameMaxLen > 0 ? static_cast<std::size_t>(album.NameMaxLen) : 0;
-  if (CharCount(shown) > max_len) {
-    shown = max_len > 3 ? LeftChars(shown, max_len - 3) + "..." : LeftChars(shown, max_len);
-  }
+  const std::string shown = ShownFileName(source);
 
   std::string text = "<td align=\"center\" valign=\"top\"><font size=\"" + album.FontSize + "\">";
   if (album.ShowFileName) {

@@ -24,7 +24,7 @@ constexpr char kOutOfMemory[] = "Not enough memory to make every picture of ";
 ThumbnailJob JobFor(const std::string& source, bool with_preview = true) {
   const AlbumSettings& album = Album();
   ThumbnailJob job{source, album.ThumbGeometryW, album.ThumbGeometryH};
-  if (with_preview && album.PreviewImages) {
+  if (with_preview && MakesPreviews(album)) {
     job.preview_width = album.PreviewWidth;
     job.preview_height = album.PreviewHeight;
   }
@@ -36,12 +36,16 @@ ThumbnailJob JobFor(const std::string& source, bool with_preview = true) {
 // same picture as the thumbnail it goes with.
 ItemPictures WriteCompanions(int i, const ThumbnailResult& thumbnail, const ThumbnailResult& item) {
   ItemPictures written;
+  if (thumbnail.jpeg) written.thumb_size = JpegFrameSize(*thumbnail.jpeg);
   const std::string thumb_2x = ItemThumb2xPath(i);
   if (!thumb_2x.empty() && WriteResultPicture(thumbnail.jpeg_2x, thumb_2x)) {
     written.thumb_2x = thumb_2x;
   }
   const std::string preview = ItemPreviewPath(i);
-  if (!preview.empty() && WriteResultPicture(item.preview, preview)) written.preview = preview;
+  if (!preview.empty() && WriteResultPicture(item.preview, preview)) {
+    written.preview = preview;
+    written.preview_size = JpegFrameSize(*item.preview);
+  }
   return written;
 }
 

@@ -13,14 +13,18 @@
 #include <string>
 
 #include "generation/thumbnail_pool.h"
+#include "imaging/jpeg_frame_size.h"
 
 namespace fotoloom {
 
 // The pictures WriteItemThumbnail wrote beside an item's thumbnail: each path, or "" when that
-// picture was not written.
+// picture was not written; and the pixel sizes of the thumbnail and the preview, {0, 0} for
+// one that was not written.
 struct ItemPictures {
   std::string thumb_2x;
   std::string preview;
+  FrameSize thumb_size;
+  FrameSize preview_size;
 };
 
 class RunThumbnails {

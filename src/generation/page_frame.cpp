@@ -35,8 +35,12 @@ std::optional<std::string> BackgroundUrl(const std::string& setting, const std::
   return PathToUrl(files_url + ExtractFileName(setting));
 }
 
+std::string SiblingPageUrl(const std::string& page_path) {
+  return page_path.empty() ? std::string() : PathToUrl(ExtractFileName(page_path));
+}
+
 std::string NavLinkTo(const std::string& page_path, const std::string& text) {
-  return page_path.empty() ? text : NavLink(PathToUrl(ExtractFileName(page_path)), text);
+  return page_path.empty() ? text : NavLink(SiblingPageUrl(page_path), text);
 }
 
 void WriteNavigation(PageLines& lines, const std::vector<std::string>& links, bool spaced) {

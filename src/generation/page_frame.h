@@ -28,6 +28,10 @@ void WritePageTop(PageLines& lines, const PageHead& head);
 // otherwise ending in "/"); nullopt when the setting is empty.
 std::optional<std::string> BackgroundUrl(const std::string& setting, const std::string& files_url);
 
+// The URL of the page at page_path as a page beside it links to it: its bare file name,
+// escaped; "" when page_path is empty.
+std::string SiblingPageUrl(const std::string& page_path);
+
 // The navigation link to the page at page_path, which lies beside the page being written,
 // labelled text; text alone when page_path is empty.
 std::string NavLinkTo(const std::string& page_path, const std::string& text);

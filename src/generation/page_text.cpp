@@ -3,7 +3,11 @@
 #include <climits>
 #include <cstdlib>
 
+#include "files/file_utils.h"
+#include "generation/album_items.h"
+#include "generation/album_settings.h"
 #include "platform/file_io.h"
+#include "platform/text.h"
 
 namespace fotoloom {
 
@@ -48,6 +52,20 @@ int DecimalValue(const std::string& text) {
   if (value > INT_MAX / 4) return INT_MAX / 4;
   if (value < INT_MIN / 4) return INT_MIN / 4;
   return static_cast<int>(value);
+}
+
+std::string UrlFromAlbum(const std::string& path) {
+  return PathToUrl(RelativePath(Album().AlbumDirectory, path));
+}
+
+std::string ShownFileName(const std::string& source) {
+  const AlbumSettings& album = Album();
+  const std::string file_name = ExtractFileName(source);
+  std::string shown = album.ShowFileExtension ? file_name : StripFileExt(file_name);
+  const std::size_t max_len = album.NameMaxLen > 0 ? static_cast<std::size_t>(album.NameMaxLen) : 0;
+  if (CharCount(shown) > max_len)
+    shown = max_len > 3 ? LeftChars(shown, max_len - 3) + "..." : LeftChars(shown, max_len);
+  return shown;
 }
 
 }  // namespace fotoloom

@@ -1,6 +1,7 @@
-// Pieces shared by the index page and image page writers: the line list a page is built
-// from, the navigation link element, the escaping of file-name text pasted into a page, and
-// the one checked write that stores a page.
+// Pieces shared by the index page and image page writers of both styles: the line list a page
+// is built from, the navigation link element, the escaping of file-name text pasted into a
+// page, links from the album directory, the shown file name, and the one checked write that
+// stores a page.
 #pragma once
 
 #include <string>
@@ -22,6 +23,15 @@ std::string HtmlEscape(std::string_view text);
 // The navigation link element: an anchor to href labelled text, whose mouse-over shows
 // text in the status bar. text is pasted unchanged into both places.
 std::string NavLink(const std::string& href, const std::string& text);
+
+// The URL of path (a full path, or a name beside the index pages) as an index page in the
+// album directory links to it: RelativePath from AlbumDirectory, escaped.
+std::string UrlFromAlbum(const std::string& path);
+
+// The file name of source as the file details show it: without its extension unless
+// ShowFileExtension, cut to NameMaxLen characters (the last three "..." when NameMaxLen > 3).
+// Not yet HTML-escaped.
+std::string ShownFileName(const std::string& source);
 
 // Writes every line followed by CR LF to file_name (created, or truncated and overwritten) in
 // one write. Raises FileCreateError when the file cannot be created and FileWriteError when

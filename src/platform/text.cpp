@@ -1,5 +1,6 @@
 #include "platform/text.h"
 
+#include <cctype>
 #include <clocale>
 #include <cwctype>
 #include <mutex>
@@ -14,6 +15,29 @@ void UseUserLocale() {
     std::setlocale(LC_CTYPE, "");
     std::setlocale(LC_TIME, "");
   });
+}
+
+std::string LanguageTag(std::string_view locale_name) {
+  const std::string_view name = locale_name.substr(0, locale_name.find_first_of(".@"));
+  const std::size_t sep = name.find('_');
+  const std::string_view language = name.substr(0, sep);
+  const std::string_view region = sep == std::string_view::npos ? "" : name.substr(sep + 1);
+  const auto all = [](std::string_view part, auto test) {
+    for (char c : part)
+      if (!test(static_cast<unsigned char>(c))) return false;
+    return true;
+  };
+  const bool well_formed = language.size() >= 2 && language.size() <= 8 &&
+                           all(language, ::isalpha) && region.size() <= 8 && all(region, ::isalnum) &&
+                           (sep == std::string_view::npos || !region.empty());
+  if (!well_formed || language == "C" || language == "POSIX") return "en";
+  return region.empty() ? std::string(language) : std::string(language) + "-" + std::string(region);
+}
+
+std::string UserLanguageTag() {
+  UseUserLocale();
+  const char* name = std::setlocale(LC_TIME, nullptr);
+  return LanguageTag(name != nullptr ? name : "");
 }
 
 Utf8Char DecodeUtf8At(std::string_view text, std::size_t pos) {

@@ -13,6 +13,16 @@ namespace fotoloom {
 // themselves; calling it again does nothing.
 void UseUserLocale();
 
+// The language tag of a locale name for an HTML lang attribute: "fi_FI.UTF-8" gives "fi-FI",
+// "de" gives "de"; the codeset and any "@modifier" are dropped. "C", "POSIX", an empty name and
+// anything that is not letters (language) and optionally "_" + letters or digits (region) give
+// "en", the language of the program's own texts.
+std::string LanguageTag(std::string_view locale_name);
+
+// LanguageTag of the user's locale for dates (LC_TIME, after UseUserLocale): the language of
+// the dates the pages show.
+std::string UserLanguageTag();
+
 // One decoded character. For a byte that does not start a valid UTF-8 sequence (bad lead
 // byte, truncated or overlong sequence, surrogate, beyond U+10FFFF) valid is false,
 // length is 1 and code is that byte's value.

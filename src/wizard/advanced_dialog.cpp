@@ -26,6 +26,7 @@ AdvancedDialog::AdvancedDialog(WizardUi& ui, std::string executable_directory,
       album_path_(std::move(album_path)) {
   fields_.chkboxSlideShow.on_click = [this] { chkboxSlideShowClick(); };
   fields_.chkboxPreviewImages.on_click = [this] { chkboxPreviewImagesClick(); };
+  fields_.rgrpCatalogStyle.on_click = [this] { rgrpCatalogStyleClick(); };
   SlideDelayRule();
   PreviewSizeRule();
 }
@@ -33,7 +34,8 @@ AdvancedDialog::AdvancedDialog(WizardUi& ui, std::string executable_directory,
 void AdvancedDialog::Keep(const SettingRow& row, const SettingValue& value) {
   const ControlRef field = ControlOf(row, fields_);
   ShowSetting(field, value);
-  KeepSetting(row, row.kind == SettingKind::kNumber ? SettingOf(field) : value, kept_);
+  const bool as_shown = row.kind == SettingKind::kNumber || row.kind == SettingKind::kItemIndex;
+  KeepSetting(row, as_shown ? SettingOf(field) : value, kept_);
 }
 
 SettingValue AdvancedDialog::Kept(const SettingRow& row) const { return KeptSetting(row, kept_); }
@@ -68,7 +70,8 @@ void AdvancedDialog::SlideDelayRule() {
 }
 
 void AdvancedDialog::PreviewSizeRule() {
-  const bool on = fields_.chkboxPreviewImages.checked();
+  const bool on = fields_.chkboxPreviewImages.checked() ||
+                  fields_.rgrpCatalogStyle.item_index() == kModernCatalog;
   fields_.seditPreviewWidth.enabled = on;
   fields_.seditPreviewHeight.enabled = on;
 }

@@ -51,7 +51,7 @@ class AdvancedDialog {
   // What loading a row of the dialog (SettingRow::in_dialog) does: stores value as the row's
   // kept value and shows it in its field (which may run the field's click handler). A number
   // is kept brought into the field's range, as the field shows it, except a kInteger row's,
-  // which is kept as read.
+  // which is kept as read; a choice is kept as its radio group selects it.
   void Keep(const SettingRow& row, const SettingValue& value);
   // The row's kept value, as it is saved.
   SettingValue Kept(const SettingRow& row) const;
@@ -65,7 +65,8 @@ class AdvancedDialog {
   void AcceptAdvanced();
   // The delay field is enabled exactly when the slide-show box is checked.
   void SlideDelayRule();
-  // The preview box's fields are enabled exactly when the preview box is checked.
+  // The preview box's fields are enabled exactly when previews are made: when the preview box
+  // is checked or the modern catalog style (which always makes them) is chosen.
   void PreviewSizeRule();
 
   // Handlers.
@@ -77,6 +78,7 @@ class AdvancedDialog {
   void btnBrowseEmptyThumbnailClick();
   void chkboxSlideShowClick() { SlideDelayRule(); }
   void chkboxPreviewImagesClick() { PreviewSizeRule(); }
+  void rgrpCatalogStyleClick() { PreviewSizeRule(); }
   void btnHelpClick();
   void btnAboutClick();
 

@@ -64,7 +64,9 @@ void RadioGroup::SetItemIndex(long long index) {
   const long long count = static_cast<long long>(items_.size());
   if (index < -1) index = -1;
   if (index >= count) index = count - 1;
+  if (index == item_index_) return;
   item_index_ = static_cast<int>(index);
+  if (on_click) on_click();
 }
 
 void DropDownList::SetItemIndex(long long index) {

@@ -4,8 +4,8 @@
 //
 // Setters keep each control's invariants the way the real widget would: an edit never holds
 // more than its length limit, a number field never leaves its range, a radio group never
-// selects an item it does not have, and a check box whose state changes runs its click
-// handler, exactly as if the user had clicked it. Setting the state a box already has runs
+// selects an item it does not have, and a check box or radio group whose state changes runs its
+// click handler, exactly as if the user had clicked it. Setting the state a box already has runs
 // nothing.
 #pragma once
 
@@ -95,7 +95,8 @@ class CheckBox : public Control {
   CheckState state_ = CheckState::kUnchecked;
 };
 
-// A radio group: item_index is -1 (no selection) or 0 .. items - 1.
+// A radio group: item_index is -1 (no selection) or 0 .. items - 1. on_click runs after every
+// change of selection, as a check box's does.
 class RadioGroup : public Control {
  public:
   explicit RadioGroup(std::vector<std::string> items) : items_(std::move(items)) {}
@@ -104,6 +105,8 @@ class RadioGroup : public Control {
   int item_index() const { return item_index_; }
   // Below -1 gives -1; at or beyond the item count selects the last item.
   void SetItemIndex(long long index);
+
+  std::function<void()> on_click;
 
  private:
   std::vector<std::string> items_;

@@ -44,6 +44,10 @@ Target<CheckBox> InDialog(CheckBox AdvancedDialogModel::*field, CheckState Advan
                           const char* name) {
   return {{}, field, kept, name};
 }
+Target<RadioGroup> InDialog(RadioGroup AdvancedDialogModel::*field, int AdvancedValues::*kept,
+                            const char* name) {
+  return {{}, field, kept, name};
+}
 
 struct Range {
   int min, max;
@@ -207,6 +211,8 @@ const std::vector<SettingRow>& Table() {
              FL_IN_DIALOG(seditPreviewHeight, PreviewHeight), AsIs(&A::PreviewHeight)),
       Check("HiDPIThumbnails", 6, 0, FL_IN_DIALOG(chkboxHiDPIThumbnails, HiDPIThumbnails),
             On(&A::HiDPIThumbnails)),
+      Choice("CatalogStyle", 6, kClassicCatalog, FL_IN_DIALOG(rgrpCatalogStyle, CatalogStyle),
+             AsIs(&A::CatalogStyle)),
   };
   return rows;
 }

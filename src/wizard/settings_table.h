@@ -56,7 +56,8 @@ struct SettingRow {
                    ColorSwatch WizardModel::*>;
   using DialogField =
       std::variant<std::monostate, TextEdit AdvancedDialogModel::*,
-                   NumberField AdvancedDialogModel::*, CheckBox AdvancedDialogModel::*>;
+                   NumberField AdvancedDialogModel::*, CheckBox AdvancedDialogModel::*,
+                   RadioGroup AdvancedDialogModel::*>;
   using KeptValue = std::variant<std::monostate, std::string AdvancedValues::*,
                                  int AdvancedValues::*, CheckState AdvancedValues::*>;
   using AlbumValue = std::variant<std::monostate, std::string AlbumSettings::*,

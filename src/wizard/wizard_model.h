@@ -138,11 +138,14 @@ struct AdvancedDialogModel {
   TextEdit editIndex{0};
   CheckBox chkboxSlideShow;
   NumberField seditSlideDelay;
-  // Display: previews fitted to the browser window, and thumbnails for high-resolution screens.
+  // Display: previews fitted to the browser window, thumbnails for high-resolution screens,
+  // and the style of the pages (the items are CatalogStyle's values in order).
   CheckBox chkboxPreviewImages;
   NumberField seditPreviewWidth;
   NumberField seditPreviewHeight;
   CheckBox chkboxHiDPIThumbnails;
+  RadioGroup rgrpCatalogStyle{{"Classic pages, laid out in tables",
+                               "Modern pages for phones and desktops"}};
 
   PushButton btnOK{"&OK", true};
   PushButton btnCancel{"&Cancel"};
@@ -166,6 +169,7 @@ struct AdvancedValues {
   int PreviewWidth = 0;  // pixels, in the field's range
   int PreviewHeight = 0;
   CheckState HiDPIThumbnails = CheckState::kUnchecked;
+  int CatalogStyle = 0;  // the selection, as the radio group shows it
 };
 
 }  // namespace fotoloom

@@ -83,7 +83,9 @@ void Wizard::RunGeneration() {
     running_ = false;
 
     const std::string messages = GetMessages();
-    if (!messages.empty() && !HasCommandLineDirectory()) ui_.ShowWarning(messages);
+    // Notes (a colour pair hard to read) are shown with the messages, but leave the run done.
+    const std::string shown = GetNotes() + messages;
+    if (!shown.empty() && !HasCommandLineDirectory()) ui_.ShowWarning(shown);
     if (CancelRequested() || !messages.empty()) {
       SetProgressMax(0, kCancelledStatus);
       if (HasCommandLineDirectory()) RequestClose();

@@ -93,6 +93,28 @@ TEST(CliTest, MakesANumberedCatalogWithTheGivenSettingsAndSavesNothing) {
   EXPECT_EQ(ReadWholeFile(settings), "[Settings]\n" + keys);
 }
 
+// The catalog style comes from the settings file; the default blue links on black give a note,
+// which the terminal prints while the run still counts as done.
+TEST(CliTest, ReadsTheCatalogStyleFromTheSettingsFile) {
+  TempDir dir;
+  const fs::path album = CopyOfSampleAlbum(dir);
+  for (const char* style : {"0", "1"}) {
+    SCOPED_TRACE(style);
+    const fs::path settings = WriteSettings(
+        dir, std::string("AlbumFileName=index.html\nCreateMultipleFiles=0\nCatalogStyle=") + style +
+                 "\n");
+    CliResult r = RunCli({"--yes", "--settings", settings.string(), album.string()});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const bool modern = style == std::string("1");
+    EXPECT_EQ(ReadWholeFile(album / "index.html").rfind("<!DOCTYPE html>\r\n", 0) == 0, modern);
+    EXPECT_EQ(fs::exists(album / "fldata" / "fotoloom.js"), modern);
+    EXPECT_EQ(r.err.find("Warning: Low contrast: the link colour #0000FF on the background "
+                         "colour #000000") != std::string::npos,
+              modern)
+        << r.err;
+  }
+}
+
 TEST(CliTest, AnExistingCatalogIsOverwrittenOnlyWhenAnsweredYes) {
   TempDir dir;
   const fs::path album = CopyOfSampleAlbum(dir);

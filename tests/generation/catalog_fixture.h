@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "files/dir.h"
 #include "generation/album_items.h"
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
@@ -54,6 +55,42 @@ class ProgressRecorder : public ProgressTarget {
  private:
   int minimum_ = 0, maximum_ = 100, position_ = 0;
 };
+
+// The fixed configuration of the worked catalog: three thumbnails per row, one row per
+// index page, image pages with a slide show, every optional element present.
+inline void ConfigureWorkedCatalog(const fs::path& assets) {
+  AlbumSettings& a = Album();
+  a.AlbumFileName = "index.html";
+  a.GenerateHTMLImages = true;
+  a.NameMaxLen = 14;
+  a.Font = "Verdana";
+  a.SlideShow = true;
+  a.SlideShowDelay = 5;
+  a.SortOrder = kSortNameAscending;
+  a.Previous = "&lt;&lt; Prev";
+  a.Next = "Next &gt;&gt;";
+  a.Index = "Index";
+  a.ThumbsPerRow = 3;
+  a.ThumbRowsPerFile = 1;
+  a.ThumbGeometryW = 100;
+  a.ThumbGeometryH = 80;
+  a.AlbumName = "Trip";
+  a.HeaderColor = "#FFFF00";
+  a.HeaderSize = "H2";
+  a.AlbumHeader = "Summer <i>2024</i>";
+  a.AlbumFooter = "Made by me";
+  a.ThumbnailBorder = "1";
+  a.TableBorder = "0";
+  a.FontSize = "2";
+  a.TextColor = "#FFFFFF";
+  a.BgColor = "#000000";
+  a.UseTableBgColor = true;
+  a.TableBgColor = "#202020";
+  a.BgImage = (assets / "tile.gif").string();
+  a.BgSound = (assets / "tune.mid").string();
+  a.LinkColor = "#FFFF00";
+  a.VLinkColor = "#FF8000";
+}
 
 // 2024-05-17 10:00:00 UTC; the tests run with TZ=UTC.
 inline constexpr std::time_t kFixedTime = 1715940000;
@@ -111,6 +148,15 @@ class CatalogTest : public ::testing::Test {
     const std::string path = ((folder.empty() ? album_ : folder) / name).string();
     WriteBytes(path, bytes);
     SetTime(path);
+  }
+
+  // The worked catalog's background image and sound, in a folder of their own; returns it.
+  fs::path BackgroundFiles() {
+    const fs::path assets = root_ / "assets";
+    fs::create_directory(assets);
+    File("tile.gif", "GIF89a-not-really", assets);
+    File("tune.mid", "MThd", assets);
+    return assets;
   }
 
   static void SetTime(const std::string& path) {

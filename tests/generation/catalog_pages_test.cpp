@@ -14,50 +14,11 @@ namespace {
 
 using CatalogPagesTest = CatalogTest;
 
-// The fixed configuration of the worked catalog: three thumbnails per row, one row per
-// index page, image pages with a slide show, every optional element present.
-void ConfigureWorkedCatalog(const fs::path& assets) {
-  AlbumSettings& a = Album();
-  a.AlbumFileName = "index.html";
-  a.GenerateHTMLImages = true;
-  a.NameMaxLen = 14;
-  a.Font = "Verdana";
-  a.SlideShow = true;
-  a.SlideShowDelay = 5;
-  a.SortOrder = kSortNameAscending;
-  a.Previous = "&lt;&lt; Prev";
-  a.Next = "Next &gt;&gt;";
-  a.Index = "Index";
-  a.ThumbsPerRow = 3;
-  a.ThumbRowsPerFile = 1;
-  a.ThumbGeometryW = 100;
-  a.ThumbGeometryH = 80;
-  a.AlbumName = "Trip";
-  a.HeaderColor = "#FFFF00";
-  a.HeaderSize = "H2";
-  a.AlbumHeader = "Summer <i>2024</i>";
-  a.AlbumFooter = "Made by me";
-  a.ThumbnailBorder = "1";
-  a.TableBorder = "0";
-  a.FontSize = "2";
-  a.TextColor = "#FFFFFF";
-  a.BgColor = "#000000";
-  a.UseTableBgColor = true;
-  a.TableBgColor = "#202020";
-  a.BgImage = (assets / "tile.gif").string();
-  a.BgSound = (assets / "tune.mid").string();
-  a.LinkColor = "#FFFF00";
-  a.VLinkColor = "#FF8000";
-}
-
 class WorkedCatalogTest : public CatalogTest {
  protected:
   void SetUp() override {
     CatalogTest::SetUp();
-    const fs::path assets = root_ / "assets";
-    fs::create_directory(assets);
-    File("tile.gif", "GIF89a-not-really", assets);
-    File("tune.mid", "MThd", assets);
+    const fs::path assets = BackgroundFiles();
     Image("a.jpg", 32, 24);
     Image("b.png", 24, 32);
     Image("x.bmp", 20, 10);
@@ -305,23 +266,27 @@ TEST_F(WorkedCatalogTest, EndsOfTheCatalog) {
 // The checker every catalog test leans on must itself catch what it is meant to catch.
 TEST_F(CatalogPagesTest, LinkCheckerReportsMissingFilesAnchorsAndAbsoluteReferences) {
   File("a b.jpg", "x");
-  File("target.html", "<a name=\"row1\">");
+  File("target.html", "<a name=\"row1\"><a id=\"photo1\" href=\"a%20b.jpg\">");
   File("page.html",
        "<a href=\"a%20b.jpg\"><img src=\"target.html#row1\"><body background=\"missing.gif\">"
        "<a href =\"a b%2.jpg\"><a href=\"target.html#row2\"><a href=\"/etc/passwd\">"
-       "<meta http-equiv=\"REFRESH\" content=5;url=\"gone.html\">");
+       "<a href=\"target.html#photo1\"><a href=\"target.html#photo2\">"
+       "<meta http-equiv=\"REFRESH\" content=5;url=\"gone.html\">"
+       "<noscript><meta http-equiv=\"refresh\" content=\"5;url=gone-too.html\"></noscript>");
   const std::vector<std::string> broken = BrokenLinks(album_ / "page.html");
-  ASSERT_EQ(broken.size(), 5u) << ::testing::PrintToString(broken);
+  ASSERT_EQ(broken.size(), 7u) << ::testing::PrintToString(broken);
   EXPECT_NE(broken[0].find("missing.gif"), std::string::npos);
   EXPECT_NE(broken[1].find("malformed escape"), std::string::npos);
   EXPECT_NE(broken[2].find("no anchor \"row2\""), std::string::npos);
   EXPECT_NE(broken[3].find("not a relative reference"), std::string::npos);
-  EXPECT_NE(broken[4].find("gone.html"), std::string::npos);
+  EXPECT_NE(broken[4].find("no anchor \"photo2\""), std::string::npos);
+  EXPECT_NE(broken[5].find("gone.html"), std::string::npos);
+  EXPECT_NE(broken[6].find("gone-too.html"), std::string::npos);
 }
 
 // Names taken from real photo folders: URL-special characters, a macOS companion file that
-// is no JPEG at all, an empty PNG. Every link must still lead to a file, with image pages
-// and without.
+// is no JPEG at all, an empty PNG. Every link must still lead to a file, in either style, with
+// image pages and without.
 TEST_F(CatalogPagesTest, NamesPeopleReallyHaveStillLink) {
   const fs::path assets = root_ / "assets";
   fs::create_directory(assets);
@@ -336,42 +301,52 @@ TEST_F(CatalogPagesTest, NamesPeopleReallyHaveStillLink) {
   File("empty.png", "");
   Image("<b>bold<i>.jpg");
   Image("line\nbreak.jpg");
-  for (bool pages : {true, false}) {
-    SCOPED_TRACE(pages ? "with image pages" : "without image pages");
-    Album().AlbumDirectory = album_.string();
-    Album().ThumbDirectory = pages ? "with pages" : "without";
-    Album().AlbumFileName = pages ? "with.html" : "without.html";
-    Album().GenerateHTMLImages = pages;
-    Album().EmptyThumbnail = (assets / "spare.jpg").string();
-    Album().ThumbsPerRow = 4;
-    Album().ThumbRowsPerFile = kSingleFileRows;
-    generate();
-    EXPECT_EQ(GetMessages(), "");
-    std::vector<fs::path> pages_written = {album_ / Album().AlbumFileName};
-    for (const fs::path& page : HtmlFilesIn(Album().ThumbDirectory)) pages_written.push_back(page);
-    EXPECT_EQ(pages_written.size(), pages ? 11u : 1u);
-    EXPECT_EQ(BrokenLinks(pages_written), std::vector<std::string>{});
+  for (const int style : {kClassicCatalog, kModernCatalog}) {
+    for (bool pages : {true, false}) {
+      const bool modern = style == kModernCatalog;
+      const std::string name = std::string(modern ? "modern " : "") + (pages ? "with" : "without");
+      SCOPED_TRACE(name);
+      Album().CatalogStyle = style;
+      Album().AlbumDirectory = album_.string();
+      Album().ThumbDirectory = name;
+      Album().AlbumFileName = name + ".html";
+      Album().GenerateHTMLImages = pages;
+      Album().SlideShow = true;
+      Album().EmptyThumbnail = (assets / "spare.jpg").string();
+      Album().ThumbsPerRow = 4;
+      Album().ThumbRowsPerFile = kSingleFileRows;
+      generate();
+      EXPECT_EQ(GetMessages(), "");
+      std::vector<fs::path> pages_written = {album_ / Album().AlbumFileName};
+      for (const fs::path& page : HtmlFilesIn(Album().ThumbDirectory)) pages_written.push_back(page);
+      // Modern catalogs: an image page and a show page per photo.
+      EXPECT_EQ(pages_written.size(), pages ? (modern ? 21u : 11u) : 1u);
+      EXPECT_EQ(BrokenLinks(pages_written), std::vector<std::string>{});
 
-    // The companion file and the empty PNG got the spare picture's thumbnail instead.
-    const std::string spare = Read(fs::path(Album().ThumbDirectory) / "._IMG_0001.jpg");
-    EXPECT_FALSE(spare.empty());
-    EXPECT_EQ(Read(fs::path(Album().ThumbDirectory) / "empty.jpg"), spare);
+      // The companion file and the empty PNG got the spare picture's thumbnail instead.
+      const std::string spare = Read(fs::path(Album().ThumbDirectory) / "._IMG_0001.jpg");
+      EXPECT_FALSE(spare.empty());
+      EXPECT_EQ(Read(fs::path(Album().ThumbDirectory) / "empty.jpg"), spare);
 
-    // Every line of every page ends in CR LF, and no name splits one.
-    for (const fs::path& page : pages_written) {
-      const std::string text = Read(page);
-      for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
-        ASSERT_TRUE(at > 0 && text[at - 1] == '\r') << page << " has a bare line feed at " << at;
-      for (std::size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at + 1))
-        ASSERT_TRUE(at + 1 < text.size() && text[at + 1] == '\n') << page << " has a bare CR";
+      // Every line of every page (and of the list of photos) ends in CR LF, and no name splits
+      // one.
+      if (modern && pages) pages_written.push_back(fs::path(Album().ThumbDirectory) / (name + "-items.js"));
+      for (const fs::path& page : pages_written) {
+        const std::string text = Read(page);
+        ASSERT_FALSE(text.empty()) << page;
+        for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+          ASSERT_TRUE(at > 0 && text[at - 1] == '\r') << page << " has a bare line feed at " << at;
+        for (std::size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at + 1))
+          ASSERT_TRUE(at + 1 < text.size() && text[at + 1] == '\n') << page << " has a bare CR";
+      }
+
+      // A name that looks like markup is shown as text.
+      const std::string index = Read(album_ / Album().AlbumFileName);
+      EXPECT_EQ(index.find("<b>bold"), std::string::npos);
+      EXPECT_NE(index.find("alt=\"" + std::string(pages || modern ? "" : album_.string() + "/") +
+                           "&lt;b&gt;bold&lt;i&gt;.jpg\""),
+                std::string::npos);
     }
-
-    // A name that looks like markup is shown as text.
-    const std::string index = Read(album_ / Album().AlbumFileName);
-    EXPECT_EQ(index.find("<b>bold"), std::string::npos);
-    EXPECT_NE(index.find("alt=\"" + std::string(pages ? "" : album_.string() + "/") +
-                         "&lt;b&gt;bold&lt;i&gt;.jpg\""),
-              std::string::npos);
   }
 }
 

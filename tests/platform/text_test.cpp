@@ -37,5 +37,14 @@ TEST(CharCount, CountsCharactersAndNeverSplitsOne) {
   EXPECT_EQ(CharCount("\xED\xA0\x80"), 3u);  // so does an encoded surrogate
 }
 
+TEST(LanguageTag, TakesLanguageAndRegionOfTheLocaleName) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"fi_FI.UTF-8", "fi-FI"}, {"de", "de"},   {"pt_BR", "pt-BR"}, {"sr_RS.UTF-8@latin", "sr-RS"},
+      {"C", "en"},              {"C.UTF-8", "en"}, {"POSIX", "en"}, {"", "en"},
+      {"x_", "en"},             {"en_US_X", "en"}, {"\xC3\xA4\xC3\xA4", "en"},
+  };
+  for (const auto& [name, tag] : cases) EXPECT_EQ(LanguageTag(name), tag) << name;
+}
+
 }  // namespace
 }  // namespace fotoloom

@@ -1,7 +1,7 @@
 // Checks the references of generated HTML pages: every href, src and background attribute and
 // the target of a refresh meta element, URL-decoded and resolved against the page's folder,
 // must name an existing regular file, and a "#name" fragment must name an anchor
-// (<a name="...">) of the page it points into. References must be relative.
+// (<a name="..."> or an element's id) of the page it points into. References must be relative.
 //
 // Header-only so that any test binary can use it without linking anything.
 #pragma once
@@ -84,20 +84,26 @@ inline std::vector<std::string> PageReferences(const std::string& html) {
       }
     }
   }
-  const std::string refresh = "http-equiv=\"REFRESH\"";
-  for (std::size_t at = html.find(refresh); at != std::string::npos;
-       at = html.find(refresh, at + 1)) {
-    const std::size_t end = html.find('>', at);
-    const std::size_t url = html.find(";url=\"", at);
-    if (url == std::string::npos || url > end) continue;
-    const std::size_t close = html.find('"', url + 6);
-    if (close != std::string::npos) refs.push_back(html.substr(url + 6, close - url - 6));
+  // content=5;url="next.html" or content="5;url=next.html", the keyword in either case.
+  for (const char* refresh : {"http-equiv=\"REFRESH\"", "http-equiv=\"refresh\""}) {
+    for (std::size_t at = html.find(refresh); at != std::string::npos;
+         at = html.find(refresh, at + 1)) {
+      const std::size_t end = html.find('>', at);
+      std::size_t url = html.find(";url=", at);
+      if (url == std::string::npos || url > end) continue;
+      url += 5;
+      if (html[url] == '"') ++url;
+      const std::size_t close = html.find('"', url);
+      if (close != std::string::npos) refs.push_back(html.substr(url, close - url));
+    }
   }
   return refs;
 }
 
+// An anchor: <a name="name">, or any element with id="name".
 inline bool HasAnchor(const std::string& html, const std::string& name) {
-  return html.find("<a name=\"" + name + "\">") != std::string::npos;
+  return html.find("<a name=\"" + name + "\">") != std::string::npos ||
+         html.find(" id=\"" + name + "\"") != std::string::npos;
 }
 
 // One text per broken reference: "<page>: <reference>: <what is wrong>". Empty when all hold.

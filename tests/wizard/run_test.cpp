@@ -124,6 +124,22 @@ TEST_F(RunTest, RunMessagesAndCancelEndInCancelledWithoutSaving) {
   EXPECT_EQ(ui_.events, (std::vector<std::string>{"close", "close"}));
 }
 
+// A note (a colour pair hard to read) is shown as the messages are, yet the run is done.
+TEST_F(RunTest, NotesAreShownAndTheRunStillCompletes) {
+  generate_ = [] {
+    ClearMessages();
+    AddNote("Low contrast.");
+    Album().FirstPage = "_cat.html";
+  };
+  Wizard& w = OpenOnPage7();
+  w.model().chkboxSaveSettings.SetChecked(true);
+  w.RunGeneration();
+  EXPECT_EQ(ui_.Warnings(), std::vector<std::string>{"Low contrast.\r"});
+  EXPECT_TRUE(ui_.Has("open: _cat.html in "));
+  EXPECT_TRUE(std::filesystem::exists(settings_));
+  EXPECT_NE(w.model().lblProgressInfo.caption(), "Cancelled.");
+}
+
 TEST_F(RunTest, AnErrorInsideTheRunLeavesAUsableWindow) {
   generate_ = [] { throw Error("Cannot create file /x/fldata/a.jpg"); };
   Wizard& w = OpenOnPage7();

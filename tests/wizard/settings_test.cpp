@@ -60,7 +60,8 @@ constexpr const char* kSavedKeys[] = {"AlbumFileName",
                                       "PreviewImages",
                                       "PreviewWidth",
                                       "PreviewHeight",
-                                      "HiDPIThumbnails"};
+                                      "HiDPIThumbnails",
+                                      "CatalogStyle"};
 
 TEST_F(SettingsTest, WithoutAFileEveryValueHasItsDefault) {
   Wizard& w = Open();
@@ -219,12 +220,17 @@ TEST_F(SettingsTest, DisplayOptionsAreClampedRoundTripAndReachTheRun) {
     CheckState previews;
     int width, height;
     CheckState hidpi;
+    int style;  // as the radio group selects it; the modern style always makes previews
   };
   const Case cases[] = {
-      {"PreviewImages=1\nPreviewWidth=100\nPreviewHeight=99999\nHiDPIThumbnails=1\n",
-       CheckState::kChecked, 320, 8192, CheckState::kChecked},
-      {"PreviewImages=0\nPreviewWidth=0x400\nPreviewHeight=abc\nHiDPIThumbnails=7\n",
-       CheckState::kUnchecked, 1024, 1200, CheckState::kUnchecked},
+      {"PreviewImages=1\nPreviewWidth=100\nPreviewHeight=99999\nHiDPIThumbnails=1\n"
+       "CatalogStyle=-3\n",
+       CheckState::kChecked, 320, 8192, CheckState::kChecked, -1},
+      {"PreviewImages=0\nPreviewWidth=0x400\nPreviewHeight=abc\nHiDPIThumbnails=7\n"
+       "CatalogStyle=9\n",
+       CheckState::kUnchecked, 1024, 1200, CheckState::kUnchecked, kModernCatalog},
+      {"CatalogStyle=0\n", CheckState::kUnchecked, 1600, 1200, CheckState::kUnchecked,
+       kClassicCatalog},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.stored);
@@ -236,14 +242,16 @@ TEST_F(SettingsTest, DisplayOptionsAreClampedRoundTripAndReachTheRun) {
       EXPECT_EQ(kept.PreviewWidth, c.width);
       EXPECT_EQ(kept.PreviewHeight, c.height);
       EXPECT_EQ(kept.HiDPIThumbnails, c.hidpi);
+      EXPECT_EQ(kept.CatalogStyle, c.style);
       EXPECT_EQ(w.advanced().fields().seditPreviewHeight.value(), c.height);
       EXPECT_EQ(w.advanced().fields().seditPreviewWidth.enabled,
-                c.previews == CheckState::kChecked);
+                c.previews == CheckState::kChecked || c.style == kModernCatalog);
       w.TransferToAlbum();
       EXPECT_EQ(Album().PreviewImages, c.previews == CheckState::kChecked);
       EXPECT_EQ(Album().PreviewWidth, c.width);
       EXPECT_EQ(Album().PreviewHeight, c.height);
       EXPECT_EQ(Album().HiDPIThumbnails, c.hidpi == CheckState::kChecked);
+      EXPECT_EQ(Album().CatalogStyle, c.style);
       w.SaveAllSettings();
     }
     ResetAlbumSettings();
@@ -315,6 +323,7 @@ const NamedSetting kAlbumSettings[] = {
     FL_SETTING(LinkColor),       FL_SETTING(VLinkColor),
     FL_SETTING(PreviewImages),   FL_SETTING(PreviewWidth),
     FL_SETTING(PreviewHeight),   FL_SETTING(HiDPIThumbnails),
+    FL_SETTING(CatalogStyle),
 };
 #undef FL_SETTING
 

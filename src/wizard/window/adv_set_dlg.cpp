@@ -159,6 +159,17 @@ void TAdvSetDlg::Build() {
   grid->addWidget(
       Named(new QCheckBox("Sharp thumbnails on high-resolution screens"), "chkboxHiDPIThumbnails"),
       2, 0, 1, 4);
+  const AdvancedDialogModel& f = dialog_.fields();
+  QStringList styles;
+  for (const std::string& item : f.rgrpCatalogStyle.items()) styles << QString::fromStdString(item);
+  auto* style = Named(new RadioGroupBox("Catalog style", styles, display), "rgrpCatalogStyle");
+  // Each choice's text is its short description; the longer one is the modern choice's tip.
+  const QString modern =
+      "Pages that reflow to any screen, turn with the arrow keys or a swipe, go full screen and "
+      "always show previews; their slide show pauses.";
+  style->Button(kModernCatalog)->setToolTip(modern);
+  style->Button(kModernCatalog)->setAccessibleDescription(modern);
+  grid->addWidget(style, 3, 0, 1, 4);
   grid->setColumnStretch(3, 1);
   groups->addWidget(display);
   groups->addStretch(1);
