@@ -20,7 +20,21 @@ if [ ! -x "${CHROMIUM:-/usr/bin/chromium}" ]; then
 fi
 
 cd "$here"
-if [ ! -d node_modules/playwright-core ]; then
-  npm ci --no-audit --no-fund --loglevel=error
+# The browser tests run side by side and `npm ci` empties node_modules first: one installs
+# under the lock while the others wait, and the marker says the install finished.
+install() {
+  if [ ! -f node_modules/.fotoloom-installed ]; then
+    npm ci --no-audit --no-fund --loglevel=error
+    touch node_modules/.fotoloom-installed
+  fi
+}
+if command -v flock >/dev/null 2>&1; then
+  exec 9>"$here/.npm-install.lock"
+  flock 9
+  install
+  flock -u 9
+  exec 9>&-
+else
+  install
 fi
 exec node "$script" "$cli"
