@@ -15,6 +15,7 @@
 #include "generation/client_ui.h"
 #include "generation/folder_links.h"
 #include "generation/folder_run.h"
+#include "generation/item_thumbnails.h"
 #include "platform/file_lock.h"
 #include "platform/paths.h"
 
@@ -22,11 +23,15 @@ namespace fotoloom {
 
 namespace {
 
+struct CloseDir {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
 // The names of the folders directly in path that a tree takes, in byte order.
 std::vector<std::string> SubfolderNames(const std::string& path, const std::string& data_name,
                                         std::vector<std::string>& warnings) {
   std::vector<std::string> names;
-  const std::unique_ptr<DIR, decltype(&::closedir)> dir(::opendir(path.c_str()), &::closedir);
+  const std::unique_ptr<DIR, CloseDir> dir(::opendir(path.c_str()));
   if (!dir) return names;
   while (const dirent* entry = ::readdir(dir.get())) {
     const std::string name = entry->d_name;
@@ -156,6 +161,7 @@ std::string GenerateAlbumTree(const std::string& data_name, bool top_lock_held) 
   for (const TreeFolder& folder : tree) total += folder.photos;
   const AlbumSettings base = album;
   TreeRunScope scope(base);
+  const RunThumbnailResources thumbnail_resources;
   const WholeRunProgress progress(static_cast<int>(std::min<long long>(total, 0x7fffffff)));
   std::vector<int> order;
   AddPostOrder(tree, 0, order);
