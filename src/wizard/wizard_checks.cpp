@@ -21,7 +21,10 @@ bool UsableCatalogName(const std::string& name) {
 }  // namespace
 
 std::vector<std::string> Wizard::CatalogFolders(const std::string& directory) const {
-  if (!model_.chkboxIncludeSubfolders.checked()) return {directory + kPathSeparator};
+  // An empty field would otherwise walk the whole file system from its root.
+  if (!model_.chkboxIncludeSubfolders.checked() || directory.empty() ||
+      !DirectoryExists(directory))
+    return {directory + kPathSeparator};
   // The run makes a catalog in every folder of the tree, and replaces the files of each.
   std::vector<std::string> folders, unreadable;
   for (const TreeFolder& folder :
