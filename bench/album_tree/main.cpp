@@ -7,8 +7,8 @@
 // catalog with image pages, one thumbnail worker, no cache; then the tree again with the
 // default number of workers. Prints wall-clock and processor time, each the best of three, the
 // processor time a folder adds (the tree against the one folder, divided by the folders)
-// against the time its photos take, and the peak resident memory of each kind of run (every run is made in a
-// process of its own, forked from this one before any run).
+// against the time its photos take, and the peak resident memory of each kind of run (every run is
+// made in a process of its own, forked from this one before any run).
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -50,7 +50,8 @@ void RemoveOutput(const fs::path& folder) {
   std::vector<fs::path> gone;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     if (entry.is_directory() && entry.path().filename() == "fldata") gone.push_back(entry.path());
-    if (entry.is_regular_file() && entry.path().extension() == ".html") gone.push_back(entry.path());
+    if (entry.is_regular_file() && entry.path().extension() == ".html")
+      gone.push_back(entry.path());
   }
   for (const fs::path& path : gone) fs::remove_all(path);
 }
@@ -130,11 +131,16 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const auto number = [&] { return i + 1 < argc ? std::atoi(argv[++i]) : 0; };
-    if (arg == "--folders") folders = number();
-    else if (arg == "--photos") photos = number();
-    else if (arg == "--size") size = number();
-    else if (arg == "--keep") keep = true;
-    else if (arg == "--dir" && i + 1 < argc) dir = argv[++i];
+    if (arg == "--folders")
+      folders = number();
+    else if (arg == "--photos")
+      photos = number();
+    else if (arg == "--size")
+      size = number();
+    else if (arg == "--keep")
+      keep = true;
+    else if (arg == "--dir" && i + 1 < argc)
+      dir = argv[++i];
     else {
       std::fprintf(stderr, "usage: %s [--folders N] [--photos M] [--size W] [--keep] [--dir D]\n",
                    argv[0]);

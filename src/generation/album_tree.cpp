@@ -192,9 +192,8 @@ std::string GenerateAlbumTree(const std::string& data_name, bool top_lock_held) 
       AddMessage(kSetCurrentDirFailed);
       continue;
     }
-    const bool lock_held = folder.parent < 0
-                               ? top_lock_held
-                               : locks[k]->state() == FileLock::State::kHeld;
+    const bool lock_held =
+        folder.parent < 0 ? top_lock_held : locks[k]->state() == FileLock::State::kHeld;
     const FolderOutcome outcome = WriteFolderCatalog(lock_held, folder.parent < 0);
     if (!outcome.first_page.empty()) result.first_page = folder.path + outcome.first_page;
     // A photo whose thumbnail could not be made gives no cover; a sub-album's may.

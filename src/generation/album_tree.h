@@ -12,10 +12,10 @@ namespace fotoloom {
 inline constexpr int kMaxTreeDepth = 16;
 
 struct TreeFolder {
-  std::string path;      // full path, ending with "/"
-  std::string relative;  // from the top folder, "2025/Lisbon"; "" for the top folder itself
-  std::string name;      // the folder's own name as it is on disk
-  int parent = -1;       // index in the tree; -1 for the top folder
+  std::string path;           // full path, ending with "/"
+  std::string relative;       // from the top folder, "2025/Lisbon"; "" for the top folder itself
+  std::string name;           // the folder's own name as it is on disk
+  int parent = -1;            // index in the tree; -1 for the top folder
   std::vector<int> children;  // indices, in name order
   std::int64_t photos = 0;    // supported images directly in it
 };

@@ -106,9 +106,8 @@ ItemPictures WriteItemThumbnail(int i) {
   std::optional<ThumbnailResult> made;
   std::optional<ThumbnailResult>& fallback = run ? run->fallback_ : made;
   if (!fallback) {
-    fallback =
-        MakeThumbnailResult(JobFor(Album().EmptyThumbnail, false),
-                            run ? &run->resources_->budget_ : nullptr);
+    fallback = MakeThumbnailResult(JobFor(Album().EmptyThumbnail, false),
+                                   run ? &run->resources_->budget_ : nullptr);
   }
   const bool written = WriteThumbnailResult(*fallback, thumb);
   const ItemPictures pictures = WriteCompanions(i, written ? *fallback : ThumbnailResult{}, item);

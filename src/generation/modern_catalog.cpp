@@ -75,10 +75,11 @@ std::string SubAlbumFigure(const SubAlbumCell& cell) {
   const std::string href = UrlFromAlbum(cell.first_page);
   const std::string name = HtmlEscape(cell.name);
   std::string figure = "<figure class=\"album\"><a href=\"" + href + "\">";
-  figure += cell.cover.empty() ? name
-                               : "<img src=\"" + UrlFromAlbum(cell.cover) + "\" alt=\"" + name + "\">";
-  return figure + "</a><figcaption><span>" + name + "</span><span>" +
-         PhotoCountText(cell.photos) + "</span></figcaption></figure>";
+  figure += cell.cover.empty()
+                ? name
+                : "<img src=\"" + UrlFromAlbum(cell.cover) + "\" alt=\"" + name + "\">";
+  return figure + "</a><figcaption><span>" + name + "</span><span>" + PhotoCountText(cell.photos) +
+         "</span></figcaption></figure>";
 }
 
 }  // namespace
@@ -134,9 +135,10 @@ void ModernCatalog::WriteIndexPage(const std::string& file_name, int first, int 
   }
   const FolderLinks& links = CurrentFolderLinks();
   if (!links.up.empty()) {
-    lines.push_back("<nav class=\"pages\" aria-label=\"Albums\">" +
-                    ModernButton(UrlFromAlbum(links.up), album.NavigationUpText, " id=\"up\"", "Up") +
-                    "</nav>");
+    lines.push_back(
+        "<nav class=\"pages\" aria-label=\"Albums\">" +
+        ModernButton(UrlFromAlbum(links.up), album.NavigationUpText, " id=\"up\"", "Up") +
+        "</nav>");
   }
   if (index_pages_.size() > 1) AppendNavigation(lines, page);
   // A folder of a tree with sub-albums only has no photo to show.

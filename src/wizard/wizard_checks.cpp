@@ -22,13 +22,12 @@ bool UsableCatalogName(const std::string& name) {
 
 std::vector<std::string> Wizard::CatalogFolders(const std::string& directory) const {
   // An empty field would otherwise walk the whole file system from its root.
-  if (!model_.chkboxIncludeSubfolders.checked() || directory.empty() ||
-      !DirectoryExists(directory))
+  if (!model_.chkboxIncludeSubfolders.checked() || directory.empty() || !DirectoryExists(directory))
     return {directory + kPathSeparator};
   // The run makes a catalog in every folder of the tree, and replaces the files of each.
   std::vector<std::string> folders, unreadable;
-  for (const TreeFolder& folder :
-       ListAlbumTree(WithTrailingSeparator(directory), advanced_->kept().ThumbDirectory, unreadable))
+  for (const TreeFolder& folder : ListAlbumTree(WithTrailingSeparator(directory),
+                                                advanced_->kept().ThumbDirectory, unreadable))
     folders.push_back(folder.path);
   return folders;
 }

@@ -94,8 +94,9 @@ class AlbumTreeTest : public ::testing::Test {
         << "[Settings]\nAlbumFileName=index.html\nCreateMultipleFiles=0\nGenerateHTMLImages=1\n"
         << keys;
     if (::geteuid() == 0) ::lchown(settings.c_str(), kNobody, kNobody);
-    return RunProgram(CliPath(), {"--yes", "--settings", settings.string(), (top_ / folder).string()},
-                      "", {}, [] {
+    return RunProgram(CliPath(),
+                      {"--yes", "--settings", settings.string(), (top_ / folder).string()}, "", {},
+                      [] {
                         ::setenv("FOTOLOOM_CACHE", "off", 1);
                         if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
                           ::_exit(99);
@@ -147,9 +148,9 @@ TEST_F(AlbumTreeTest, EveryFolderWithPhotosIsACatalogLinkedBothWays) {
     const CliResult r = Run(std::string("IncludeSubfolders=1\nCatalogStyle=") + style + "\n");
     // The one warning: the folder the run could not read.
     EXPECT_EQ(r.exit_code, 1) << r.err;
-    EXPECT_NE(r.err.find("Cannot read the folder " + (top_ / "locked").string() +
-                         ", it is left out."),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("Cannot read the folder " + (top_ / "locked").string() + ", it is left out."),
+        std::string::npos)
         << r.err;
 
     std::vector<fs::path> pages;
@@ -181,10 +182,11 @@ TEST_F(AlbumTreeTest, EveryFolderWithPhotosIsACatalogLinkedBothWays) {
 
     // Nothing outside the catalogs' pages and data folders changed or appeared.
     const auto is_output = [](const std::string& path) {
-      return path == "Settings.ini" || std::any_of(std::begin(kCatalogs), std::end(kCatalogs), [&](const Catalog& c) {
-        const std::string folder = c.folder.empty() ? "album/" : "album/" + c.folder + "/";
-        return path == folder + "index.html" || path.rfind(folder + "fldata", 0) == 0;
-      });
+      return path == "Settings.ini" ||
+             std::any_of(std::begin(kCatalogs), std::end(kCatalogs), [&](const Catalog& c) {
+               const std::string folder = c.folder.empty() ? "album/" : "album/" + c.folder + "/";
+               return path == folder + "index.html" || path.rfind(folder + "fldata", 0) == 0;
+             });
     };
     const std::map<std::string, std::string> after = Fingerprints(root_);
     for (const auto& [path, print] : before) {

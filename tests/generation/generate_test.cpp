@@ -368,8 +368,8 @@ TEST_F(GenerateTest, CleansOnlyADataDirectoryInsideTheAlbum) {
 // and a cancel ends it after the folder it stopped in: the folders after it keep no page.
 TEST_F(GenerateTest, ATreeRunCountsOnOneBarAndStopsAfterTheFolderOfACancel) {
   struct Case {
-    const char* cancel_at;  // the label that raises the cancel flag; "" none
-    std::vector<std::string> pages;     // the index pages made, relative to the album
+    const char* cancel_at;           // the label that raises the cancel flag; "" none
+    std::vector<std::string> pages;  // the index pages made, relative to the album
     std::string first_page;
   };
   const Case cases[] = {
@@ -407,16 +407,17 @@ TEST_F(GenerateTest, ATreeRunCountsOnOneBarAndStopsAfterTheFolderOfACancel) {
       if (label.rfind("Processing: ", 0) == 0) processing.push_back(label);
     const std::vector<std::string> all = {"Processing: 1/5", "Processing: 2/5", "Processing: 3/5",
                                           "Processing: 4/5", "Processing: 5/5"};
-    EXPECT_EQ(processing, std::vector<std::string>(all.begin(), all.begin() + (c.cancel_at[0]
-                                                                                  ? 2 : 5)));
+    EXPECT_EQ(processing,
+              std::vector<std::string>(all.begin(), all.begin() + (c.cancel_at[0] ? 2 : 5)));
     for (const char* page : {"a/index.html", "b/index.html", "index.html"}) {
       const bool made = std::find(c.pages.begin(), c.pages.end(), page) != c.pages.end();
       EXPECT_EQ(fs::exists(album_ / page), made) << page;
     }
     EXPECT_EQ(Album().FirstPage, c.first_page);
     EXPECT_EQ(Album().AlbumDirectory, album_.string() + "/");
-    EXPECT_EQ(GetMessages(), c.cancel_at[0] ? "" : "In b: Thumbnail directory was not completely "
-                                                   "cleaned up.\r");
+    EXPECT_EQ(GetMessages(), c.cancel_at[0] ? ""
+                                            : "In b: Thumbnail directory was not completely "
+                                              "cleaned up.\r");
   }
 }
 

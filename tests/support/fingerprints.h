@@ -17,10 +17,9 @@ namespace fotoloom::testing {
 inline std::map<std::string, std::string> Fingerprints(const std::filesystem::path& root) {
   namespace fs = std::filesystem;
   std::map<std::string, std::string> prints;
-  for (auto it = fs::recursive_directory_iterator(
-           root, fs::directory_options::skip_permission_denied);
-       it != fs::recursive_directory_iterator();
-       ++it) {
+  for (auto it =
+           fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied);
+       it != fs::recursive_directory_iterator(); ++it) {
     const fs::path& path = it->path();
     const std::string key = fs::relative(path, root).string();
     if (it->is_symlink()) {
