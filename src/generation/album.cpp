@@ -16,8 +16,11 @@
 #include "files/file_utils.h"
 #include "generation/album_items.h"
 #include "generation/album_settings.h"
+#include "generation/album_tree.h"
 #include "generation/client_ui.h"
 #include "generation/contrast.h"
+#include "generation/folder_links.h"
+#include "generation/folder_run.h"
 #include "generation/index_page.h"
 #include "generation/item_thumbnails.h"
 #include "generation/modern_catalog.h"
@@ -32,8 +35,6 @@ namespace fotoloom {
 
 namespace {
 
-constexpr char kSetCurrentDirFailed[] = "Error in: generate.setcurrentdir (src_directory) ";
-constexpr char kNoImages[] = "Selected directory does not contain supported image files !";
 constexpr char kNotCleaned[] = "Thumbnail directory was not completely cleaned up.";
 
 std::string ResolvedPath(const std::string& path) {
@@ -81,24 +82,6 @@ void RequireReadableDescriptions(const std::string& album_directory) {
   if (FileExists(path)) CheckDescriptionFile(path);
 }
 
-// Refuses a background file the copy step would fail on, with the error the copy would raise.
-void RequireReadableBackgrounds() {
-  const AlbumSettings& album = Album();
-  for (const std::string* setting : {&album.BgImage, &album.BgSound}) {
-    if (!setting->empty() && FileExists(*setting)) RequireReadableToTheEnd(*setting);
-  }
-}
-
-std::int64_t CountImages(const std::string& album_directory) {
-  const DirectorySnapshot snapshot(album_directory);
-  std::int64_t count = 0;
-  for (const ImageFormat& format : ImageFormats()) {
-    for (const std::string& mask : MasksOf(format))
-      count += static_cast<std::int64_t>(snapshot.Find(mask).size());
-  }
-  return count;
-}
-
 // Refuses index page names the file system does not take, with the error writing the first
 // of them would raise. The item count decides how many numbered pages there are; it is only
 // counted for a catalog name long enough to matter.
@@ -120,20 +103,6 @@ void RequireIndexPageNamesFit(const std::string& album_directory) {
     const std::string name = NumberedIndexPageName(album_file, static_cast<int>(number));
     if (name.size() > limit) RaiseFileCreateError(name);
   }
-}
-
-// Everything a run can know before it deletes anything: after this, only the writing itself
-// can fail. REQUIRES: the album directory is current and the setting paths are resolved.
-void CheckBeforeDeleting(const std::string& album_directory) {
-  RequireReadableDescriptions(album_directory);
-  RequireReadableBackgrounds();
-  RequireIndexPageNamesFit(album_directory);
-}
-
-void PrepareDataDirectory(const std::string& data_directory) {
-  const bool created = CreateDir(data_directory);
-  RequireUsableDataDirectory(data_directory);
-  if (created || IsEmptyDirectory(data_directory)) MarkDataDirectory(data_directory);
 }
 
 // What the answers to the wizard's first page allowed; failures go unreported, as they did
@@ -181,6 +150,14 @@ void WriteIndexPages(int n, std::int64_t per_page) {
   const RunThumbnails thumbnails(ThumbnailWorkerCount(n));
   std::optional<ModernCatalog> modern;
   if (IsModernCatalog(Album())) modern.emplace();
+  // A folder of a tree that holds only sub-albums still gets its page, for their cells.
+  if (n == 0 && !CurrentFolderLinks().sub_albums.empty()) {
+    if (modern) {
+      modern->WriteIndexPage(Album().AlbumFileName, 0, -1);
+    } else {
+      WriteIndexPage(Album().AlbumFileName, 0, -1);
+    }
+  }
   int start = 0;
   for (int i = 0; i < n; ++i) {
     if (!EndsPage(i, n, per_page)) continue;
@@ -197,14 +174,15 @@ void WriteIndexPages(int n, std::int64_t per_page) {
 
 // The modern pages' own files, written before the background copies so that a copy never takes
 // their names, and the colour pairs they would show hard to read.
-void PrepareModernCatalog(const AlbumSettings& album) {
+void PrepareModernCatalog(const AlbumSettings& album, bool notes) {
   WriteModernAssets(album.ThumbDirectory);
+  if (!notes) return;
   for (const std::string& warning : ContrastWarnings(album)) AddNote(warning);
 }
 
 // The end every path of a run reaches: the result for the wizard, and the item list dropped.
-void FinishRun() {
-  Album().FirstPage = ItemCount() > 0 ? ItemIndexPage(0) : std::string();
+void FinishRun(const std::string& first_page = {}) {
+  Album().FirstPage = first_page;
   SetProgressMax(ProgressMax(), "Done.");
   ReleaseItems();
 }
@@ -250,6 +228,36 @@ void CopyBackgroundFiles() {
   }
 }
 
+// Refuses a background file the copy step would fail on, with the error the copy would raise.
+void RequireReadableBackgrounds() {
+  const AlbumSettings& album = Album();
+  for (const std::string* setting : {&album.BgImage, &album.BgSound}) {
+    if (!setting->empty() && FileExists(*setting)) RequireReadableToTheEnd(*setting);
+  }
+}
+
+std::int64_t CountImages(const std::string& album_directory) {
+  const DirectorySnapshot snapshot(album_directory);
+  std::int64_t count = 0;
+  for (const ImageFormat& format : ImageFormats()) {
+    for (const std::string& mask : MasksOf(format))
+      count += static_cast<std::int64_t>(snapshot.Find(mask).size());
+  }
+  return count;
+}
+
+void CheckFolderBeforeDeleting(const std::string& album_directory, bool with_backgrounds) {
+  RequireReadableDescriptions(album_directory);
+  if (with_backgrounds) RequireReadableBackgrounds();
+  RequireIndexPageNamesFit(album_directory);
+}
+
+void PrepareDataDirectory(const std::string& data_directory) {
+  const bool created = CreateDir(data_directory);
+  RequireUsableDataDirectory(data_directory);
+  if (created || IsEmptyDirectory(data_directory)) MarkDataDirectory(data_directory);
+}
+
 void BringSettingsIntoRange() {
   AlbumSettings& album = Album();
   album.ThumbsPerRow = std::max(1, album.ThumbsPerRow);
@@ -258,6 +266,42 @@ void BringSettingsIntoRange() {
   album.PreviewWidth = std::clamp(album.PreviewWidth, kPreviewMin, kPreviewMax);
   album.PreviewHeight = std::clamp(album.PreviewHeight, kPreviewMin, kPreviewMax);
   if (!IsHeaderElement(album.HeaderSize)) album.HeaderSize = AlbumSettings{}.HeaderSize;
+}
+
+std::string FirstIndexPageName(std::int64_t photos) {
+  return photos > ItemsPerPage() ? NumberedIndexPageName(Album().AlbumFileName, 1)
+                                 : Album().AlbumFileName;
+}
+
+FolderOutcome WriteFolderCatalog(bool lock_held, bool notes) {
+  AlbumSettings& album = Album();
+  DeleteOldCatalogFiles(album.AlbumDirectory);
+  // What a run ended by a crash or SIGKILL left half-written; no other run writes here now.
+  if (lock_held) {
+    RemoveTemporaryFiles(album.AlbumDirectory);
+    RemoveTemporaryFiles(album.ThumbDirectory);
+  }
+  if (album.EraseExistingFiles) CleanDataDirectory();
+  if (IsModernCatalog(album)) PrepareModernCatalog(album, notes);
+  CopyBackgroundFiles();
+
+  SetProgressMax(0, "Reading and analyzing files...");
+  ReadItems(album.AlbumDirectory, album.ThumbDirectory, album.SortOrder);
+  const int n = ItemCount();
+  ResetProgress(n);
+  const std::int64_t per_page = ItemsPerPage();
+  AssignIndexPages(n, per_page);
+  if (!CancelRequested()) WriteIndexPages(n, per_page);
+
+  FolderOutcome outcome;
+  outcome.photos = n;
+  if (n > 0) {
+    outcome.first_page = ItemIndexPage(0);
+    outcome.cover = ItemThumbPath(0);
+  } else if (!CurrentFolderLinks().sub_albums.empty()) {
+    outcome.first_page = album.AlbumFileName;
+  }
+  return outcome;
 }
 
 std::string AlbumLockPath(const std::string& album_directory) {
@@ -286,7 +330,8 @@ void generate() {
   if (album.AlbumDirectory.front() != kPathSeparator)
     album.AlbumDirectory = ExpandFileName(album.AlbumDirectory);
   album.AlbumDirectory = WithTrailingSeparator(album.AlbumDirectory);
-  album.ThumbDirectory = WithTrailingSeparator(album.AlbumDirectory + album.ThumbDirectory);
+  const std::string data_name = album.ThumbDirectory;
+  album.ThumbDirectory = WithTrailingSeparator(album.AlbumDirectory + data_name);
 
   // Joined when the front end took it already; a lock file that cannot be made at all is left
   // to the checks below, which find the folder unusable for the catalog as well.
@@ -302,6 +347,10 @@ void generate() {
     return;
   }
   SetProgressMax(0, "Initializing...");
+  if (album.IncludeSubfolders) {
+    FinishRun(GenerateAlbumTree(data_name, lock.state() == FileLock::State::kHeld));
+    return;
+  }
   if (!AnyFileMatches(ListingMasks())) {
     AddMessage(kNoImages);
     FinishRun();
@@ -311,27 +360,11 @@ void generate() {
   // Relative paths mean files beside the photos, where the wizard's checks looked for them.
   for (std::string* setting : {&album.BgImage, &album.BgSound, &album.EmptyThumbnail})
     *setting = ResolveAgainst(album.AlbumDirectory, *setting);
-  CheckBeforeDeleting(album.AlbumDirectory);
+  // Everything a run can know before it deletes anything: after this, only the writing itself
+  // can fail.
+  CheckFolderBeforeDeleting(album.AlbumDirectory, true);
   PrepareDataDirectory(album.ThumbDirectory);
-
-  DeleteOldCatalogFiles(album.AlbumDirectory);
-  // What a run ended by a crash or SIGKILL left half-written; no other run writes here now.
-  if (lock.state() == FileLock::State::kHeld) {
-    RemoveTemporaryFiles(album.AlbumDirectory);
-    RemoveTemporaryFiles(album.ThumbDirectory);
-  }
-  if (album.EraseExistingFiles) CleanDataDirectory();
-  if (IsModernCatalog(album)) PrepareModernCatalog(album);
-  CopyBackgroundFiles();
-
-  SetProgressMax(0, "Reading and analyzing files...");
-  ReadItems(album.AlbumDirectory, album.ThumbDirectory, album.SortOrder);
-  const int n = ItemCount();
-  ResetProgress(n);
-  const std::int64_t per_page = ItemsPerPage();
-  AssignIndexPages(n, per_page);
-  if (!CancelRequested()) WriteIndexPages(n, per_page);
-  FinishRun();
+  FinishRun(WriteFolderCatalog(lock.state() == FileLock::State::kHeld, true).first_page);
 }
 
 }  // namespace fotoloom

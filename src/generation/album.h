@@ -48,6 +48,12 @@ namespace fotoloom {
 // errors of copying, listing, thumbnail and page writing ("Cannot open file %s", "Cannot
 // create file %s", "Unable to write to %s") end the run; FirstPage is then "" and the item
 // list released.
+//
+// With IncludeSubfolders the run, once locked and in the album directory, makes the catalog of
+// every folder of the tree below it instead (GenerateAlbumTree, album_tree.h), each as this
+// run would make it there, with the checks of every folder before the first deletion anywhere;
+// FirstPage is then the top folder's first index page. A tree without a single supported image
+// gives the "does not contain supported image files" warning.
 void generate();
 
 // The one place where the run's settings are made safe to compute and to paste into pages:

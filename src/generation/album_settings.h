@@ -88,6 +88,12 @@ struct AlbumSettings {
   // pages take the same items, names and settings, and always make previews (PreviewWidth x
   // PreviewHeight) of the images larger than the box, whatever PreviewImages says.
   int CatalogStyle = kClassicCatalog;
+  // The image directory's sub-folders each become a catalog of their own, made with these same
+  // settings and linked both ways: a parent's first index page shows a cell per sub-album, and
+  // every index page of a sub-album links up to its parent's with NavigationUpText (HTML, as
+  // Previous and Next are).
+  bool IncludeSubfolders = false;
+  std::string NavigationUpText = "Up";
 
   // Not a settings-file key: how many threads make thumbnails during a run, chosen by the front
   // end for this process. 0: one per CPU the process may use (UsableCpuCount, usable_cpus.h);

@@ -9,6 +9,8 @@ struct ClientState {
   StatusLabel* label = nullptr;
   MessagePump* pump = nullptr;
   bool cancel_requested = false;
+  bool whole_run = false;  // a WholeRunProgress lives
+  std::string message_folder;
   std::string messages;
   std::string notes;
 };
@@ -41,14 +43,16 @@ void PumpMessages() {
 
 void SetProgressMax(int max, const std::string& text) {
   if (HasBarAndLabel()) {
-    State().bar->SetMaximum(max);
+    if (!State().whole_run) State().bar->SetMaximum(max);
     State().label->SetText(text);
   }
   PumpMessages();
 }
 
 void ResetProgress(int max) {
-  if (HasBarAndLabel()) {
+  if (HasBarAndLabel() && State().whole_run) {
+    State().label->SetText("Initializing...");
+  } else if (HasBarAndLabel()) {
     // Position first: a bar whose old position lies above the new maximum would otherwise
     // clamp it to that maximum and show a full bar for an instant.
     State().bar->SetPosition(0);
@@ -61,7 +65,7 @@ void ResetProgress(int max) {
 
 void SetProgressPosition(int position, const std::string& text) {
   if (HasBarAndLabel()) {
-    State().bar->SetPosition(position);
+    if (!State().whole_run) State().bar->SetPosition(position);
     State().label->SetText(text);
   }
   PumpMessages();
@@ -83,6 +87,13 @@ void StepProgress() {
   PumpMessages();
 }
 
+WholeRunProgress::WholeRunProgress(int total) {
+  ResetProgress(total);
+  State().whole_run = true;
+}
+
+WholeRunProgress::~WholeRunProgress() { State().whole_run = false; }
+
 int ProgressMax() { return HasBarAndLabel() ? State().bar->Maximum() : 0; }
 
 void ClearMessages() {
@@ -91,9 +102,12 @@ void ClearMessages() {
 }
 
 void AddMessage(const std::string& text) {
+  if (!State().message_folder.empty()) State().messages += "In " + State().message_folder + ": ";
   State().messages += text;
   State().messages += '\r';
 }
+
+void SetMessageFolder(const std::string& folder) { State().message_folder = folder; }
 
 std::string GetMessages() { return State().messages; }
 

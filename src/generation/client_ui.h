@@ -63,6 +63,18 @@ void ShowStatus(const std::string& text);
 // position := position + 1; label := "Processing: <new position>/<maximum>".
 void StepProgress();
 
+// A run over several folders counts every photo of every folder on one bar. While a
+// WholeRunProgress lives, ResetProgress, SetProgressMax and SetProgressPosition only set the
+// label (and pump): the bar keeps the whole run's range, set to 0..total when it was made, and
+// StepProgress goes on counting over it. Not nested.
+class WholeRunProgress {
+ public:
+  explicit WholeRunProgress(int total);
+  ~WholeRunProgress();
+  WholeRunProgress(const WholeRunProgress&) = delete;
+  WholeRunProgress& operator=(const WholeRunProgress&) = delete;
+};
+
 // The bar's current maximum, 0 when no bar and label are installed. SetProgressMax(
 // ProgressMax(), "Done.") thus leaves the bar as it is and only shows the text.
 int ProgressMax();
@@ -72,6 +84,9 @@ int ProgressMax();
 // targets and never pump.
 void ClearMessages();
 void AddMessage(const std::string& text);
+// The folder the messages added from now on belong to: each is then preceded by
+// "In <folder>: "; "" (the start) adds them as they are.
+void SetMessageFolder(const std::string& folder);
 std::string GetMessages();
 
 // Notes of a run: warnings about the catalog that do not make the run incomplete (a colour

@@ -1,11 +1,14 @@
 #include "generation/index_page.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "files/file_utils.h"
 #include "generation/album_items.h"
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
+#include "generation/folder_links.h"
 #include "generation/image_page.h"
 #include "generation/item_thumbnails.h"
 #include "generation/page_frame.h"
@@ -13,10 +16,55 @@
 
 namespace fotoloom {
 
+namespace {
+
+// The rows of sub-album cells: ThumbsPerRow cells of covers, each row followed by the names
+// and photo counts, in the table markup of the photos' cells.
+void WriteSubAlbumTable(PageLines& lines, const std::vector<SubAlbumCell>& cells) {
+  const AlbumSettings& album = Album();
+  const std::size_t per_row = static_cast<std::size_t>(album.ThumbsPerRow);
+  lines.push_back("<p>");
+  lines.push_back("<center>");
+  std::string table = "<table border=\"" + album.TableBorder + "\"";
+  if (album.UseTableBgColor) table += " bgcolor=\"" + album.TableBgColor + "\"";
+  lines.push_back(table + ">");
+  for (std::size_t row = 0; row < cells.size(); row += per_row) {
+    const std::size_t end = std::min(cells.size(), row + per_row);
+    lines.push_back("<tr>");
+    for (std::size_t k = row; k < end; ++k) {
+      const SubAlbumCell& cell = cells[k];
+      // A sub-album none of whose thumbnails could be made keeps its place without a picture.
+      lines.push_back(cell.cover.empty() ? "<td><br></td>"
+                                         : ThumbCell(cell.cover, cell.name, cell.first_page));
+    }
+    lines.push_back("</tr>");
+    lines.push_back("<tr>");
+    for (std::size_t k = row; k < end; ++k) {
+      const SubAlbumCell& cell = cells[k];
+      lines.push_back("<td align=\"center\" valign=\"top\"><font size=\"" + album.FontSize +
+                      "\"><a href =\"" + UrlFromAlbum(cell.first_page) +
+                      "\" OnMouseOver=\"this.className='over'; window.status='" +
+                      HtmlEscape(ScriptSafe(cell.name)) +
+                      "'; return true;\" OnMouseOut=\"this.className='off'; window.status=''; "
+                      "return true;\">" +
+                      HtmlEscape(cell.name) + "</a><br>" + PhotoCountText(cell.photos) +
+                      "<br></font><p><br></p></td>");
+    }
+    lines.push_back("</tr>");
+  }
+  lines.push_back("</table>");
+  lines.push_back("</center>");
+  lines.push_back("</p>");
+}
+
+}  // namespace
+
 void WriteIndexPage(const std::string& file_name, int first, int last) {
   PageLines lines;
   WritePageHead(lines, first);
-  WriteThumbTable(lines, first, last);
+  const FolderLinks& links = CurrentFolderLinks();
+  if (first == 0 && !links.sub_albums.empty()) WriteSubAlbumTable(lines, links.sub_albums);
+  if (first <= last) WriteThumbTable(lines, first, last);
   WritePageFoot(lines);
   SavePageLines(lines, file_name);
 }
@@ -31,11 +79,16 @@ void WritePageHead(PageLines& lines, int first) {
                        BackgroundUrl(album.BgImage, data_dir),
                        BackgroundUrl(album.BgSound, data_dir)});
 
-  const std::string prev = PrevIndexPage(first);
-  const std::string next = NextIndexPage(first);
-  if (!prev.empty() || !next.empty()) {
-    WriteNavigation(lines, {NavLinkTo(prev, album.Previous), NavLinkTo(next, album.Next)}, true);
-  }
+  // A folder of a tree with sub-albums only has no items, and one page.
+  const bool items = first < ItemCount();
+  const std::string prev = items ? PrevIndexPage(first) : std::string();
+  const std::string next = items ? NextIndexPage(first) : std::string();
+  const std::string& up = CurrentFolderLinks().up;
+  std::vector<std::string> links;
+  if (!prev.empty() || !next.empty()) links.push_back(NavLinkTo(prev, album.Previous));
+  if (!up.empty()) links.push_back(NavLink(UrlFromAlbum(up), album.NavigationUpText));
+  if (!prev.empty() || !next.empty()) links.push_back(NavLinkTo(next, album.Next));
+  if (!links.empty()) WriteNavigation(lines, links, true);
 
   if (!album.AlbumHeader.empty()) {
     lines.push_back("<p>");

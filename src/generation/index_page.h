@@ -16,7 +16,10 @@
 namespace fotoloom {
 
 // Writes the index page of items first..last (0-based, inclusive; first <= last < ItemCount())
-// to file_name, relative to the current directory. Writes every item's thumbnail
+// to file_name, relative to the current directory. In a folder tree (folder_links.h) the first
+// page shows the sub-album cells before the photos, in rows of ThumbsPerRow, and a folder with
+// sub-albums only gets a page of them (first 0, last -1, no items); every page of a sub-album
+// has the "Up" link in its navigation block, between the previous and next page links. Writes every item's thumbnail
 // (WriteItemThumbnail: from the run's workers when it has them, from EmptyThumbnail when the
 // image gives none) and, when GenerateHTMLImages is on, its image page.
 // A cancel seen inside the table ends the table after the current row; the partial page is

@@ -16,6 +16,7 @@ namespace fotoloom {
 namespace {
 
 RunThumbnails* g_current = nullptr;
+RunThumbnailResources* g_resources = nullptr;
 
 constexpr char kOutOfMemory[] = "Not enough memory to make every picture of ";
 
@@ -68,8 +69,18 @@ std::vector<ThumbnailJob> ItemJobs() {
 
 }  // namespace
 
+RunThumbnailResources::RunThumbnailResources(bool share) : cache_(OpenCache()), shared_(share) {
+  if (shared_) g_resources = this;
+}
+
+RunThumbnailResources::~RunThumbnailResources() {
+  if (shared_) g_resources = nullptr;
+}
+
 RunThumbnails::RunThumbnails(int workers)
-    : cache_(OpenCache()), pool_(ItemJobs(), workers, cache_.get(), &budget_) {
+    : own_(g_resources ? nullptr : std::make_unique<RunThumbnailResources>(false)),
+      resources_(g_resources ? g_resources : own_.get()),
+      pool_(ItemJobs(), workers, resources_->cache_.get(), &resources_->budget_) {
   g_current = this;
 }
 
@@ -95,8 +106,8 @@ ItemPictures WriteItemThumbnail(int i) {
   std::optional<ThumbnailResult> made;
   std::optional<ThumbnailResult>& fallback = run ? run->fallback_ : made;
   if (!fallback) {
-    fallback =
-        MakeThumbnailResult(JobFor(Album().EmptyThumbnail, false), run ? &run->budget_ : nullptr);
+    fallback = MakeThumbnailResult(JobFor(Album().EmptyThumbnail, false),
+                                   run ? &run->resources_->budget_ : nullptr);
   }
   const bool written = WriteThumbnailResult(*fallback, thumb);
   const ItemPictures pictures = WriteCompanions(i, written ? *fallback : ThumbnailResult{}, item);

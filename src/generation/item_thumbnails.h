@@ -27,15 +27,37 @@ struct ItemPictures {
   FrameSize preview_size;
 };
 
+// The thumbnail cache (Album().ThumbnailCache, when one is named) and the one memory budget of
+// kDefaultMemoryBudget that the decodes of a run share. A run over several item lists (a
+// folder tree) makes one for all of them: while it lives, every RunThumbnails uses it instead
+// of opening its own, so the cache is opened, reported on and trimmed once, and no two
+// folders' decodes add up beyond the one budget.
+class RunThumbnailResources {
+ public:
+  // share: becomes the current one until destroyed. REQUIRES: no other current one lives.
+  explicit RunThumbnailResources(bool share = true);
+  ~RunThumbnailResources();
+  RunThumbnailResources(const RunThumbnailResources&) = delete;
+  RunThumbnailResources& operator=(const RunThumbnailResources&) = delete;
+
+ private:
+  friend class RunThumbnails;
+  friend ItemPictures WriteItemThumbnail(int i);
+
+  std::unique_ptr<ThumbnailCache> cache_;
+  MemoryBudget budget_;
+  bool shared_;
+};
+
 class RunThumbnails {
  public:
   // Starts making the thumbnails of every item of the item list, in a ThumbnailPool of
   // `workers` threads (fewer than 2: none), and becomes the current one until destroyed. The
-  // pool uses the thumbnail cache in Album().ThumbnailCache, when one is named, and one memory
-  // budget of kDefaultMemoryBudget for every decode of the run.
+  // pool uses the current RunThumbnailResources, or resources of its own when none lives.
   // REQUIRES: the item list is read and no other RunThumbnails lives.
   explicit RunThumbnails(int workers);
-  // Stops and joins the workers; no work stays queued. Then trims the cache.
+  // Stops and joins the workers; no work stays queued. Then trims the cache, when it is its
+  // own.
   ~RunThumbnails();
   RunThumbnails(const RunThumbnails&) = delete;
   RunThumbnails& operator=(const RunThumbnails&) = delete;
@@ -43,8 +65,8 @@ class RunThumbnails {
  private:
   friend ItemPictures WriteItemThumbnail(int i);
 
-  std::unique_ptr<ThumbnailCache> cache_;  // outlives the pool's workers
-  MemoryBudget budget_;                    // likewise
+  std::unique_ptr<RunThumbnailResources> own_;  // when no shared resources live
+  RunThumbnailResources* const resources_;      // outlive the pool's workers
   ThumbnailPool pool_;
   // EmptyThumbnail's result, made at the first item that needs it and reused: the same file
   // every time. Its warnings are shown at every use, as they were when it was made each time.

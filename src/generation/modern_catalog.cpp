@@ -7,6 +7,7 @@
 #include "generation/album_items.h"
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
+#include "generation/folder_links.h"
 #include "generation/item_thumbnails.h"
 #include "generation/modern_page.h"
 #include "generation/page_frame.h"
@@ -68,6 +69,19 @@ std::string Figure(int i, const ItemPictures& pictures, bool lazy) {
   return figure + "</figure>";
 }
 
+// A sub-album's card in the grid: its cover linked to its first index page, its name and its
+// number of photos.
+std::string SubAlbumFigure(const SubAlbumCell& cell) {
+  const std::string href = UrlFromAlbum(cell.first_page);
+  const std::string name = HtmlEscape(cell.name);
+  std::string figure = "<figure class=\"album\"><a href=\"" + href + "\">";
+  figure += cell.cover.empty()
+                ? name
+                : "<img src=\"" + UrlFromAlbum(cell.cover) + "\" alt=\"" + name + "\">";
+  return figure + "</a><figcaption><span>" + name + "</span><span>" + PhotoCountText(cell.photos) +
+         "</span></figcaption></figure>";
+}
+
 }  // namespace
 
 ModernCatalog::ModernCatalog() {
@@ -119,14 +133,25 @@ void ModernCatalog::WriteIndexPage(const std::string& file_name, int first, int 
     lines.push_back("<header><" + album.HeaderSize + " class=\"head\">" + album.AlbumHeader + "</" +
                     album.HeaderSize + "></header>");
   }
+  const FolderLinks& links = CurrentFolderLinks();
+  if (!links.up.empty()) {
+    lines.push_back(
+        "<nav class=\"pages\" aria-label=\"Albums\">" +
+        ModernButton(UrlFromAlbum(links.up), album.NavigationUpText, " id=\"up\"", "Up") +
+        "</nav>");
+  }
   if (index_pages_.size() > 1) AppendNavigation(lines, page);
-  if (MakesShowPages(album)) {
+  // A folder of a tree with sub-albums only has no photo to show.
+  if (MakesShowPages(album) && first <= last) {
     lines.push_back("<p class=\"tools\"><a class=\"button\" id=\"show\" href=\"" +
                     UrlFromAlbum(ItemShowPage(first)) + "\" data-play=\"" +
                     UrlFromAlbum(ItemImagePage(first)) + "\">Slide show</a></p>");
   }
   lines.push_back("<main>");
   lines.push_back("<div class=\"grid\">");
+  if (first == 0) {
+    for (const SubAlbumCell& cell : links.sub_albums) lines.push_back(SubAlbumFigure(cell));
+  }
   const int eager = FirstScreenThumbnails();
   for (int i = first; i <= last; ++i) {
     StepProgress();

@@ -6,7 +6,9 @@
 // The run makes one ModernCatalog for its page-writing pass, once every index page is assigned,
 // calls WriteIndexPage for each index page in order, as it would the classic WriteIndexPage,
 // and Finish() after the last one (also after a cancel). An image page is written once the next
-// item's thumbnail is made, so that it knows the picture to load ahead.
+// item's thumbnail is made, so that it knows the picture to load ahead. In a folder tree
+// (folder_links.h) the first page's grid starts with a card per sub-album, and every page of a
+// sub-album has an "Up" button to its parent's first page.
 #pragma once
 
 #include <string>

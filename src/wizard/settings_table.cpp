@@ -213,6 +213,11 @@ const std::vector<SettingRow>& Table() {
             On(&A::HiDPIThumbnails)),
       Choice("CatalogStyle", 6, kClassicCatalog, FL_IN_DIALOG(rgrpCatalogStyle, CatalogStyle),
              AsIs(&A::CatalogStyle)),
+      // Sub-folders as sub-albums.
+      Check("IncludeSubfolders", 1, 0, FL_ON_PAGE(chkboxIncludeSubfolders),
+            On(&A::IncludeSubfolders)),
+      Text("NavigationUpText", 6, "Up", FL_IN_DIALOG(editUp, NavigationUpText),
+           AsIs(&A::NavigationUpText)),
   };
   return rows;
 }

@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "wizard/advanced_dialog.h"
 #include "wizard/wizard_model.h"
@@ -123,6 +124,9 @@ class Wizard {
   bool ValidatePage(int page);
   // path as the run will use it: a relative one taken against the album directory of page 1.
   std::string AlbumPath(const std::string& path) const;
+  // The folders (each ending with the separator) whose catalog files page 1 asks about: the
+  // image folder, and with sub-albums every folder of its tree that becomes a catalog.
+  std::vector<std::string> CatalogFolders(const std::string& directory) const;
 
   // --- navigation --------------------------------------------------------------------------
   int CurrentPage() const { return current_page_; }

@@ -1,5 +1,10 @@
 // The checks that run when a page is left forward.
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "files/file_utils.h"
+#include "generation/album_tree.h"
 #include "platform/paths.h"
 #include "platform/permissions.h"
 #include "wizard/wizard.h"
@@ -15,6 +20,18 @@ bool UsableCatalogName(const std::string& name) {
 
 }  // namespace
 
+std::vector<std::string> Wizard::CatalogFolders(const std::string& directory) const {
+  // An empty field would otherwise walk the whole file system from its root.
+  if (!model_.chkboxIncludeSubfolders.checked() || directory.empty() || !DirectoryExists(directory))
+    return {directory + kPathSeparator};
+  // The run makes a catalog in every folder of the tree, and replaces the files of each.
+  std::vector<std::string> folders, unreadable;
+  for (const TreeFolder& folder : ListAlbumTree(WithTrailingSeparator(directory),
+                                                advanced_->kept().ThumbDirectory, unreadable))
+    folders.push_back(folder.path);
+  return folders;
+}
+
 bool Wizard::ValidatePage(int page) {
   bool result = true;
   if (page == 1) {
@@ -29,11 +46,15 @@ bool Wizard::ValidatePage(int page) {
       ui_.ShowWarning(kFileNameWarning);
       result = false;
     } else {
-      const std::string path = directory + kPathSeparator + name;
-      if (FileExists(path)) {
+      const std::vector<std::string> folders = CatalogFolders(directory);
+      const auto any = [&](bool (*exists)(const std::string&)) {
+        return std::any_of(folders.begin(), folders.end(),
+                           [&](const std::string& folder) { return exists(folder + name); });
+      };
+      if (any([](const std::string& path) { return FileExists(path); })) {
         delete_catalog_file_ = ui_.AskQuestion(kOverwriteQuestion);
         if (!delete_catalog_file_) result = false;
-      } else if (SimilarFilesExist(path)) {
+      } else if (any([](const std::string& path) { return SimilarFilesExist(path); })) {
         delete_numbered_files_ = ui_.AskQuestion(kNumberedFilesQuestion);
       }
     }

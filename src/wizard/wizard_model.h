@@ -44,6 +44,7 @@ struct WizardModel {
   TextEdit editAlbumFileName{255};
   TextEdit editAlbumDirectory{255};
   PushButton btnBrowseFolders{"&Browse"};
+  CheckBox chkboxIncludeSubfolders;
 
   // Page 2: title, header, footer.
   TextEdit editAlbumName{255};
@@ -136,6 +137,7 @@ struct AdvancedDialogModel {
   TextEdit editPrevious{0};
   TextEdit editNext{0};
   TextEdit editIndex{0};
+  TextEdit editUp{0};
   CheckBox chkboxSlideShow;
   NumberField seditSlideDelay;
   // Display: previews fitted to the browser window, thumbnails for high-resolution screens,
@@ -170,6 +172,7 @@ struct AdvancedValues {
   int PreviewHeight = 0;
   CheckState HiDPIThumbnails = CheckState::kUnchecked;
   int CatalogStyle = 0;  // the selection, as the radio group shows it
+  std::string NavigationUpText;
 };
 
 }  // namespace fotoloom

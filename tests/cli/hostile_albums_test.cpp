@@ -16,6 +16,7 @@
 #include <set>
 
 #include "cli_process.h"
+#include "fingerprints.h"
 #include "link_check.h"
 #include "test_images.h"
 #include "traced_run.h"
@@ -24,25 +25,6 @@ namespace fotoloom::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Every entry below root, links not followed: a file by its content's hash, a link by where
-// it points, a directory as such.
-std::map<std::string, std::string> Fingerprints(const fs::path& root) {
-  std::map<std::string, std::string> prints;
-  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
-       ++it) {
-    const fs::path& path = it->path();
-    const std::string key = fs::relative(path, root).string();
-    if (it->is_symlink()) {
-      prints[key] = "link " + fs::read_symlink(path).string();
-    } else if (it->is_directory()) {
-      prints[key] = "directory";
-    } else {
-      prints[key] = "file " + std::to_string(std::hash<std::string>{}(ReadWholeFile(path)));
-    }
-  }
-  return prints;
-}
 
 struct Album {
   std::string name;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -360,6 +361,63 @@ TEST_F(GenerateTest, CleansOnlyADataDirectoryInsideTheAlbum) {
     EXPECT_EQ(Read(root_ / "sentinel.txt"), "parent's own file");
     EXPECT_EQ(Read(elsewhere / "keep.txt"), "keep");
     EXPECT_EQ(ReadJpegSize((album_ / "p00.jpg").string()), std::make_pair(8, 6));
+  }
+}
+
+// A tree run counts every photo of every folder on one bar, names the folder of each message,
+// and a cancel ends it after the folder it stopped in: the folders after it keep no page.
+TEST_F(GenerateTest, ATreeRunCountsOnOneBarAndStopsAfterTheFolderOfACancel) {
+  struct Case {
+    const char* cancel_at;           // the label that raises the cancel flag; "" none
+    std::vector<std::string> pages;  // the index pages made, relative to the album
+    std::string first_page;
+  };
+  const Case cases[] = {
+      {"", {"a/index.html", "b/index.html", "index.html"}, "index.html"},
+      {"Processing: 2/5", {"a/index.html"}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cancel_at);
+    for (const char* folder : {"a", "b"}) {
+      fs::remove_all(album_ / folder);
+      fs::create_directory(album_ / folder);
+      Photos(2, album_ / folder);
+    }
+    Photos(1);
+    fs::remove_all(data());
+    fs::remove(album_ / "index.html");
+    // A data folder the run did not make is never cleaned.
+    fs::create_directory(album_ / "b" / "fldata");
+    File("mine.txt", "x", album_ / "b" / "fldata");
+    Album() = AlbumSettings{};
+    Album().AlbumDirectory = album_.string();
+    Album().ThumbDirectory = "fldata";
+    Album().EmptyThumbnail = "";
+    Album().AlbumFileName = "index.html";
+    Album().EraseExistingFiles = true;
+    Album().IncludeSubfolders = true;
+    progress_.labels.clear();
+    SetCancelRequested(false);
+    progress_.cancel_when = [&](const std::vector<std::string>& labels) {
+      return labels.back() == c.cancel_at;
+    };
+    generate();
+    std::vector<std::string> processing;
+    for (const std::string& label : progress_.labels)
+      if (label.rfind("Processing: ", 0) == 0) processing.push_back(label);
+    const std::vector<std::string> all = {"Processing: 1/5", "Processing: 2/5", "Processing: 3/5",
+                                          "Processing: 4/5", "Processing: 5/5"};
+    EXPECT_EQ(processing,
+              std::vector<std::string>(all.begin(), all.begin() + (c.cancel_at[0] ? 2 : 5)));
+    for (const char* page : {"a/index.html", "b/index.html", "index.html"}) {
+      const bool made = std::find(c.pages.begin(), c.pages.end(), page) != c.pages.end();
+      EXPECT_EQ(fs::exists(album_ / page), made) << page;
+    }
+    EXPECT_EQ(Album().FirstPage, c.first_page);
+    EXPECT_EQ(Album().AlbumDirectory, album_.string() + "/");
+    EXPECT_EQ(GetMessages(), c.cancel_at[0] ? ""
+                                            : "In b: Thumbnail directory was not completely "
+                                              "cleaned up.\r");
   }
 }
 

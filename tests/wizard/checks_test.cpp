@@ -89,6 +89,32 @@ TEST_F(ChecksTest, NumberedCatalogFilesAreDeletedOnlyAfterYes) {
   EXPECT_TRUE(ui_.events.empty());
 }
 
+// A run over the tree writes the catalog in every folder of it, so the questions look there.
+TEST_F(ChecksTest, WithSubAlbumsTheQuestionsCoverEveryFolderOfTheTree) {
+  struct Case {
+    const char* file;  // in a sub-folder that holds a photo
+    bool sub_albums;
+    std::vector<std::string> questions;
+  };
+  const Case cases[] = {
+      {"album.html", false, {}},
+      {"album.html", true, {kOverwriteQuestion}},
+      {"album001.html", true, {kNumberedFilesQuestion}},
+  };
+  std::filesystem::create_directories(album_dir_ + "2025/trip");
+  Touch(album_dir_ + "2025/trip/p.jpg");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + (c.sub_albums ? " in the tree" : ""));
+    Touch(album_dir_ + "2025/trip/" + c.file);
+    Wizard& w = OpenOnAlbum("album.html");
+    w.model().chkboxIncludeSubfolders.SetChecked(c.sub_albums);
+    ui_.answers = {true};
+    EXPECT_TRUE(w.ValidatePage(1));
+    EXPECT_EQ(ui_.Questions(), c.questions);
+    std::filesystem::remove(album_dir_ + "2025/trip/" + c.file);
+  }
+}
+
 TEST_F(ChecksTest, PageSixWarnsInOrderAndJudgesTheDialogFields) {
   Wizard& w = Open();
   WizardModel& m = w.model();

@@ -61,7 +61,9 @@ constexpr const char* kSavedKeys[] = {"AlbumFileName",
                                       "PreviewWidth",
                                       "PreviewHeight",
                                       "HiDPIThumbnails",
-                                      "CatalogStyle"};
+                                      "CatalogStyle",
+                                      "IncludeSubfolders",
+                                      "NavigationUpText"};
 
 TEST_F(SettingsTest, WithoutAFileEveryValueHasItsDefault) {
   Wizard& w = Open();
@@ -323,7 +325,8 @@ const NamedSetting kAlbumSettings[] = {
     FL_SETTING(LinkColor),       FL_SETTING(VLinkColor),
     FL_SETTING(PreviewImages),   FL_SETTING(PreviewWidth),
     FL_SETTING(PreviewHeight),   FL_SETTING(HiDPIThumbnails),
-    FL_SETTING(CatalogStyle),
+    FL_SETTING(CatalogStyle),    FL_SETTING(IncludeSubfolders),
+    FL_SETTING(NavigationUpText),
 };
 #undef FL_SETTING
 

@@ -115,10 +115,12 @@ void TAdvSetDlg::Build() {
 
   auto* nav = Named(new QGroupBox("Navigation Texts", this), "grpboxNavText");
   grid = NewGrid(nav, scale);
-  const char* labels[][2] = {
-      {"stextPrevious", "Previous:"}, {"stextNext", "Next:"}, {"stextIndex", "Index:"}};
-  const char* edits[] = {"editPrevious", "editNext", "editIndex"};
-  for (int i = 0; i < 3; ++i) {
+  const char* labels[][2] = {{"stextPrevious", "Previous:"},
+                             {"stextNext", "Next:"},
+                             {"stextIndex", "Index:"},
+                             {"stextUp", "Up:"}};
+  const char* edits[] = {"editPrevious", "editNext", "editIndex", "editUp"};
+  for (int i = 0; i < 4; ++i) {
     auto* edit = Named(new QLineEdit, edits[i]);
     auto* label = Named(new QLabel(labels[i][1]), labels[i][0]);
     label->setBuddy(edit);

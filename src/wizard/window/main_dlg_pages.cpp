@@ -222,6 +222,8 @@ void TMainDlg::BuildPages(QStackedLayout* pages) {
     auto* browse = c.Put(NewBrowse("btnBrowseFolders", "&Browse", "Image Folder", col), nullptr,
                          Qt::AlignRight);
     browse->setMinimumSize(Scaled(75, scale_), Scaled(kButtonHeight, scale_));
+    c.Gap(6);
+    c.Put(NewCheck("Include sub-folders as sub-albums", col), "chkboxIncludeSubfolders");
     c.Stretch();
     pages->addWidget(page);
   }
