@@ -93,6 +93,7 @@ std::int64_t CountImages(const std::string& album_directory) {
   const DirectorySnapshot snapshot(album_directory);
   std::int64_t count = 0;
   for (const ImageFormat& format : ImageFormats()) {
+    if (format.extended && !Album().ExtendedFormats) continue;
     for (const std::string& mask : MasksOf(format))
       count += static_cast<std::int64_t>(snapshot.Find(mask).size());
   }
@@ -302,7 +303,7 @@ void generate() {
     return;
   }
   SetProgressMax(0, "Initializing...");
-  if (!AnyFileMatches(ListingMasks())) {
+  if (!AnyFileMatches(ListingMasks(album.ExtendedFormats))) {
     AddMessage(kNoImages);
     FinishRun();
     return;

@@ -88,6 +88,16 @@ struct AlbumSettings {
   // pages take the same items, names and settings, and always make previews (PreviewWidth x
   // PreviewHeight) of the images larger than the box, whatever PreviewImages says.
   int CatalogStyle = kClassicCatalog;
+  // The listing also selects HEIC, HEIF, AVIF, WebP and TIFF files, after all the others. An
+  // item a browser cannot show itself (HEIC, HEIF, TIFF) always gets a preview, whatever
+  // PreviewImages says, which its pages show in its place; its image page offers the file
+  // itself as a download.
+  bool ExtendedFormats = false;
+  // An item's date, for sorting and under its thumbnail, is the date the photo was taken as
+  // its EXIF states it, where it does; otherwise the file's time.
+  bool UseDateTaken = false;
+  // Each image page shows a line of what the camera recorded (EXIF), under the picture.
+  bool ShowPhotoDetails = false;
 
   // Not a settings-file key: how many threads make thumbnails during a run, chosen by the front
   // end for this process. 0: one per CPU the process may use (UsableCpuCount, usable_cpus.h);
