@@ -99,5 +99,69 @@ TEST_F(DisplayOptionsTest, LargeImagesGetPreviewsOnTheirPages) {
   EXPECT_EQ(BrokenLinks(AllPages()), std::vector<std::string>{});
 }
 
+// With the newer formats listed, a photo the browser cannot show (HEIC, TIFF) is shown through a
+// preview at its own size, whatever the preview box says, and offered only as a download; one it
+// shows (WebP, AVIF) is shown itself. Without image pages its thumbnail leads to the preview.
+// No page points the browser at a file it cannot display, in either catalog style.
+TEST_F(DisplayOptionsTest, PhotosABrowserCannotShowAreShownThroughPreviews) {
+  for (const char* sample : {"rgb.tif", "rgb.heic", "rgb.webp", "rgb.avif"}) {
+    const std::string name = std::string(sample).replace(0, 3, "photo");
+    fs::copy_file(std::string(FOTOLOOM_SAMPLES_DIR) + "/" + sample, album_ / name);
+  }
+  struct Case {
+    int style;
+    bool pages;
+  };
+  for (const Case c : {Case{kClassicCatalog, true}, {kClassicCatalog, false}, {kModernCatalog, true},
+                       {kModernCatalog, false}}) {
+    SCOPED_TRACE(std::to_string(c.style) + (c.pages ? " with image pages" : " without"));
+    // The run rewrote both folders in place.
+    Album().AlbumDirectory = album_.string();
+    Album().ThumbDirectory = "fldata";
+    Album().ExtendedFormats = true;
+    Album().CatalogStyle = c.style;
+    Album().GenerateHTMLImages = c.pages;
+    fs::remove_all(data());
+    for (const fs::path& page : HtmlFilesIn(album_)) fs::remove(page);
+    generate();
+    ASSERT_EQ(GetMessages(), "");
+    // Listed HEIC, AVIF, WebP, TIFF; the modern pages name a preview for each.
+    const std::string tiff_preview =
+        c.style == kModernCatalog ? "photo-preview (3).jpg" : "photo-preview (1).jpg";
+    EXPECT_EQ(Size(data() / "photo-preview.jpg"), std::make_pair(96, 64));
+    EXPECT_EQ(Size(data() / tiff_preview), std::make_pair(96, 64));
+    EXPECT_EQ(Listing(data()).count("photo-preview (2).jpg"), 0u);
+    for (const fs::path& page : AllPages()) {
+      for (const std::string& line : Lines(page)) {
+        for (const char* ext : {".tif\"", ".heic\""}) {
+          if (line.find(ext) == std::string::npos) continue;
+          for (const char* attribute : {"src=\"", "href=\""}) {
+            for (std::size_t at = line.find(attribute); at != std::string::npos;
+                 at = line.find(attribute, at + 1)) {
+              const std::size_t end = line.find('"', at + std::string(attribute).size());
+              const std::string url = line.substr(at, end - at + 1);
+              if (url.ends_with(ext)) EXPECT_NE(line.find("\" download>Original file</a>"),
+                                                std::string::npos) << page << ": " << line;
+            }
+          }
+        }
+      }
+    }
+    if (c.pages && c.style == kClassicCatalog) {
+      EXPECT_EQ(LineWith(data() / "photo.html", "<img "),
+                "<img src=\"photo-preview.jpg\" alt=\"photo.heic\" style=\"max-width: 100%; "
+                "max-height: 85vh\"><br>");
+      EXPECT_EQ(LineWith(data() / "photo.html", "download"),
+                "<a href=\"../photo.heic\" download>Original file</a>");
+      EXPECT_EQ(LineWith(data() / "photo (2).html", "<img "),
+                "<img src=\"../photo.webp\" alt=\"photo.webp\">");
+    }
+    if (!c.pages && c.style == kClassicCatalog) {
+      EXPECT_NE(LineWith(album_ / "index.html", "<a href=\"fldata/photo-preview.jpg\""), "");
+    }
+    EXPECT_EQ(BrokenLinks(AllPages()), std::vector<std::string>{});
+  }
+}
+
 }  // namespace
 }  // namespace fotoloom::testing

@@ -22,7 +22,8 @@ namespace fs = std::filesystem;
 
 // What a save adds to a settings file of the earlier program, in this order, at its end.
 constexpr char kDisplayKeys[] =
-    "PreviewImages=0\nPreviewWidth=1600\nPreviewHeight=1200\nHiDPIThumbnails=0\nCatalogStyle=0\n";
+    "PreviewImages=0\nPreviewWidth=1600\nPreviewHeight=1200\nHiDPIThumbnails=0\nCatalogStyle=0\n"
+    "ExtendedFormats=0\nUseDateTaken=0\nShowPhotoDetails=0\n";
 // Stands in the reference settings file for the scratch folder, which differs every run.
 constexpr char kRootMark[] = "@ROOT@/";
 

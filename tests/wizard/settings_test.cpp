@@ -61,7 +61,10 @@ constexpr const char* kSavedKeys[] = {"AlbumFileName",
                                       "PreviewWidth",
                                       "PreviewHeight",
                                       "HiDPIThumbnails",
-                                      "CatalogStyle"};
+                                      "CatalogStyle",
+                                      "ExtendedFormats",
+                                      "UseDateTaken",
+                                      "ShowPhotoDetails"};
 
 TEST_F(SettingsTest, WithoutAFileEveryValueHasItsDefault) {
   Wizard& w = Open();
@@ -323,7 +326,8 @@ const NamedSetting kAlbumSettings[] = {
     FL_SETTING(LinkColor),       FL_SETTING(VLinkColor),
     FL_SETTING(PreviewImages),   FL_SETTING(PreviewWidth),
     FL_SETTING(PreviewHeight),   FL_SETTING(HiDPIThumbnails),
-    FL_SETTING(CatalogStyle),
+    FL_SETTING(CatalogStyle),    FL_SETTING(ExtendedFormats),
+    FL_SETTING(UseDateTaken),    FL_SETTING(ShowPhotoDetails),
 };
 #undef FL_SETTING
 
