@@ -2,6 +2,8 @@
 
 #include <libheif/heif.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <new>
 
@@ -35,25 +37,46 @@ void Check(const heif_error& error) {
 void THeifGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
                                   const THeaderHandler& onHeader) {
   Clear();
-  std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
-  if (!context) throw std::bad_alloc();
-  // libheif's own bound on the area, so that no tile grid or image item it reads on its own
-  // account passes what the image model would accept.
-  heif_context_set_maximum_image_size_limit(context.get(), kMaxImageDimension);
-  Check(heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr));
-  heif_image_handle* raw_handle = nullptr;
-  Check(heif_context_get_primary_image_handle(context.get(), &raw_handle));
-  std::unique_ptr<heif_image_handle, HandleFree> handle(raw_handle);
-
-  // The size after the file's rotation and crop, which is what the decode delivers.
-  const int width = heif_image_handle_get_width(handle.get());
-  const int height = heif_image_handle_get_height(handle.get());
+  // libheif refuses every item (tile, alpha plane, the image) of more than limit x limit
+  // pixels, but it sizes what it decodes from each item's own header: the primary image's
+  // size alone does not bound it. A first reading, within what the image model could hold,
+  // finds the primary image's size; the second, which decodes, admits no item of more pixels
+  // than the square on the image's longer side, which is what the reservation counts.
+  auto open = [&](int limit) {
+    std::unique_ptr<heif_context, ContextFree> opened(heif_context_alloc());
+    if (!opened) throw std::bad_alloc();
+    heif_context_set_maximum_image_size_limit(opened.get(), limit);
+    Check(heif_context_read_from_memory_without_copy(opened.get(), data, size, nullptr));
+    return opened;
+  };
+  auto primary = [](heif_context* opened) {
+    heif_image_handle* raw = nullptr;
+    Check(heif_context_get_primary_image_handle(opened, &raw));
+    return std::unique_ptr<heif_image_handle, HandleFree>(raw);
+  };
+  int width = 0, height = 0;
+  {
+    const auto first = open(static_cast<int>(std::sqrt(double(kMaxImageBytes) / 3)));
+    const auto handle = primary(first.get());
+    // The size after the file's rotation and crop, which is what the decode delivers.
+    width = heif_image_handle_get_width(handle.get());
+    height = heif_image_handle_get_height(handle.get());
+  }
+  CheckImageBound(width, height, 24);
+  const int side = std::max(width, height);
+  const auto context = open(side);
+  const auto handle = primary(context.get());
+  if (heif_image_handle_get_width(handle.get()) != width ||
+      heif_image_handle_get_height(handle.get()) != height) {
+    throw EHEIFError("HEIF image does not have its declared size");
+  }
   const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
   const int depth = heif_image_handle_get_luma_bits_per_pixel(handle.get());
-  // Besides the image: the file, the decoder's planes (two bytes a sample above 8 bits, with
-  // alpha) and the interleaved copy libheif converts them to.
-  const std::uint64_t pixels = std::uint64_t(width > 0 ? width : 0) * (height > 0 ? height : 0);
-  const std::uint64_t planes = pixels * (alpha ? 4 : 3) * (depth > 8 ? 2 : 1);
+  // Besides the image: the file, the decoder's planes of any item (two bytes a sample above 8
+  // bits, with alpha) and the interleaved copy libheif converts them to.
+  const std::uint64_t pixels = std::uint64_t(width) * height;
+  const std::uint64_t square = std::uint64_t(side) * side;
+  const std::uint64_t planes = square * (alpha ? 4 : 3) * (depth > 8 ? 2 : 1);
   AcceptImageHeader({width, height, 24, size + planes + pixels * (alpha ? 4 : 3)}, onHeader);
 
   std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
