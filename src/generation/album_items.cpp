@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "files/dir.h"
@@ -9,6 +10,7 @@
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
 #include "generation/unique_names.h"
+#include "imaging/exif_fields.h"
 #include "imaging/image_formats.h"
 #include "platform/file_time.h"
 #include "platform/listing.h"
@@ -76,6 +78,21 @@ void MakeUniqueNames(const std::string& extension, const std::vector<OutputName>
   ShowStatus("Done.");
 }
 
+// Each item's time becomes the date its photo was taken, where its EXIF states a valid one.
+// A file that cannot be read keeps its time: its thumbnail will tell of the trouble.
+void UseDatesTaken(CDir& list) {
+  for (int i = 0; i < list.Count(); ++i) {
+    CFile& item = list.Items(i);
+    try {
+      const std::optional<ExifFields> exif = ReadPhotoExif(item.Path);
+      if (const std::optional<PackedTime> taken = exif ? DateTaken(*exif) : std::nullopt) {
+        item.Time = *taken;
+      }
+    } catch (const Error&) {
+    }
+  }
+}
+
 void ClearIndexPages() {
   CDir& list = *State().list;
   for (int i = 0; i < list.Count(); ++i) list.Items(i).IndexPage = kIndexPageNotDefined;
@@ -104,6 +121,7 @@ void ReadItems(const std::string& sourceDir, const std::string& dataDir, int sor
   s.list =
       std::make_unique<CDir>(sourceDir, ListingMasks(Album().ExtendedFormats), kDescriptionFile);
   if (s.list->Count() == 0) return;
+  if (Album().UseDateTaken) UseDatesTaken(*s.list);
 
   std::vector<OutputName> pictures{{&CFile::ThumbPath, ""}};
   if (Album().HiDPIThumbnails) pictures.push_back({&CFile::Thumb2xPath, "@2x"});

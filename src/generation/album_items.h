@@ -36,7 +36,9 @@ inline constexpr char kIndexPageNotDefined[] = "not defined";
 inline constexpr char kDescriptionFile[] = "imgdesc.dat";
 
 // Replaces any earlier list by the listing of sourceDir, then names every item in listing
-// order (all matches of the format table's first mask, then of its next), sets every index
+// order (all matches of the format table's first mask, then of its next), with
+// Album().UseDateTaken replaces each item's time by the date its photo was taken (DateTaken,
+// exif_fields.h) where its EXIF states one, sets every index
 // page to kIndexPageNotDefined and finally sorts by sortOrder (a SortCode), so names move with
 // their items. Reports progress through ClientUI. An empty listing is kept empty and not named.
 // sourceDir and dataDir end with "/".

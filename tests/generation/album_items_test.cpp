@@ -10,12 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "files/dir.h"
 #include "files/file_errors.h"
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
 #include "generation/unique_names.h"
 #include "imaging/image_formats.h"
 #include "imaging/picture_loader.h"
+#include "platform/file_time.h"
 
 namespace fotoloom {
 namespace {
@@ -283,6 +285,38 @@ TEST_F(AlbumItemsTest, EveryImageFormatIsListedInTableOrderAndOpens) {
     EXPECT_EQ(image->Orientation(),
               expected_formats[i]->carries_orientation ? expected_samples[i]->orientation : 1);
   }
+}
+
+// With UseDateTaken an item's time, for sorting and shown, is the date its photo was taken, where
+// its EXIF states one; a file without keeps its own time.
+TEST_F(AlbumItemsTest, TheDateTakenReplacesTheFileTime) {
+  struct Photo {
+    const char *name, *sample;
+    std::time_t file_time;
+  };
+  const Photo photos[] = {
+      {"a.jpg", "src-rot6.jpg", 1704067200},  // 2024; taken 2019-06-07
+      {"b.tif", "dated.tif", 1735689600},     // 2025; dated 2018-03-04
+      {"c.jpg", "", 1483228800},              // 2017; no EXIF
+  };
+  for (const Photo& p : photos) {
+    const std::string path = root_ + p.name;
+    if (*p.sample) {
+      fs::copy_file(std::string(FOTOLOOM_SAMPLES_DIR) + "/" + p.sample, path);
+    } else {
+      fs::copy_file(std::string(FOTOLOOM_TESTDATA_DIR) + "/jpeg/libjpeg-turbo/testorig.jpg", path);
+    }
+    ASSERT_TRUE(SetFileModificationTime(path, p.file_time));
+  }
+  Album().ExtendedFormats = true;
+  ReadItems(root_, data_, kSortTimeAscending);
+  EXPECT_EQ(Names(ItemSourcePath), (Strings{"c.jpg", "a.jpg", "b.tif"}));
+  Album().UseDateTaken = true;
+  ReadItems(root_, data_, kSortTimeAscending);
+  Album().UseDateTaken = Album().ExtendedFormats = false;
+  EXPECT_EQ(Names(ItemSourcePath), (Strings{"c.jpg", "b.tif", "a.jpg"}));
+  EXPECT_EQ(ItemDate(1), FormatShortDate(*PackLocalTime(2018, 3, 4, 5, 6, 7)));
+  EXPECT_EQ(ItemDate(2), FormatShortDate(*PackLocalTime(2019, 6, 7, 8, 9, 10)));
 }
 
 }  // namespace

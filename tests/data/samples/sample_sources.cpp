@@ -1,10 +1,12 @@
 // Writes the source pictures the sample files of the newer formats are encoded from: one
 // smooth picture as 8-bit RGB, gray, RGBA and 16-bit RGB PNG files, raw samples of the same
-// for the TIFF tools, a second frame for an animation, a JPEG stating EXIF orientation 6, and
+// for the TIFF tools, a second frame for an animation, a JPEG with EXIF (orientation 6, the
+// camera, the date taken, a GPS position), and
 // lossless HEIC and AVIF files whose own transforms (irot, imir) turn them as orientation 6 does.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include <jpeglib.h>
 #include <libheif/heif.h>
@@ -84,11 +86,72 @@ bool WriteRaw(const std::string& path, int channels, bool wide) {
   return std::fclose(file) == 0 && ok;
 }
 
-// A little-endian EXIF block whose first directory holds only Orientation = 6.
+// A little-endian EXIF block ("Exif\0\0" and a TIFF structure): the first directory holds the
+// camera, Orientation 6, a DateTime and the EXIF and GPS directories' offsets; the EXIF
+// directory the date taken, lens and exposure; the GPS directory a position no page may show.
+std::vector<JOCTET> ExifBlock() {
+  struct Entry {
+    std::uint16_t tag, type;
+    std::uint32_t count;
+    std::vector<std::uint8_t> data;  // the value's bytes; a placeholder for a directory offset
+  };
+  const auto text = [](const char* s) {
+    std::vector<std::uint8_t> bytes(s, s + std::strlen(s) + 1);
+    return Entry{0, 2, static_cast<std::uint32_t>(bytes.size()), bytes};
+  };
+  const auto tagged = [](std::uint16_t tag, Entry e) { e.tag = tag; return e; };
+  const auto le = [](std::uint32_t v, int n) {
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < n; ++i) bytes.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    return bytes;
+  };
+  const auto rational = [&](std::uint16_t tag, std::uint32_t num, std::uint32_t den) {
+    std::vector<std::uint8_t> bytes = le(num, 4), d = le(den, 4);
+    bytes.insert(bytes.end(), d.begin(), d.end());
+    return Entry{tag, 5, 1, bytes};
+  };
+  std::vector<Entry> ifd0 = {tagged(0x010F, text("Fotoloom")), tagged(0x0110, text("Test <Camera>")),
+                             Entry{0x0112, 3, 1, le(6, 2)},
+                             tagged(0x0132, text("2020:01:02 03:04:05")),
+                             Entry{0x8769, 4, 1, {}}, Entry{0x8825, 4, 1, {}}};
+  std::vector<Entry> exif = {rational(0x829A, 1, 250), rational(0x829D, 28, 10),
+                             Entry{0x8827, 3, 1, le(200, 2)},
+                             tagged(0x9003, text("2019:06:07 08:09:10")),
+                             rational(0x920A, 50, 1), tagged(0xA434, text("Fifty & Co"))};
+  std::vector<Entry> gps = {tagged(0x0001, text("N")), rational(0x0002, 48, 1)};
+  // Layout: header, the three directories, then every value longer than four bytes.
+  const auto size_of = [](const std::vector<Entry>& d) { return 2 + 12 * d.size() + 4; };
+  const std::uint32_t ifd0_at = 8, exif_at = ifd0_at + size_of(ifd0),
+                      gps_at = exif_at + size_of(exif);
+  std::uint32_t data_at = gps_at + size_of(gps);
+  ifd0[4].data = le(exif_at, 4);
+  ifd0[5].data = le(gps_at, 4);
+  std::vector<std::uint8_t> tiff = {'I', 'I', 42, 0, 8, 0, 0, 0}, values;
+  for (const std::vector<Entry>* d : {&ifd0, &exif, &gps}) {
+    const std::vector<std::uint8_t> count = le(static_cast<std::uint32_t>(d->size()), 2);
+    tiff.insert(tiff.end(), count.begin(), count.end());
+    for (const Entry& e : *d) {
+      for (const auto& part : {le(e.tag, 2), le(e.type, 2), le(e.count, 4)})
+        tiff.insert(tiff.end(), part.begin(), part.end());
+      std::vector<std::uint8_t> field = e.data;
+      if (field.size() > 4) {
+        values.insert(values.end(), field.begin(), field.end());
+        field = le(data_at, 4);
+        data_at += static_cast<std::uint32_t>(e.data.size());
+      }
+      field.resize(4, 0);
+      tiff.insert(tiff.end(), field.begin(), field.end());
+    }
+    for (int i = 0; i < 4; ++i) tiff.push_back(0);  // no next directory
+  }
+  tiff.insert(tiff.end(), values.begin(), values.end());
+  std::vector<JOCTET> block = {'E', 'x', 'i', 'f', 0, 0};
+  block.insert(block.end(), tiff.begin(), tiff.end());
+  return block;
+}
+
 bool WriteRotatedJpeg(const std::string& path) {
-  static const JOCTET exif[] = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
-                                1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0,
-                                0, 0, 0, 0};
+  const std::vector<JOCTET> exif = ExifBlock();
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return false;
   jpeg_compress_struct cinfo;
@@ -103,7 +166,7 @@ bool WriteRotatedJpeg(const std::string& path) {
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, 98, TRUE);
   jpeg_start_compress(&cinfo, TRUE);
-  jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif, sizeof exif);
+  jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
   std::vector<JSAMPLE> row(kWidth * 3);
   while (cinfo.next_scanline < cinfo.image_height) {
     const int y = static_cast<int>(cinfo.next_scanline);
