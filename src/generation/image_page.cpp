@@ -7,6 +7,7 @@
 #include "generation/album_settings.h"
 #include "generation/page_frame.h"
 #include "generation/page_text.h"
+#include "generation/photo_details.h"
 #include "imaging/image_formats.h"
 
 namespace fotoloom {
@@ -61,6 +62,16 @@ void WriteImagePage(int i, int row, const std::string& preview) {
   }
   lines.push_back("</center>");
   lines.push_back("</p>");
+  if (album.ShowPhotoDetails) {
+    const std::string details = ItemPhotoDetails(i);
+    if (!details.empty()) {
+      lines.push_back("<p>");
+      lines.push_back("<center>");
+      lines.push_back("<font size=\"" + album.FontSize + "\">" + details + "</font>");
+      lines.push_back("</center>");
+      lines.push_back("</p>");
+    }
+  }
 
   if (!description.empty()) {
     for (const char* line : {"<p>", "<center>", "<table>", "<tr>", "<td>"}) lines.push_back(line);

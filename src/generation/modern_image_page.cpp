@@ -6,6 +6,7 @@
 #include "generation/modern_page.h"
 #include "generation/page_frame.h"
 #include "generation/page_text.h"
+#include "generation/photo_details.h"
 #include "imaging/image_formats.h"
 
 namespace fotoloom {
@@ -83,8 +84,10 @@ void WritePage(int i, const ModernPicture& picture, const std::string& next_pict
     lines.push_back("<p class=\"original\"><a href=\"../" + PathToUrl(name) +
                     "\" download>Original file</a></p>");
   }
-  // The camera's details, when the settings ask for them, belong here: under the caption, above
-  // the description.
+  // The camera's details: under the caption, above the description.
+  if (album.ShowPhotoDetails) {
+    lines.push_back("<p class=\"camera\" id=\"camera\">" + ItemPhotoDetails(i) + "</p>");
+  }
   lines.push_back("<div class=\"description\" id=\"description\">" + ItemDescription(i) + "</div>");
   AppendModernFoot(lines, "");
   lines.push_back("</div>");
@@ -117,6 +120,8 @@ std::string ModernItemRecord(int i, const ModernPicture& picture) {
     if (record.size() > 1) record += ',';
     record += field;
   }
+  // The camera's line only where the pages show one, so other lists stay as they were.
+  if (Album().ShowPhotoDetails) record += "," + JsonString(ItemPhotoDetails(i));
   return record + "]";
 }
 

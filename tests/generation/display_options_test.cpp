@@ -2,11 +2,13 @@
 // fitted into a box that the image pages show scaled to the window, linked to the original.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "catalog_fixture.h"
 #include "files/file_utils.h"
 #include "generation/album.h"
+#include "generation/photo_details.h"
 #include "imaging/thumbnails.h"
 
 namespace fotoloom::testing {
@@ -140,8 +142,10 @@ TEST_F(DisplayOptionsTest, PhotosABrowserCannotShowAreShownThroughPreviews) {
                  at = line.find(attribute, at + 1)) {
               const std::size_t end = line.find('"', at + std::string(attribute).size());
               const std::string url = line.substr(at, end - at + 1);
-              if (url.ends_with(ext)) EXPECT_NE(line.find("\" download>Original file</a>"),
-                                                std::string::npos) << page << ": " << line;
+              if (url.ends_with(ext)) {
+                EXPECT_NE(line.find("\" download>Original file</a>"), std::string::npos)
+                    << page << ": " << line;
+              }
             }
           }
         }
@@ -161,6 +165,64 @@ TEST_F(DisplayOptionsTest, PhotosABrowserCannotShowAreShownThroughPreviews) {
     }
     EXPECT_EQ(BrokenLinks(AllPages()), std::vector<std::string>{});
   }
+}
+
+// With ShowPhotoDetails each image page, of either style, has one line of what the file records,
+// escaped, without the GPS position; a photo without EXIF tells its size.
+TEST_F(DisplayOptionsTest, ImagePagesTellWhatTheCameraRecorded) {
+  fs::copy_file(std::string(FOTOLOOM_SAMPLES_DIR) + "/src-rot6.jpg", album_ / "cam.jpg");
+  fs::copy_file(std::string(FOTOLOOM_SAMPLES_DIR) + "/src-rgb.png", album_ / "plain.png");
+  const std::string taken = FormatShortDate(*PackLocalTime(2019, 6, 7, 8, 9, 10));
+  const std::string camera = taken +
+                             " 08:09, Fotoloom Test &lt;Camera&gt;, Fifty &amp; Co, 1/250 s, "
+                             "f/2.8, ISO 200, 50 mm, 64 \xC3\x97 96 pixels";
+  const std::string plain = "96 \xC3\x97 64 pixels";
+  for (const int style : {kClassicCatalog, kModernCatalog}) {
+    SCOPED_TRACE(style);
+    Album().AlbumDirectory = album_.string();
+    Album().ThumbDirectory = "fldata";
+    Album().CatalogStyle = style;
+    Album().ShowPhotoDetails = true;
+    fs::remove_all(data());
+    generate();
+    ASSERT_EQ(GetMessages(), "");
+    const auto line = [&](const std::string& page) {
+      return style == kClassicCatalog
+                 ? LineWith(data() / page, "<font size=\"2\">")
+                 : LineWith(data() / page, "<p class=\"camera\"");
+    };
+    const std::string open = style == kClassicCatalog ? "<font size=\"2\">"
+                                                      : "<p class=\"camera\" id=\"camera\">";
+    const std::string close = style == kClassicCatalog ? "</font>" : "</p>";
+    EXPECT_EQ(line("cam.html"), open + camera + close);
+    EXPECT_EQ(line("plain.html"), open + plain + close);
+    EXPECT_EQ(Read(data() / "cam.html").find("48"), std::string::npos);  // the latitude
+  }
+}
+
+// The camera's line: make shown once when the model repeats it, long exposures in seconds,
+// absent and zero values left out.
+TEST(PhotoDetailsTest, FieldsAreWrittenAsPeopleReadThem) {
+  ExifFields canon;
+  canon.make = "Canon";
+  canon.model = "Canon EOS 5D";
+  canon.exposure_time = Rational{5, 2};
+  canon.f_number = Rational{0, 0};
+  canon.focal_length = Rational{245, 10};
+  ExifFields make_only;
+  make_only.make = "Nikon";
+  make_only.iso = 0;
+  struct Case {
+    std::optional<ExifFields> exif;
+    int width, height;
+    std::string line;
+  };
+  const Case cases[] = {
+      {canon, 0, 0, "Canon EOS 5D, 2.5 s, 24.5 mm"},
+      {make_only, 10, 20, "Nikon, 10 \xC3\x97 20 pixels"},
+      {std::nullopt, 0, 0, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PhotoDetailsLine(c.exif, c.width, c.height), c.line);
 }
 
 }  // namespace
