@@ -18,7 +18,8 @@ std::string Decimal(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f", value);
   std::string result = text;
-  if (result.size() > 2 && result.compare(result.size() - 2, 2, ".0") == 0) result.resize(result.size() - 2);
+  if (result.size() > 2 && result.compare(result.size() - 2, 2, ".0") == 0)
+    result.resize(result.size() - 2);
   return result;
 }
 

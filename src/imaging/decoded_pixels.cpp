@@ -16,8 +16,8 @@ namespace {
 
 inline std::uint8_t Over(int sample, int alpha, int background, bool premultiplied) {
   const int behind = background * (255 - alpha);
-  const int value = premultiplied ? sample + (behind + 127) / 255
-                                  : (sample * alpha + behind + 127) / 255;
+  const int value =
+      premultiplied ? sample + (behind + 127) / 255 : (sample * alpha + behind + 127) / 255;
   return static_cast<std::uint8_t>(value > 255 ? 255 : value);
 }
 

@@ -105,18 +105,41 @@ struct Reader {
       const std::uint8_t* entry = entries.data() + 12 * i;
       const std::uint16_t type = U16(entry + 2);
       switch (U16(entry)) {
-        case kMake: if (type == kAscii) fields.make = Text(entry); break;
-        case kModel: if (type == kAscii) fields.model = Text(entry); break;
-        case kLensModel: if (type == kAscii) fields.lens = Text(entry); break;
-        case kDateTime: if (type == kAscii) fields.date_time = Text(entry); break;
-        case kDateTimeOriginal: if (type == kAscii) fields.date_original = Text(entry); break;
-        case kDateTimeDigitized: if (type == kAscii) fields.date_digitized = Text(entry); break;
-        case kExposureTime: fields.exposure_time = RationalOf(entry); break;
-        case kFNumber: fields.f_number = RationalOf(entry); break;
-        case kFocalLength: fields.focal_length = RationalOf(entry); break;
-        case kIso: fields.iso = NumberOf(entry); break;
-        case kExifDirectory: exif = NumberOf(entry).value_or(0); break;
-        default: break;
+        case kMake:
+          if (type == kAscii) fields.make = Text(entry);
+          break;
+        case kModel:
+          if (type == kAscii) fields.model = Text(entry);
+          break;
+        case kLensModel:
+          if (type == kAscii) fields.lens = Text(entry);
+          break;
+        case kDateTime:
+          if (type == kAscii) fields.date_time = Text(entry);
+          break;
+        case kDateTimeOriginal:
+          if (type == kAscii) fields.date_original = Text(entry);
+          break;
+        case kDateTimeDigitized:
+          if (type == kAscii) fields.date_digitized = Text(entry);
+          break;
+        case kExposureTime:
+          fields.exposure_time = RationalOf(entry);
+          break;
+        case kFNumber:
+          fields.f_number = RationalOf(entry);
+          break;
+        case kFocalLength:
+          fields.focal_length = RationalOf(entry);
+          break;
+        case kIso:
+          fields.iso = NumberOf(entry);
+          break;
+        case kExifDirectory:
+          exif = NumberOf(entry).value_or(0);
+          break;
+        default:
+          break;
       }
     }
     return exif;
@@ -192,8 +215,8 @@ struct HandleFree {
 // The primary image's Exif item: four bytes giving the TIFF header's offset, then the block.
 std::optional<ExifFields> FromHeif(const std::string& path) {
   std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
-  if (!context || heif_context_read_from_file(context.get(), path.c_str(), nullptr).code !=
-                      heif_error_Ok) {
+  if (!context ||
+      heif_context_read_from_file(context.get(), path.c_str(), nullptr).code != heif_error_Ok) {
     return std::nullopt;
   }
   heif_image_handle* raw = nullptr;
@@ -300,7 +323,8 @@ std::optional<ExifFields> ReadPhotoExif(const std::string& path) {
 }
 
 std::optional<PackedTime> DateTaken(const ExifFields& fields) {
-  for (const std::string* text : {&fields.date_original, &fields.date_digitized, &fields.date_time}) {
+  for (const std::string* text :
+       {&fields.date_original, &fields.date_digitized, &fields.date_time}) {
     if (const std::optional<PackedTime> date = ParseDate(*text)) return date;
   }
   return std::nullopt;

@@ -54,7 +54,8 @@ std::string ListingMasks(bool extended = false);
 // extension no row has.
 bool BrowserShowsFile(const std::string& path);
 
-// Every row's extensions (extended ones too) with their dot (".bmp", ".jpg", ...), in the listing's order.
+// Every row's extensions (the extended rows' too) with their dot (".bmp", ".jpg", ...), in
+// the listing's order.
 std::vector<std::string> ImageExtensions();
 
 }  // namespace fotoloom

@@ -26,7 +26,8 @@ struct MemoryFile {
 tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size) {
   auto* file = static_cast<MemoryFile*>(handle);
   if (size <= 0 || file->at >= file->size) return 0;
-  const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size), file->size - file->at);
+  const std::size_t n =
+      std::min<std::size_t>(static_cast<std::size_t>(size), file->size - file->at);
   std::memcpy(buffer, file->data + file->at, n);
   file->at += n;
   return static_cast<tmsize_t>(n);
@@ -87,10 +88,9 @@ void TTiffGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
   TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(kMaxImageBytes));
   TIFFOpenOptionsSetErrorHandlerExtR(options.get(), KeepFirstError, &file);
   TIFFOpenOptionsSetWarningHandlerExtR(options.get(), IgnoreWarning, &file);
-  std::unique_ptr<TIFF, TiffClose> tiff(TIFFClientOpenExt("TIFF", "r", &file, ReadProc,
-                                                          WriteProc, SeekProc, CloseProc,
-                                                          SizeProc, MapProc, UnmapProc,
-                                                          options.get()));
+  std::unique_ptr<TIFF, TiffClose> tiff(TIFFClientOpenExt("TIFF", "r", &file, ReadProc, WriteProc,
+                                                          SeekProc, CloseProc, SizeProc, MapProc,
+                                                          UnmapProc, options.get()));
   if (!tiff) Fail(file);
 
   char why[1024] = {};
@@ -109,9 +109,9 @@ void TTiffGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
   std::uint16_t orientation = ORIENTATION_TOPLEFT;
   TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &orientation);
   if (orientation < 1 || orientation > 8) orientation = ORIENTATION_TOPLEFT;
-  const bool gray = (rgba.photometric == PHOTOMETRIC_MINISBLACK ||
-                     rgba.photometric == PHOTOMETRIC_MINISWHITE) &&
-                    rgba.samplesperpixel - (rgba.alpha != 0 ? 1 : 0) == 1;
+  const bool gray =
+      (rgba.photometric == PHOTOMETRIC_MINISBLACK || rgba.photometric == PHOTOMETRIC_MINISWHITE) &&
+      rgba.samplesperpixel - (rgba.alpha != 0 ? 1 : 0) == 1;
   // libtiff decodes into a raster of four bytes a pixel beside the image.
   const std::uint64_t raster = std::uint64_t(w) * h * 4;
   AcceptImageHeader({width, height, gray ? 8 : 24, size + raster, orientation}, onHeader);

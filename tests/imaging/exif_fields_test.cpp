@@ -11,7 +11,9 @@
 namespace fotoloom {
 namespace {
 
-std::string Sample(const std::string& name) { return std::string(FOTOLOOM_SAMPLES_DIR) + "/" + name; }
+std::string Sample(const std::string& name) {
+  return std::string(FOTOLOOM_SAMPLES_DIR) + "/" + name;
+}
 
 PackedTime Packed(int y, int mo, int d, int h, int mi, int s) {
   return *PackLocalTime(y, mo, d, h, mi, s);

@@ -21,7 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Sample(const std::string& name) { return std::string(FOTOLOOM_SAMPLES_DIR) + "/" + name; }
+std::string Sample(const std::string& name) {
+  return std::string(FOTOLOOM_SAMPLES_DIR) + "/" + name;
+}
 
 // A source picture as the image model holds it, alpha composited onto black as the readers do.
 std::unique_ptr<TDibGraphic> Reference(const std::string& source) {
@@ -73,7 +75,7 @@ TEST(NewerFormatsTest, EverySampleDecodesToItsSource) {
       {"rgb.heic", "src-rgb.png", ifColor16M, 1, 1},
       {"gray.heic", "src-gray.png", ifColor16M, 1, 1},
       {"alpha.heic", "src-alpha.png", ifColor16M, 1, 1},
-      {"deep.heic", "src-rgb.png", ifColor16M, 1, 1},  // its 16-bit source's high bytes
+      {"deep.heic", "src-rgb.png", ifColor16M, 1, 1},     // its 16-bit source's high bytes
       {"rotated.heic", "src-rgb.png", ifColor16M, 1, 6},  // irot and imir, applied by libheif
       {"exif6.heic", "src-rot6.jpg", ifColor16M, 1, 1},   // its EXIF orientation is not applied
       {"rgb.avif", "src-rgb.png", ifColor16M, 1, 1},
@@ -114,8 +116,8 @@ TEST(NewerFormatsTest, EverySampleDecodesToItsSource) {
   }
 }
 
-// A truncated file of each format, or one with a damaged header, is a reader's error, never a crash or a hang, and
-// gives no thumbnail.
+// A truncated file of each format, or one with a damaged header, is a reader's error, never a crash
+// or a hang, and gives no thumbnail.
 TEST(NewerFormatsTest, DamagedFilesAreRefused) {
   const std::string dir = testing::MakeTempDir();
   for (const char* name : {"rgb.heic", "rgb.avif", "alpha.webp", "animated.webp", "rgb.tif"}) {

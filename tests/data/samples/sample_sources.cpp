@@ -1,19 +1,22 @@
 // Writes the source pictures the sample files of the newer formats are encoded from: one
 // smooth picture as 8-bit RGB, gray, RGBA and 16-bit RGB PNG files, raw samples of the same
 // for the TIFF tools, a second frame for an animation, a JPEG with EXIF (orientation 6, the
-// camera, the date taken, a GPS position), and
-// lossless HEIC and AVIF files whose own transforms (irot, imir) turn them as orientation 6 does.
+// camera, the date taken, a GPS position), and lossless HEIC and AVIF files whose own
+// transforms (irot, imir) turn them as orientation 6 does.
+#include <libheif/heif.h>
+#include <png.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-
-#include <jpeglib.h>
-#include <libheif/heif.h>
-#include <png.h>
-
 #include <string>
 #include <vector>
+
+// libjpeg's header takes size_t and FILE from the headers before it.
+extern "C" {
+#include <jpeglib.h>
+}
 
 namespace {
 
@@ -23,10 +26,14 @@ constexpr int kHeight = 64;
 // Sample c (0 red, 1 green, 2 blue, 3 alpha) of pixel (x, y), 0..65535; frame 1 differs.
 int Sample(int x, int y, int c, int frame) {
   switch (c) {
-    case 0: return (frame ? kWidth - 1 - x : x) * 65535 / (kWidth - 1);
-    case 1: return y * 65535 / (kHeight - 1);
-    case 2: return (x + y) * 65535 / (kWidth + kHeight - 2);
-    default: return 65535 - x * 50000 / (kWidth - 1);
+    case 0:
+      return (frame ? kWidth - 1 - x : x) * 65535 / (kWidth - 1);
+    case 1:
+      return y * 65535 / (kHeight - 1);
+    case 2:
+      return (x + y) * 65535 / (kWidth + kHeight - 2);
+    default:
+      return 65535 - x * 50000 / (kWidth - 1);
   }
 }
 
@@ -46,7 +53,9 @@ bool WritePng(const std::string& path, int colorType, int depth, int frame) {
   png_set_IHDR(png, info, kWidth, kHeight, depth, colorType, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  const int channels = colorType == PNG_COLOR_TYPE_GRAY ? 1 : colorType == PNG_COLOR_TYPE_RGB ? 3 : 4;
+  const int channels = colorType == PNG_COLOR_TYPE_GRAY  ? 1
+                       : colorType == PNG_COLOR_TYPE_RGB ? 3
+                                                         : 4;
   std::vector<png_byte> row(kWidth * channels * (depth / 8));
   for (int y = 0; y < kHeight; ++y) {
     std::size_t at = 0;
@@ -99,7 +108,10 @@ std::vector<JOCTET> ExifBlock() {
     std::vector<std::uint8_t> bytes(s, s + std::strlen(s) + 1);
     return Entry{0, 2, static_cast<std::uint32_t>(bytes.size()), bytes};
   };
-  const auto tagged = [](std::uint16_t tag, Entry e) { e.tag = tag; return e; };
+  const auto tagged = [](std::uint16_t tag, Entry e) {
+    e.tag = tag;
+    return e;
+  };
   const auto le = [](std::uint32_t v, int n) {
     std::vector<std::uint8_t> bytes;
     for (int i = 0; i < n; ++i) bytes.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -110,14 +122,14 @@ std::vector<JOCTET> ExifBlock() {
     bytes.insert(bytes.end(), d.begin(), d.end());
     return Entry{tag, 5, 1, bytes};
   };
-  std::vector<Entry> ifd0 = {tagged(0x010F, text("Fotoloom")), tagged(0x0110, text("Test <Camera>")),
-                             Entry{0x0112, 3, 1, le(6, 2)},
-                             tagged(0x0132, text("2020:01:02 03:04:05")),
-                             Entry{0x8769, 4, 1, {}}, Entry{0x8825, 4, 1, {}}};
-  std::vector<Entry> exif = {rational(0x829A, 1, 250), rational(0x829D, 28, 10),
-                             Entry{0x8827, 3, 1, le(200, 2)},
-                             tagged(0x9003, text("2019:06:07 08:09:10")),
-                             rational(0x920A, 50, 1), tagged(0xA434, text("Fifty & Co"))};
+  std::vector<Entry> ifd0 = {
+      tagged(0x010F, text("Fotoloom")), tagged(0x0110, text("Test <Camera>")),
+      Entry{0x0112, 3, 1, le(6, 2)},    tagged(0x0132, text("2020:01:02 03:04:05")),
+      Entry{0x8769, 4, 1, {}},          Entry{0x8825, 4, 1, {}}};
+  std::vector<Entry> exif = {
+      rational(0x829A, 1, 250),        rational(0x829D, 28, 10),
+      Entry{0x8827, 3, 1, le(200, 2)}, tagged(0x9003, text("2019:06:07 08:09:10")),
+      rational(0x920A, 50, 1),         tagged(0xA434, text("Fifty & Co"))};
   std::vector<Entry> gps = {tagged(0x0001, text("N")), rational(0x0002, 48, 1)};
   // Layout: header, the three directories, then every value longer than four bytes.
   const auto size_of = [](const std::vector<Entry>& d) { return 2 + 12 * d.size() + 4; };
@@ -186,11 +198,12 @@ bool WriteRotatedHeif(const std::string& path, heif_compression_format format) {
   heif_context* context = heif_context_alloc();
   heif_encoder* encoder = nullptr;
   heif_image* image = nullptr;
-  bool ok = heif_context_get_encoder_for_format(context, format, &encoder).code == heif_error_Ok &&
-            heif_image_create(kWidth, kHeight, heif_colorspace_RGB, heif_chroma_interleaved_RGB,
-                              &image).code == heif_error_Ok &&
-            heif_image_add_plane(image, heif_channel_interleaved, kWidth, kHeight, 8).code ==
-                heif_error_Ok;
+  bool ok =
+      heif_context_get_encoder_for_format(context, format, &encoder).code == heif_error_Ok &&
+      heif_image_create(kWidth, kHeight, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image)
+              .code == heif_error_Ok &&
+      heif_image_add_plane(image, heif_channel_interleaved, kWidth, kHeight, 8).code ==
+          heif_error_Ok;
   if (ok) {
     int stride = 0;
     std::uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
@@ -203,7 +216,8 @@ bool WriteRotatedHeif(const std::string& path, heif_compression_format format) {
     heif_encoder_set_parameter_string(encoder, "chroma", "444");
     heif_encoding_options* options = heif_encoding_options_alloc();
     options->image_orientation = heif_orientation_rotate_90_cw;
-    ok = heif_context_encode_image(context, image, encoder, options, nullptr).code == heif_error_Ok &&
+    ok = heif_context_encode_image(context, image, encoder, options, nullptr).code ==
+             heif_error_Ok &&
          heif_context_write_to_file(context, path.c_str()).code == heif_error_Ok;
     heif_encoding_options_free(options);
   }
@@ -221,15 +235,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = std::string(argv[1]) + "/";
-  const bool ok = WritePng(dir + "src-rgb.png", PNG_COLOR_TYPE_RGB, 8, 0) &&
-                  WritePng(dir + "src-frame2.png", PNG_COLOR_TYPE_RGB, 8, 1) &&
-                  WritePng(dir + "src-gray.png", PNG_COLOR_TYPE_GRAY, 8, 0) &&
-                  WritePng(dir + "src-alpha.png", PNG_COLOR_TYPE_RGB_ALPHA, 8, 0) &&
-                  WritePng(dir + "src-rgb16.png", PNG_COLOR_TYPE_RGB, 16, 0) &&
-                  WriteRaw(dir + "src-rgb.raw", 3, false) && WriteRaw(dir + "src-gray.raw", 1, false) &&
-                  WriteRaw(dir + "src-rgb16.raw", 3, true) && WriteRotatedJpeg(dir + "src-rot6.jpg") &&
-                  WriteRotatedHeif(dir + "rotated.heic", heif_compression_HEVC) &&
-                  WriteRotatedHeif(dir + "rotated.avif", heif_compression_AV1);
+  const bool ok =
+      WritePng(dir + "src-rgb.png", PNG_COLOR_TYPE_RGB, 8, 0) &&
+      WritePng(dir + "src-frame2.png", PNG_COLOR_TYPE_RGB, 8, 1) &&
+      WritePng(dir + "src-gray.png", PNG_COLOR_TYPE_GRAY, 8, 0) &&
+      WritePng(dir + "src-alpha.png", PNG_COLOR_TYPE_RGB_ALPHA, 8, 0) &&
+      WritePng(dir + "src-rgb16.png", PNG_COLOR_TYPE_RGB, 16, 0) &&
+      WriteRaw(dir + "src-rgb.raw", 3, false) && WriteRaw(dir + "src-gray.raw", 1, false) &&
+      WriteRaw(dir + "src-rgb16.raw", 3, true) && WriteRotatedJpeg(dir + "src-rot6.jpg") &&
+      WriteRotatedHeif(dir + "rotated.heic", heif_compression_HEVC) &&
+      WriteRotatedHeif(dir + "rotated.avif", heif_compression_AV1);
   if (!ok) std::fprintf(stderr, "%s: cannot write the sources\n", argv[0]);
   return ok ? 0 : 1;
 }
