@@ -62,7 +62,7 @@ double MeanDifference(const TDibGraphic& a, const TDibGraphic& b) {
 
 // Each sample decodes to its source picture: in the format stated, reporting the orientation
 // stated (turned upright, it matches the source turned by `turn`), and its thumbnail carries
-// none of the file's metadata.
+// none of the file's metadata (a JPEG's too).
 TEST(NewerFormatsTest, EverySampleDecodesToItsSource) {
   struct Case {
     const char* sample;
@@ -94,6 +94,7 @@ TEST(NewerFormatsTest, EverySampleDecodesToItsSource) {
       {"deep.tif", "src-rgb.png", ifColor16M, 1, 1},
       {"oriented.tif", "src-rgb.png", ifColor16M, 6, 6},
       {"multipage.tif", "src-rgb.png", ifColor16M, 1, 1},  // the first page
+      {"src-rot6.jpg", "src-rot6.jpg", ifColor16M, 6, 6},  // its EXIF holds a GPS position
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.sample);
