@@ -28,7 +28,10 @@ endif
 CMAKE_FLAGS += -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 
 # chromium and firefox-esr: the browser tests (ctest -L browser).
+# libheif-examples, webp and libtiff-tools: the encoders the sample files of the newer formats
+# are made with at build time.
 DEBS := cmake g++ make pkg-config libjpeg62-turbo-dev libpng-dev zlib1g-dev \
+        libheif-dev libwebp-dev libtiff-dev libheif-examples webp libtiff-tools \
         qt6-base-dev libgtest-dev chromium firefox-esr
 # The browser test drives Chromium from Node.js; a machine that already has node keeps it
 # (NodeSource's nodejs conflicts with Debian's npm).
@@ -82,7 +85,7 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DFOTOLOOM_FUZZ=ON -DFOTOLOOM_BUILD_GUI=OFF
 	cmake --build build-fuzz -j $(JOBS) --target fuzz_bmp fuzz_png fuzz_jpeg fuzz_exif fuzz_bmp_crafted \
-	    fuzz_jpeg_crafted
+	    fuzz_jpeg_crafted fuzz_heif fuzz_webp fuzz_tiff
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

@@ -6,6 +6,9 @@
 // with previews and twice-as-large thumbnails on and one camera-sized photo, is opened at
 // 1280 x 800: the photo's preview shows whole without scrolling and a click on it opens the
 // photo; a screen of two device pixels per pixel loads the large thumbnails, one of one does not.
+// A third catalog, with the newer formats listed, adds a HEIC, a TIFF, an AVIF and a WebP photo
+// (the build's sample files): every picture of every index page and of their image pages loads
+// and shows.
 //
 // Usage: node catalog_in_browser.mjs PATH/TO/fotoloom-cli
 // Environment: CHROMIUM (default /usr/bin/chromium); SCREENSHOT, a PNG file to which the
@@ -17,7 +20,7 @@ import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
 import {
-  addBigPhoto, BIG_PHOTO, browserPath, check, finish, launch, makeCatalog, sampleAlbum,
+  addBigPhoto, BIG_PHOTO, browserPath, check, cli, finish, launch, makeCatalog, sampleAlbum,
   withoutHash,
 } from './catalog.mjs';
 
@@ -121,6 +124,36 @@ async function checkDisplayOptions(scratch, scale) {
   }
 }
 
+// The catalog with HEIC, TIFF, AVIF and WebP photos: every image on every page loads and shows.
+async function checkNewerFormats(scratch) {
+  const samples = path.join(path.dirname(cli), '..', 'samples');
+  const newer = ['rgb.heic', 'rgb.tif', 'rgb.avif', 'rgb.webp'];
+  const { album, firstPage } = makeCatalog(path.join(scratch, 'newer'), ['ExtendedFormats=1'],
+    (folder) => {
+      for (const name of newer) {
+        const ext = path.extname(name).slice(1);
+        fs.copyFileSync(path.join(samples, name), path.join(folder, `new-${ext}.${ext}`));
+      }
+    });
+  const context = await launch(path.join(scratch, 'profile-newer'));
+  try {
+    const page = await context.newPage();
+    const pages = fs.readdirSync(album).filter((n) => /^index\d{3}\.html$/.test(n))
+      .map((n) => path.join(album, n))
+      .concat(newer.map((n) => path.join(album, 'fldata', `new-${path.extname(n).slice(1)}.html`)));
+    let shown = 0;
+    for (const file of pages) {
+      await page.goto(pathToFileURL(file).href, { waitUntil: 'load' });
+      shown += await checkImagesShown(page);
+      await checkReferences(page);
+    }
+    check(shown === PICTURES + 2 * newer.length,
+      `${shown} pictures shown on the newer formats' catalog, not ${PICTURES + 2 * newer.length}`);
+  } finally {
+    await context.close();
+  }
+}
+
 async function main() {
   if (!fs.existsSync(browserPath)) {
     console.log(`catalog_in_browser: skipped, no browser at ${browserPath}`);
@@ -189,6 +222,7 @@ async function main() {
     for (const url of failedLoads) check(false, `the browser could not load ${url}`);
     await context.close();
     for (const scale of [1, 2]) await checkDisplayOptions(scratch, scale);
+    await checkNewerFormats(scratch);
     return 0;
   } finally {
     await context.close();

@@ -1,6 +1,7 @@
 // Times the generation run.
 //
-//   bench_catalog [--small N] [--empty N] [--camera N] [--cache N] [--keep] [--dir FOLDER]
+//   bench_catalog [--small N] [--empty N] [--camera N] [--cache N] [--formats N] [--keep]
+//                 [--dir FOLDER]
 //
 // small:  N photos of 64 x 48 (default 2000), image pages on, one thread; the run, the part
 //         of it spent making thumbnails (MakeThumbnailResult), and what is left per item.
@@ -24,6 +25,12 @@
 //         wall-clock time; what a key from the photo's status costs against one from a hash of
 //         its content; the cache's disk use per thumbnail; and the time a trim takes over
 //         10 000 entries, with nothing to delete and with a tenth to delete.
+//
+// formats: N photos of 4000 x 3000 (default 0: not run) encoded as HEIC, AVIF and WebP (quality
+//         90) by heif-enc and cwebp; per photo, the library's own decode to RGB (libheif,
+//         libwebp), and a catalog of each format (ExtendedFormats on, image pages on: a HEIC
+//         also gets its preview) with 1 thumbnail worker and with the default number; wall
+//         and processor time of the whole process, each the best of three.
 //
 // small and empty give processor time of this process (user, and the system time the kernel
 // spends on its files), each the best of three runs; camera gives the best of three.
@@ -52,6 +59,8 @@ extern "C" {
 #include <jpeglib.h>
 #include <zlib.h>
 }
+#include <libheif/heif.h>
+#include <webp/decode.h>
 
 #include "generation/album.h"
 #include "generation/album_settings.h"
@@ -61,6 +70,7 @@ extern "C" {
 #include "generation/thumbnail_job.h"
 #include "generation/usable_cpus.h"
 #include "imaging/buffer_reuse.h"
+#include "imaging/decoded_pixels.h"
 #include "platform/file_io.h"
 #include "scene_images.h"
 
@@ -545,12 +555,102 @@ void BenchCache(const fs::path& root, int n) {
 
 }  // namespace
 
+// The library's own decode of a whole photo to 8-bit RGB, nothing else.
+void LibraryDecode(const std::string& path) {
+  if (path.ends_with(".webp")) {
+    const std::vector<std::uint8_t> bytes = fotoloom::ReadWholeFile(path);
+    int w = 0, h = 0;
+    std::uint8_t* rgb = WebPDecodeRGB(bytes.data(), bytes.size(), &w, &h);
+    if (rgb == nullptr) throw std::runtime_error("libwebp cannot decode " + path);
+    WebPFree(rgb);
+    return;
+  }
+  heif_context* context = heif_context_alloc();
+  heif_image_handle* handle = nullptr;
+  heif_image* image = nullptr;
+  const bool ok =
+      heif_context_read_from_file(context, path.c_str(), nullptr).code == heif_error_Ok &&
+      heif_context_get_primary_image_handle(context, &handle).code == heif_error_Ok &&
+      heif_decode_image(handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr)
+              .code == heif_error_Ok;
+  if (image) heif_image_release(image);
+  if (handle) heif_image_handle_release(handle);
+  heif_context_free(context);
+  if (!ok) throw std::runtime_error("libheif cannot decode " + path);
+}
+
+void Shell(const std::string& command) {
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
+}
+
+void BenchFormats(const fs::path& root, int n) {
+  const fs::path sources = root / "format-sources";
+  fs::create_directories(sources);
+  struct Format {
+    const char* extension;
+    const char* encode;  // the command, PNG then output appended
+  };
+  const Format formats[] = {{"heic", "heif-enc -q 90 -o"},
+                            {"avif", "heif-enc -A -q 90 -p speed=8 -o"},
+                            {"webp", "cwebp -quiet -q 90 -o"}};
+  std::printf("formats: %d photos of 4000 x 3000 each, quality 90; %d usable CPU(s), load %.2f\n",
+              n, fotoloom::UsableCpuCount(), LoadAverage());
+  for (int i = 0; i < n; ++i) {
+    bench::WriteScenePng((sources / Numbered("IMG", 1000 + i, ".png")).string(), 4000, 3000,
+                         static_cast<unsigned>(i));
+  }
+  for (const Format& format : formats) {
+    const fs::path album = root / format.extension;
+    fs::create_directories(album);
+    std::vector<std::string> photos;
+    for (int i = 0; i < n; ++i) {
+      const std::string photo = (album / Numbered("IMG", 1000 + i, ".")).string() + format.extension;
+      const std::string png = (sources / Numbered("IMG", 1000 + i, ".png")).string();
+      Shell(std::string(format.encode) + " '" + photo + "' '" + png + "' >/dev/null");
+      photos.push_back(photo);
+    }
+    // The libraries may decode on threads of their own: processor time of the whole process.
+    double decode = 1e300, decode_wall = 1e300;
+    for (int r = 0; r < 3; ++r) {
+      double cpu = 0;
+      const double wall = WallSeconds([&] {
+        cpu = Seconds([&] {
+                for (const std::string& photo : photos) LibraryDecode(photo);
+              }).total();
+      });
+      decode = std::min(decode, cpu / n);
+      decode_wall = std::min(decode_wall, wall / n);
+    }
+    std::printf("  %s: library decode %.1f ms a photo (processor), %.1f ms (wall)\n",
+                format.extension, decode * 1000, decode_wall * 1000);
+    for (const int workers : {1, 0}) {
+      double best = 1e300, best_cpu = 0;
+      for (int r = 0; r < 3; ++r) {
+        RemoveOutput(album);
+        ConfigureRun(album, true, workers);
+        Album().ExtendedFormats = true;
+        double cpu = 0;
+        const double wall = WallSeconds([&] { cpu = Seconds([&] { RunCatalog(); }).total(); });
+        if (wall < best) {
+          best = wall;
+          best_cpu = cpu;
+        }
+      }
+      std::printf("    catalog, %s: %.1f ms a photo (wall), %.2f x the decode's; processor "
+                  "%.1f ms, %.2f x\n",
+                  workers == 1 ? "1 worker" : "default workers", best / n * 1000,
+                  best / n / decode_wall, best_cpu / n * 1000, best_cpu / n / decode);
+    }
+    RemoveOutput(album);
+  }
+}
+
 int main(int argc, char** argv) {
   // As fotoloom and fotoloom-cli do at start-up: keep freed photo memory for the next one.
   fotoloom::RetainFreedImageMemory();
   if (argc == 6 && std::strcmp(argv[1], "--camera-child") == 0)
     return CameraChild(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5][0] == '1');
-  int small = 2000, empty = 100000, camera = 20, cache = 20;
+  int small = 2000, empty = 100000, camera = 20, cache = 20, formats = 0;
   bool keep = false;
   std::string dir;
   for (int i = 1; i < argc; ++i) {
@@ -570,14 +670,16 @@ int main(int argc, char** argv) {
       camera = std::atoi(value().c_str());
     else if (arg == "--cache")
       cache = std::atoi(value().c_str());
+    else if (arg == "--formats")
+      formats = std::atoi(value().c_str());
     else if (arg == "--dir")
       dir = value();
     else if (arg == "--keep")
       keep = true;
     else {
       std::fprintf(stderr,
-                   "usage: bench_catalog [--small N] [--empty N] [--camera N] [--cache N] [--keep] "
-                   "[--dir FOLDER]\n");
+                   "usage: bench_catalog [--small N] [--empty N] [--camera N] [--cache N] "
+                   "[--formats N] [--keep] [--dir FOLDER]\n");
       return 2;
     }
   }
@@ -598,6 +700,7 @@ int main(int argc, char** argv) {
     if (empty > 0) BenchEmpty(root, empty);
     if (camera > 0) BenchCamera(root, camera);
     if (cache > 0) BenchCache(root, cache);
+    if (formats > 0) BenchFormats(root, formats);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "bench_catalog: %s\n", e.what());
     if (!keep) fs::remove_all(root);

@@ -91,7 +91,7 @@ void RequireIndexPageNamesFit(const std::string& album_directory) {
   const std::string widest =
       NumberedIndexPageName(album_file, std::numeric_limits<int>::max());
   if (album_file.size() <= limit && widest.size() <= limit) return;
-  const std::int64_t n = CountImages(album_directory);
+  const std::int64_t n = CountImages(album_directory, Album().ExtendedFormats);
   const std::int64_t per_page = ItemsPerPage();
   if (n <= per_page) {
     if (album_file.size() > limit) RaiseFileCreateError(album_file);
@@ -236,10 +236,11 @@ void RequireReadableBackgrounds() {
   }
 }
 
-std::int64_t CountImages(const std::string& album_directory) {
+std::int64_t CountImages(const std::string& album_directory, bool extended) {
   const DirectorySnapshot snapshot(album_directory);
   std::int64_t count = 0;
   for (const ImageFormat& format : ImageFormats()) {
+    if (format.extended && !extended) continue;
     for (const std::string& mask : MasksOf(format))
       count += static_cast<std::int64_t>(snapshot.Find(mask).size());
   }
@@ -351,7 +352,7 @@ void generate() {
     FinishRun(GenerateAlbumTree(data_name, lock.state() == FileLock::State::kHeld));
     return;
   }
-  if (!AnyFileMatches(ListingMasks())) {
+  if (!AnyFileMatches(ListingMasks(album.ExtendedFormats))) {
     AddMessage(kNoImages);
     FinishRun();
     return;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "files/dir.h"
@@ -9,6 +10,7 @@
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
 #include "generation/unique_names.h"
+#include "imaging/exif_fields.h"
 #include "imaging/image_formats.h"
 #include "platform/file_time.h"
 #include "platform/listing.h"
@@ -39,7 +41,10 @@ CFile& Item(int i) {
 struct OutputName {
   std::string CFile::*field;
   const char* suffix;
+  bool (*only)(const CFile&) = nullptr;  // the items that get the name; nullptr: every one
 };
+
+bool BrowserCannotShow(const CFile& item) { return !BrowserShowsFile(item.Path); }
 
 // Gives every item a name in the data directory for each of names, that neither an existing
 // entry nor an earlier name holds and that fits the file system's name limit. Items are named
@@ -62,6 +67,7 @@ void MakeUniqueNames(const std::string& extension, const std::vector<OutputName>
     const bool first = &kind == &names.front();
     for (int i = 0; i < count; ++i) {
       CFile& item = list.Items(i);
+      if (kind.only != nullptr && !kind.only(item)) continue;
       item.*kind.field = namer.Claim(StripFileExt(ExtractFileName(item.Path)) + kind.suffix);
       // Each report pumps the GUI's messages; every hundredth item keeps large lists fast.
       if (first && i % 100 == 0) {
@@ -70,6 +76,21 @@ void MakeUniqueNames(const std::string& extension, const std::vector<OutputName>
     }
   }
   ShowStatus("Done.");
+}
+
+// Each item's time becomes the date its photo was taken, where its EXIF states a valid one.
+// A file that cannot be read keeps its time: its thumbnail will tell of the trouble.
+void UseDatesTaken(CDir& list) {
+  for (int i = 0; i < list.Count(); ++i) {
+    CFile& item = list.Items(i);
+    try {
+      const std::optional<ExifFields> exif = ReadPhotoExif(item.Path);
+      if (const std::optional<PackedTime> taken = exif ? DateTaken(*exif) : std::nullopt) {
+        item.Time = *taken;
+      }
+    } catch (const Error&) {
+    }
+  }
 }
 
 void ClearIndexPages() {
@@ -97,12 +118,19 @@ void ReadItems(const std::string& sourceDir, const std::string& dataDir, int sor
   s.list.reset();
   s.source_dir = sourceDir;
   s.data_dir = dataDir;
-  s.list = std::make_unique<CDir>(sourceDir, ListingMasks(), kDescriptionFile);
+  s.list =
+      std::make_unique<CDir>(sourceDir, ListingMasks(Album().ExtendedFormats), kDescriptionFile);
   if (s.list->Count() == 0) return;
+  if (Album().UseDateTaken) UseDatesTaken(*s.list);
 
   std::vector<OutputName> pictures{{&CFile::ThumbPath, ""}};
   if (Album().HiDPIThumbnails) pictures.push_back({&CFile::Thumb2xPath, "@2x"});
-  if (MakesPreviews(Album())) pictures.push_back({&CFile::PreviewPath, "-preview"});
+  if (MakesPreviews(Album())) {
+    pictures.push_back({&CFile::PreviewPath, "-preview"});
+  } else if (Album().ExtendedFormats) {
+    // A picture the browser cannot show is always shown through its preview.
+    pictures.push_back({&CFile::PreviewPath, "-preview", BrowserCannotShow});
+  }
   MakeUniqueNames(".jpg", pictures, "Creating unique thumbnail file names ");
   std::vector<OutputName> pages{{&CFile::ImagePage, ""}};
   if (MakesShowPages(Album())) pages.push_back({&CFile::ShowPage, "-show"});

@@ -1,14 +1,16 @@
 // The item list of a run and the output names of every item.
 //
 // One process-wide list: the supported images of the album directory (ListingMasks() of the
-// format table, image_formats.h; descriptions from "imgdesc.dat"), each with three output names:
+// format table, image_formats.h, its extended rows with Album().ExtendedFormats; descriptions
+// from "imgdesc.dat"), each with three output names:
 //   thumbnail   data directory + file stem + ".jpg"   (or stem + " (n).jpg")
 //   image page  data directory + file stem + ".html"  (or stem + " (n).html")
 //   index page  name of the index page that shows it, relative to the album directory;
 //               kIndexPageNotDefined until the run assigns one.
 // and, only while the album settings ask for them when the list is read:
 //   2x thumbnail  data directory + file stem + "@2x.jpg"      (HiDPIThumbnails)
-//   preview       data directory + file stem + "-preview.jpg" (MakesPreviews)
+//   preview       data directory + file stem + "-preview.jpg" (MakesPreviews; with
+//                 ExtendedFormats also for every item a browser cannot show)
 //   show page     data directory + file stem + "-show.html"   (MakesShowPages)
 // The ".jpg" names are unique among themselves; every item's thumbnail is named before any
 // other picture, so thumbnail names are the same whether or not the others are made. The same
@@ -34,7 +36,9 @@ inline constexpr char kIndexPageNotDefined[] = "not defined";
 inline constexpr char kDescriptionFile[] = "imgdesc.dat";
 
 // Replaces any earlier list by the listing of sourceDir, then names every item in listing
-// order (all matches of the format table's first mask, then of its next), sets every index
+// order (all matches of the format table's first mask, then of its next), with
+// Album().UseDateTaken replaces each item's time by the date its photo was taken (DateTaken,
+// exif_fields.h) where its EXIF states one, sets every index
 // page to kIndexPageNotDefined and finally sorts by sortOrder (a SortCode), so names move with
 // their items. Reports progress through ClientUI. An empty listing is kept empty and not named.
 // sourceDir and dataDir end with "/".

@@ -88,6 +88,16 @@ struct AlbumSettings {
   // pages take the same items, names and settings, and always make previews (PreviewWidth x
   // PreviewHeight) of the images larger than the box, whatever PreviewImages says.
   int CatalogStyle = kClassicCatalog;
+  // The listing also selects HEIC, HEIF, AVIF, WebP and TIFF files, after all the others. An
+  // item a browser cannot show itself (HEIC, HEIF, TIFF) always gets a preview, whatever
+  // PreviewImages says, which its pages show in its place; its image page offers the file
+  // itself as a download.
+  bool ExtendedFormats = false;
+  // An item's date, for sorting and under its thumbnail, is the date the photo was taken as
+  // its EXIF states it, where it does; otherwise the file's time.
+  bool UseDateTaken = false;
+  // Each image page shows a line of what the camera recorded (EXIF), under the picture.
+  bool ShowPhotoDetails = false;
   // The image directory's sub-folders each become a catalog of their own, made with these same
   // settings and linked both ways: a parent's first index page shows a cell per sub-album, and
   // every index page of a sub-album links up to its parent's with NavigationUpText (HTML, as

@@ -54,9 +54,9 @@ std::vector<std::string> SubfolderNames(const std::string& path, const std::stri
 
 // Adds folder and what it takes below it; returns its index, or -1 when it is left out.
 int AddFolder(std::vector<TreeFolder>& tree, TreeFolder folder, int depth,
-              const std::string& data_name, std::vector<std::string>& warnings) {
+              const std::string& data_name, bool extended, std::vector<std::string>& warnings) {
   const int index = static_cast<int>(tree.size());
-  folder.photos = CountImages(folder.path);
+  folder.photos = CountImages(folder.path, extended);
   tree.push_back(folder);
   if (depth < kMaxTreeDepth) {
     for (const std::string& name : SubfolderNames(folder.path, data_name, warnings)) {
@@ -65,7 +65,7 @@ int AddFolder(std::vector<TreeFolder>& tree, TreeFolder folder, int depth,
       child.relative = folder.relative.empty() ? name : folder.relative + kPathSeparator + name;
       child.name = name;
       child.parent = index;
-      const int added = AddFolder(tree, std::move(child), depth + 1, data_name, warnings);
+      const int added = AddFolder(tree, std::move(child), depth + 1, data_name, extended, warnings);
       if (added >= 0) tree[index].children.push_back(added);
     }
   }
@@ -121,12 +121,12 @@ std::string UnreadableFolderWarning(const std::string& path) {
 }
 
 std::vector<TreeFolder> ListAlbumTree(const std::string& top, const std::string& data_name,
-                                      std::vector<std::string>& warnings) {
+                                      bool extended, std::vector<std::string>& warnings) {
   std::vector<TreeFolder> tree;
   TreeFolder root;
   root.path = WithTrailingSeparator(top);
   root.name = ExtractFileName(root.path.substr(0, root.path.size() - 1));
-  AddFolder(tree, std::move(root), 0, data_name, warnings);
+  AddFolder(tree, std::move(root), 0, data_name, extended, warnings);
   return tree;
 }
 
@@ -135,7 +135,8 @@ std::string GenerateAlbumTree(const std::string& data_name, bool top_lock_held) 
   for (std::string* setting : {&album.BgImage, &album.BgSound, &album.EmptyThumbnail})
     *setting = ResolveAgainst(album.AlbumDirectory, *setting);
   std::vector<std::string> warnings;
-  const std::vector<TreeFolder> tree = ListAlbumTree(album.AlbumDirectory, data_name, warnings);
+  const std::vector<TreeFolder> tree =
+      ListAlbumTree(album.AlbumDirectory, data_name, album.ExtendedFormats, warnings);
   for (const std::string& warning : warnings) AddMessage(warning);
   if (tree.empty()) {
     AddMessage(kNoImages);

@@ -24,9 +24,10 @@ struct TreeFolder {
 // children in name order (byte order), down to kMaxTreeDepth. Left out: the folders named
 // data_name (each level's data folder), hidden folders (a leading "."), links, folders that
 // cannot be read or entered (with a warning each in warnings), and folders holding no
-// supported image and no folder that is taken. Empty when top itself is left out so.
+// supported image and no folder that is taken (extended: counting the formats ExtendedFormats
+// adds). Empty when top itself is left out so.
 std::vector<TreeFolder> ListAlbumTree(const std::string& top, const std::string& data_name,
-                                      std::vector<std::string>& warnings);
+                                      bool extended, std::vector<std::string>& warnings);
 
 // The warning for a folder of the tree the run cannot read.
 std::string UnreadableFolderWarning(const std::string& path);

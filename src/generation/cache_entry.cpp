@@ -102,6 +102,8 @@ std::optional<std::string> ThumbnailCacheKey(const ThumbnailJob& job) {
   key += " box " + std::to_string(job.box_width) + "x" + std::to_string(job.box_height);
   key += " preview " + std::to_string(job.preview_width) + "x" + std::to_string(job.preview_height);
   key += " hidpi " + std::string(job.hidpi ? "1" : "0");
+  // Only where it is set, so the entries of every other job keep their keys.
+  if (job.preview_always) key += " preview always";
   return key;
 }
 

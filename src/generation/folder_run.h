@@ -10,8 +10,9 @@ namespace fotoloom {
 inline constexpr char kSetCurrentDirFailed[] = "Error in: generate.setcurrentdir (src_directory) ";
 inline constexpr char kNoImages[] = "Selected directory does not contain supported image files !";
 
-// The supported images directly in album_directory, as the listing finds them.
-std::int64_t CountImages(const std::string& album_directory);
+// The supported images directly in album_directory, as the listing finds them (extended: with
+// the formats ExtendedFormats adds).
+std::int64_t CountImages(const std::string& album_directory, bool extended);
 
 // Refuses a background file the copy step would fail on, with the error the copy would raise.
 void RequireReadableBackgrounds();

@@ -7,6 +7,8 @@
 #include "generation/album_settings.h"
 #include "generation/page_frame.h"
 #include "generation/page_text.h"
+#include "generation/photo_details.h"
+#include "imaging/image_formats.h"
 
 namespace fotoloom {
 
@@ -42,7 +44,14 @@ void WriteImagePage(int i, int row, const std::string& preview) {
 
   lines.push_back("<p>");
   lines.push_back("<center>");
-  if (preview.empty()) {
+  const bool shown = BrowserShowsFile(name);
+  if (!shown) {
+    // The file itself is offered only as a download: the browser cannot show it.
+    const std::string picture = preview.empty() ? ItemThumbPath(i) : preview;
+    lines.push_back("<img src=\"" + SiblingPageUrl(picture) + "\" alt=\"" + HtmlEscape(caption) +
+                    "\" style=\"max-width: 100%; max-height: 85vh\"><br>");
+    lines.push_back("<a href=\"../" + PathToUrl(name) + "\" download>Original file</a>");
+  } else if (preview.empty()) {
     lines.push_back("<img src=\"../" + PathToUrl(name) + "\" alt=\"" + HtmlEscape(caption) + "\">");
   } else {
     // The browser scales the preview down further to fit the window, keeping its proportions;
@@ -53,6 +62,16 @@ void WriteImagePage(int i, int row, const std::string& preview) {
   }
   lines.push_back("</center>");
   lines.push_back("</p>");
+  if (album.ShowPhotoDetails) {
+    const std::string details = ItemPhotoDetails(i);
+    if (!details.empty()) {
+      lines.push_back("<p>");
+      lines.push_back("<center>");
+      lines.push_back("<font size=\"" + album.FontSize + "\">" + details + "</font>");
+      lines.push_back("</center>");
+      lines.push_back("</p>");
+    }
+  }
 
   if (!description.empty()) {
     for (const char* line : {"<p>", "<center>", "<table>", "<tr>", "<td>"}) lines.push_back(line);

@@ -12,6 +12,7 @@
 #include "generation/image_page.h"
 #include "generation/item_thumbnails.h"
 #include "generation/page_frame.h"
+#include "imaging/image_formats.h"
 #include "platform/text.h"
 
 namespace fotoloom {
@@ -58,6 +59,12 @@ void WriteSubAlbumTable(PageLines& lines, const std::vector<SubAlbumCell>& cells
 }
 
 }  // namespace
+
+std::string ShownTarget(int i, const std::string& preview) {
+  const std::string source = ItemSourcePath(i);
+  if (BrowserShowsFile(source)) return ExtractFileName(source);
+  return preview.empty() ? ItemThumbPath(i) : preview;
+}
 
 void WriteIndexPage(const std::string& file_name, int first, int last) {
   PageLines lines;
@@ -145,8 +152,8 @@ void WriteThumbRow(PageLines& lines, int row_first, int row_last, int row) {
                                 pictures.thumb_2x));
       WriteImagePage(i, row, pictures.preview);
     } else {
-      lines.push_back(
-          ThumbCell(ItemThumbPath(i), source, ExtractFileName(source), pictures.thumb_2x));
+      lines.push_back(ThumbCell(ItemThumbPath(i), source, ShownTarget(i, pictures.preview),
+                                pictures.thumb_2x));
     }
   }
   lines.push_back("</a>");

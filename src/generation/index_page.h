@@ -55,4 +55,9 @@ std::string ThumbCell(const std::string& thumb, const std::string& name, const s
 std::string DetailsCell(const std::string& source, const std::string& target,
                         const std::string& date, const std::string& size);
 
+// What a thumbnail links to without image pages: item i's file (its name, beside the index
+// page) where a browser shows it, else the preview made in its place (preview, a path), or
+// the thumbnail when there is none.
+std::string ShownTarget(int i, const std::string& preview);
+
 }  // namespace fotoloom

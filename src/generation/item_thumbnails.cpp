@@ -10,6 +10,7 @@
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
 #include "generation/usable_cpus.h"
+#include "imaging/image_formats.h"
 
 namespace fotoloom {
 
@@ -25,9 +26,12 @@ constexpr char kOutOfMemory[] = "Not enough memory to make every picture of ";
 ThumbnailJob JobFor(const std::string& source, bool with_preview = true) {
   const AlbumSettings& album = Album();
   ThumbnailJob job{source, album.ThumbGeometryW, album.ThumbGeometryH};
-  if (with_preview && MakesPreviews(album)) {
+  // A source the browser cannot show is shown through its preview, whatever its size.
+  const bool stand_in = with_preview && album.ExtendedFormats && !BrowserShowsFile(source);
+  if ((with_preview && MakesPreviews(album)) || stand_in) {
     job.preview_width = album.PreviewWidth;
     job.preview_height = album.PreviewHeight;
+    job.preview_always = stand_in;
   }
   job.hidpi = album.HiDPIThumbnails;
   return job;

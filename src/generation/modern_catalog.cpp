@@ -8,6 +8,7 @@
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
 #include "generation/folder_links.h"
+#include "generation/index_page.h"
 #include "generation/item_thumbnails.h"
 #include "generation/modern_page.h"
 #include "generation/page_frame.h"
@@ -48,7 +49,8 @@ std::string SizeAttributes(FrameSize size) {
 std::string Figure(int i, const ItemPictures& pictures, bool lazy) {
   const AlbumSettings& album = Album();
   const std::string source = ItemSourcePath(i);
-  const std::string target = album.GenerateHTMLImages ? ItemImagePage(i) : ExtractFileName(source);
+  const std::string target =
+      album.GenerateHTMLImages ? ItemImagePage(i) : ShownTarget(i, pictures.preview);
   const std::string thumb = UrlFromAlbum(ItemThumbPath(i));
   // The anchor is the link itself: a visitor back from the photo's page goes on from there.
   std::string figure = "<figure><a id=\"" + PhotoAnchor(i) + "\" href=\"" + UrlFromAlbum(target) +

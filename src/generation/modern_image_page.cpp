@@ -6,6 +6,8 @@
 #include "generation/modern_page.h"
 #include "generation/page_frame.h"
 #include "generation/page_text.h"
+#include "generation/photo_details.h"
+#include "imaging/image_formats.h"
 
 namespace fotoloom {
 
@@ -17,6 +19,13 @@ std::string Caption(int i) {
   if (album.ShowFileTime) caption += ", " + ItemDate(i);
   if (album.ShowFileSize) caption += ", " + ItemSizeKB(i) + " kB";
   return caption;
+}
+
+// Where a click on the picture leads: the file itself, or for a file the browser cannot show,
+// the picture that stands in for it.
+std::string OriginalUrl(int i, const ModernPicture& picture) {
+  const std::string name = ExtractFileName(ItemSourcePath(i));
+  return BrowserShowsFile(name) ? "../" + PathToUrl(name) : picture.url;
 }
 
 std::string SizeAttributes(FrameSize size) {
@@ -66,13 +75,19 @@ void WritePage(int i, const ModernPicture& picture, const std::string& next_pict
   lines.push_back("<button type=\"button\" class=\"button\" id=\"full\" hidden>Full screen</button>");
   lines.push_back("</nav>");
 
-  lines.push_back("<main class=\"stage\"><a class=\"picture\" id=\"original\" href=\"../" +
-                  PathToUrl(name) + "\"><img id=\"picture\" src=\"" + picture.url + "\"" +
+  lines.push_back("<main class=\"stage\"><a class=\"picture\" id=\"original\" href=\"" +
+                  OriginalUrl(i, picture) + "\"><img id=\"picture\" src=\"" + picture.url + "\"" +
                   SizeAttributes(picture.size) + " alt=\"" + caption + "\"></a></main>");
   lines.push_back("<div class=\"text\">");
   lines.push_back("<p id=\"details\">" + caption + "</p>");
-  // The camera's details, when the settings ask for them, belong here: under the caption, above
-  // the description.
+  if (!BrowserShowsFile(name)) {
+    lines.push_back("<p class=\"original\"><a href=\"../" + PathToUrl(name) +
+                    "\" download>Original file</a></p>");
+  }
+  // The camera's details: under the caption, above the description.
+  if (album.ShowPhotoDetails) {
+    lines.push_back("<p class=\"camera\" id=\"camera\">" + ItemPhotoDetails(i) + "</p>");
+  }
   lines.push_back("<div class=\"description\" id=\"description\">" + ItemDescription(i) + "</div>");
   AppendModernFoot(lines, "");
   lines.push_back("</div>");
@@ -85,6 +100,7 @@ void WritePage(int i, const ModernPicture& picture, const std::string& next_pict
 
 ModernPicture PictureOf(int i, const std::string& preview, FrameSize preview_size) {
   if (!preview.empty()) return {SiblingPageUrl(preview), preview_size};
+  if (!BrowserShowsFile(ItemSourcePath(i))) return {SiblingPageUrl(ItemThumbPath(i)), {}};
   return {"../" + PathToUrl(ExtractFileName(ItemSourcePath(i))), {}};
 }
 
@@ -99,11 +115,13 @@ std::string ModernItemRecord(int i, const ModernPicture& picture) {
   for (const std::string& field :
        {JsonString(SiblingPageUrl(ItemImagePage(i))), JsonString(picture.url),
         std::to_string(picture.size.width), std::to_string(picture.size.height),
-        JsonString("../" + PathToUrl(name)), JsonString(name), JsonString(Caption(i)),
+        JsonString(OriginalUrl(i, picture)), JsonString(name), JsonString(Caption(i)),
         JsonString(ItemDescription(i)), JsonString(IndexLinkOf(i))}) {
     if (record.size() > 1) record += ',';
     record += field;
   }
+  // The camera's line only where the pages show one, so other lists stay as they were.
+  if (Album().ShowPhotoDetails) record += "," + JsonString(ItemPhotoDetails(i));
   return record + "]";
 }
 

@@ -34,7 +34,7 @@ void WriteModernImagePages(int i, const ModernPicture& picture, const std::strin
 
 // Item i as one entry of the list that full screen moves through (ModernItemsFileName): a JSON
 // array of its page, picture, width, height, image, title, caption, description and index link,
-// every address relative to the data directory.
+// and with ShowPhotoDetails its camera line, every address relative to the data directory.
 std::string ModernItemRecord(int i, const ModernPicture& picture);
 
 // The anchor of item i on its index page ("photo" + i + 1), and the link from the data

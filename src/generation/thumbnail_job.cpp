@@ -19,7 +19,10 @@ ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job, MemoryBudget* budge
       if (job.hidpi) boxes.push_back({2 * job.box_width, 2 * job.box_height});
       // Last: the largest picture is finished and encoded after the others are released.
       const bool preview = job.preview_width > 0 && job.preview_height > 0;
-      if (preview) boxes.push_back({job.preview_width, job.preview_height, true});
+      if (preview) {
+        boxes.push_back({job.preview_width, job.preview_height, !job.preview_always,
+                         job.preview_always});
+      }
       std::vector<std::optional<std::string>> pictures =
           EncodeImageOutputs(job.source_path, boxes, budget, &result.out_of_memory);
       result.jpeg = std::move(pictures[0]);

@@ -21,6 +21,9 @@ struct ThumbnailJob {
   std::int32_t box_height = 0;
   // The preview box: an image larger than it also gets a preview fitted into it. 0 x 0: none.
   std::int32_t preview_width = 0, preview_height = 0;
+  // The preview is made whatever the image's size, one that fits the box at its own size: it
+  // stands in for a source the browser cannot show.
+  bool preview_always = false;
   // Whether the thumbnail also gets a companion fitted into the box of twice its size.
   bool hidpi = false;
 };

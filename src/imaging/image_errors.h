@@ -1,5 +1,5 @@
-// Errors raised by the imaging classes. Each carries its final message. The three library
-// errors are siblings: a JPEG or PNG failure is not an EPixwellError.
+// Errors raised by the imaging classes. Each carries its final message. The library errors are
+// siblings: a JPEG, PNG, HEIF, WebP or TIFF failure is not an EPixwellError.
 #pragma once
 
 #include <string>
@@ -24,6 +24,24 @@ class EJpegError : public Error {
 class EPNGError : public Error {
  public:
   explicit EPNGError(const std::string& message) : Error(message) {}
+};
+
+// HEIF and AVIF reading, with libheif's message.
+class EHEIFError : public Error {
+ public:
+  explicit EHEIFError(const std::string& message) : Error(message) {}
+};
+
+// WebP reading.
+class EWebPError : public Error {
+ public:
+  explicit EWebPError(const std::string& message) : Error(message) {}
+};
+
+// TIFF reading, with libtiff's first error message.
+class ETIFFError : public Error {
+ public:
+  explicit ETIFFError(const std::string& message) : Error(message) {}
 };
 
 // A file the picture loader cannot turn into a graphic: unknown extension, unusable bitmap.

@@ -4,8 +4,11 @@
 #include <string_view>
 
 #include "imaging/bmp_reader.h"
+#include "imaging/heif_graphic.h"
 #include "imaging/jpeg_graphic.h"
 #include "imaging/png_graphic.h"
+#include "imaging/tiff_graphic.h"
+#include "imaging/webp_graphic.h"
 
 namespace fotoloom {
 namespace {
@@ -26,10 +29,17 @@ std::unique_ptr<TDibGraphic> ReadGraphicFile(const std::string& path,
 }
 
 constexpr ImageFormat kFormats[] = {
-    // name, masks, reader, carries orientation, browser shows it, picker name
+    // name, masks, reader, carries orientation, browser shows it, picker name, extended
     {"Bitmaps", "*.bmp", ReadBitmapFile, false, true, nullptr},
     {"JPEG", "*.jpg|*.jpeg", ReadGraphicFile<TJpegGraphic>, true, true, nullptr},
-    {"Portable Network Graphic", "*.png", ReadGraphicFile<TPngGraphic>, false, true, nullptr},
+    {"Portable Network Graphic", "*.png", ReadGraphicFile<TPngGraphic>, false, true,
+     nullptr},
+    // libheif applies a HEIF file's own rotation and mirror: its EXIF orientation would turn
+    // it a second time.
+    {"HEIF", "*.heic|*.heif", ReadGraphicFile<THeifGraphic>, false, false, nullptr, true},
+    {"AVIF", "*.avif", ReadGraphicFile<THeifGraphic>, false, true, nullptr, true},
+    {"WebP", "*.webp", ReadGraphicFile<TWebPGraphic>, false, true, nullptr, true},
+    {"TIFF", "*.tif|*.tiff", ReadGraphicFile<TTiffGraphic>, true, false, nullptr, true},
 };
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
@@ -66,13 +76,22 @@ const ImageFormat* FormatOfExtension(const std::string& extension) {
   return nullptr;
 }
 
-std::string ListingMasks() {
+std::string ListingMasks(bool extended) {
   std::string masks;
   for (const ImageFormat& format : kFormats) {
+    if (format.extended && !extended) continue;
     if (!masks.empty()) masks += '|';
     masks += format.masks;
   }
   return masks;
+}
+
+bool BrowserShowsFile(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
+  const ImageFormat* format = FormatOfExtension(path.substr(dot + 1));
+  return format != nullptr && format->browser_shows;
 }
 
 std::vector<std::string> ImageExtensions() {

@@ -32,6 +32,9 @@ struct ImageFormat {
   // What the file pickers call it ("WebP images"); nullptr for the formats the pickers' own
   // texts already name or leave out.
   const char* picker_name;
+  // Listed only when the album asks for the newer formats (ExtendedFormats); the picture
+  // loader reads every row.
+  bool extended = false;
 };
 
 // Every row, in the listing's order.
@@ -43,10 +46,16 @@ const ImageFormat* FormatOfExtension(const std::string& extension);
 // A row's masks, one string each, in the row's order.
 std::vector<std::string> MasksOf(const ImageFormat& format);
 
-// Every row's masks joined by "|": what the catalog lists.
-std::string ListingMasks();
+// Every row's masks joined by "|": what the catalog lists; the extended rows only with
+// extended, after all the others.
+std::string ListingMasks(bool extended = false);
 
-// Every row's extensions with their dot (".bmp", ".jpg", ...), in the listing's order.
+// Whether a browser shows the file at path itself (its row's browser_shows); false for an
+// extension no row has.
+bool BrowserShowsFile(const std::string& path);
+
+// Every row's extensions (the extended rows' too) with their dot (".bmp", ".jpg", ...), in
+// the listing's order.
 std::vector<std::string> ImageExtensions();
 
 }  // namespace fotoloom

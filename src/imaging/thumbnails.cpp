@@ -41,7 +41,9 @@ std::int32_t Trunc(Ext value) {
 // gives none; raises EMathError.
 std::optional<PictureSize> PlannedSize(std::int32_t width, std::int32_t height,
                                        const OutputBox& box) {
-  if (box.skip_when_fitting && width <= box.width && height <= box.height) return std::nullopt;
+  const bool fits = width <= box.width && height <= box.height;
+  if (box.skip_when_fitting && fits) return std::nullopt;
+  if (box.keep_when_fitting && fits && width > 0 && height > 0) return PictureSize{width, height};
   FitInBox(width, height, box.width, box.height);
   // An empty picture would be refused by the JPEG writer anyway; refusing it here leaves no
   // empty file behind.

@@ -43,12 +43,14 @@ void FitInBox(std::int32_t& width, std::int32_t& height, std::int32_t box_width,
 std::optional<std::string> EncodeThumbnail(const std::string& source_path, std::int32_t box_width,
                                            std::int32_t box_height);
 
-// One picture made from an image: the box its size is fitted into (FitInBox), and whether an
-// image that already fits the box is left alone instead of enlarged to fill its width.
+// One picture made from an image: the box its size is fitted into (FitInBox), and what becomes
+// of an image that already fits the box instead of being enlarged to fill its width: it gives
+// no picture (skip_when_fitting), or a picture of its own size (keep_when_fitting).
 struct OutputBox {
   std::int32_t width = 0;
   std::int32_t height = 0;
   bool skip_when_fitting = false;
+  bool keep_when_fitting = false;
 };
 
 // The progressive JPEGs (quality 85, the source's resolution) of the image file source_path in

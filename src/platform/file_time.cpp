@@ -47,6 +47,20 @@ PackedTime PackFileTime(std::time_t t) {
   return Pack(year, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, std::min(tm.tm_sec, 59));
 }
 
+std::optional<PackedTime> PackLocalTime(int year, int month, int day, int hour, int minute,
+                                        int second) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (year < 1 || month < 1 || month > 12 || day < 1) return std::nullopt;
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  if (day > kDays[month - 1] + (month == 2 && leap ? 1 : 0)) return std::nullopt;
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) {
+    return std::nullopt;
+  }
+  if (year < kFirstYear) return Pack(kFirstYear, 1, 1, 0, 0, 0);
+  if (year > kLastYear) return Pack(kLastYear, 12, 31, 23, 59, 58);
+  return Pack(year, month, day, hour, minute, second);
+}
+
 std::time_t UnpackFileTime(PackedTime packed) {
   std::tm tm = Unpack(packed);
   return std::mktime(&tm);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 
 namespace fotoloom {
@@ -14,6 +15,12 @@ using PackedTime = std::int32_t;
 // Packs t (converted to local time). Times before 1980 pack as 1980-01-01 00:00:00, times
 // after 2107 as the largest packable value (2107-12-31 23:59:58); odd seconds round down.
 PackedTime PackFileTime(std::time_t t);
+
+// Packs a local date and time given by its fields, clamped as PackFileTime clamps; nullopt when
+// a field is out of its range (month 1..12, a day the month has, hour 0..23, minute and second
+// 0..59).
+std::optional<PackedTime> PackLocalTime(int year, int month, int day, int hour, int minute,
+                                        int second);
 
 // The local time that packed stands for; fields out of their ranges are normalised as
 // mktime does.

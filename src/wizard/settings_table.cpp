@@ -213,6 +213,12 @@ const std::vector<SettingRow>& Table() {
             On(&A::HiDPIThumbnails)),
       Choice("CatalogStyle", 6, kClassicCatalog, FL_IN_DIALOG(rgrpCatalogStyle, CatalogStyle),
              AsIs(&A::CatalogStyle)),
+      Check("ExtendedFormats", 6, 0, FL_IN_DIALOG(chkboxExtendedFormats, ExtendedFormats),
+            On(&A::ExtendedFormats)),
+      Check("UseDateTaken", 6, 0, FL_IN_DIALOG(chkboxUseDateTaken, UseDateTaken),
+            On(&A::UseDateTaken)),
+      Check("ShowPhotoDetails", 6, 0, FL_IN_DIALOG(chkboxShowPhotoDetails, ShowPhotoDetails),
+            On(&A::ShowPhotoDetails)),
       // Sub-folders as sub-albums.
       Check("IncludeSubfolders", 1, 0, FL_ON_PAGE(chkboxIncludeSubfolders),
             On(&A::IncludeSubfolders)),

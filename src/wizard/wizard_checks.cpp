@@ -26,8 +26,10 @@ std::vector<std::string> Wizard::CatalogFolders(const std::string& directory) co
     return {directory + kPathSeparator};
   // The run makes a catalog in every folder of the tree, and replaces the files of each.
   std::vector<std::string> folders, unreadable;
+  const AdvancedValues& advanced = advanced_->kept();
+  const bool extended = advanced.ExtendedFormats == CheckState::kChecked;
   for (const TreeFolder& folder : ListAlbumTree(WithTrailingSeparator(directory),
-                                                advanced_->kept().ThumbDirectory, unreadable))
+                                                advanced.ThumbDirectory, extended, unreadable))
     folders.push_back(folder.path);
   return folders;
 }

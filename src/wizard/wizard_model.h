@@ -148,6 +148,10 @@ struct AdvancedDialogModel {
   CheckBox chkboxHiDPIThumbnails;
   RadioGroup rgrpCatalogStyle{{"Classic pages, laid out in tables",
                                "Modern pages for phones and desktops"}};
+  // The newer photo formats, the date taken, and the camera's details on image pages.
+  CheckBox chkboxExtendedFormats;
+  CheckBox chkboxUseDateTaken;
+  CheckBox chkboxShowPhotoDetails;
 
   PushButton btnOK{"&OK", true};
   PushButton btnCancel{"&Cancel"};
@@ -172,6 +176,9 @@ struct AdvancedValues {
   int PreviewHeight = 0;
   CheckState HiDPIThumbnails = CheckState::kUnchecked;
   int CatalogStyle = 0;  // the selection, as the radio group shows it
+  CheckState ExtendedFormats = CheckState::kUnchecked;
+  CheckState UseDateTaken = CheckState::kUnchecked;
+  CheckState ShowPhotoDetails = CheckState::kUnchecked;
   std::string NavigationUpText;
 };
 

@@ -115,6 +115,25 @@ TEST(CliTest, ReadsTheCatalogStyleFromTheSettingsFile) {
   }
 }
 
+// The newer formats are listed only when the settings file asks, and then a TIFF photo, which a
+// browser cannot show, gets the preview its image page shows.
+TEST(CliTest, ReadsExtendedFormatsFromTheSettingsFile) {
+  TempDir dir;
+  const fs::path album = CopyOfSampleAlbum(dir);
+  fs::copy_file(std::string(FOTOLOOM_SAMPLES_DIR) + "/rgb.tif", album / "scan.tif");
+  for (const char* on : {"0", "1"}) {
+    SCOPED_TRACE(on);
+    const fs::path settings = WriteSettings(
+        dir, std::string("AlbumFileName=index.html\nCreateMultipleFiles=0\nExtendedFormats=") + on +
+                 "\n");
+    CliResult r = RunCli({"--yes", "--settings", settings.string(), album.string()});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const bool listed = on == std::string("1");
+    EXPECT_EQ(ReadWholeFile(album / "index.html").find("scan.tif") != std::string::npos, listed);
+    EXPECT_EQ(fs::exists(album / "fldata" / "scan-preview.jpg"), listed);
+  }
+}
+
 TEST(CliTest, AnExistingCatalogIsOverwrittenOnlyWhenAnsweredYes) {
   TempDir dir;
   const fs::path album = CopyOfSampleAlbum(dir);

@@ -10,12 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "files/dir.h"
 #include "files/file_errors.h"
 #include "generation/album_settings.h"
 #include "generation/client_ui.h"
 #include "generation/unique_names.h"
 #include "imaging/image_formats.h"
 #include "imaging/picture_loader.h"
+#include "platform/file_time.h"
 
 namespace fotoloom {
 namespace {
@@ -229,29 +231,40 @@ TEST(UniqueNamer, TakesTheFirstFreeNumberAndNeverRepeats) {
 }
 
 // Every row of the format table reaches the listing through each of its masks, in the table's
-// order, and its reader opens a sample of the format.
+// order, and its reader opens a sample of the format. The extended rows are listed only with
+// ExtendedFormats, after the others; the items a browser cannot show then get preview names
+// although previews are off.
 TEST_F(AlbumItemsTest, EveryImageFormatIsListedInTableOrderAndOpens) {
   struct Sample {
     std::string format, file;
     int width, orientation;  // the orientation the file states
   };
-  const Sample samples[] = {
-      {"Bitmaps", "bmpsuite/g/rgb24.bmp", 127, 1},
-      {"JPEG", "jpeg/exif-orientation/Landscape_6.jpg", 1200, 6},
-      {"Portable Network Graphic", "pngsuite/basn2c08.png", 32, 1},
+  const std::string data = FOTOLOOM_TESTDATA_DIR "/";
+  const std::string samples = FOTOLOOM_SAMPLES_DIR "/";
+  const Sample samples_of[] = {
+      {"Bitmaps", data + "bmpsuite/g/rgb24.bmp", 127, 1},
+      {"JPEG", data + "jpeg/exif-orientation/Landscape_6.jpg", 1200, 6},
+      {"Portable Network Graphic", data + "pngsuite/basn2c08.png", 32, 1},
+      {"HEIF", samples + "rotated.heic", 64, 1},
+      {"AVIF", samples + "rgb.avif", 96, 1},
+      {"WebP", samples + "animated.webp", 96, 1},
+      {"TIFF", samples + "oriented.tif", 96, 6},
   };
-  Strings expected;
+  Strings expected, classic, previews;
   std::vector<const Sample*> expected_samples;
   std::vector<const ImageFormat*> expected_formats;
   for (const ImageFormat& format : ImageFormats()) {
     const Sample* sample = nullptr;
-    for (const Sample& s : samples) sample = s.format == format.name ? &s : sample;
+    for (const Sample& s : samples_of) sample = s.format == format.name ? &s : sample;
     ASSERT_NE(sample, nullptr) << "no sample of " << format.name;
     for (const std::string& mask : MasksOf(format)) {
       // Named so that the listing's order within one mask cannot hide the masks' order.
-      const std::string name = "z" + std::to_string(expected.size()) + mask.substr(1);
-      fs::copy_file(std::string(FOTOLOOM_TESTDATA_DIR) + "/" + sample->file, root_ + name);
+      const std::string stem = "z" + std::to_string(expected.size());
+      const std::string name = stem + mask.substr(1);
+      fs::copy_file(sample->file, root_ + name);
       expected.push_back(name);
+      if (!format.extended) classic.push_back(name);
+      previews.push_back(format.browser_shows ? "" : stem + "-preview.jpg");
       expected_samples.push_back(sample);
       expected_formats.push_back(&format);
     }
@@ -259,7 +272,12 @@ TEST_F(AlbumItemsTest, EveryImageFormatIsListedInTableOrderAndOpens) {
   Touch(root_ + "other.gif");
 
   ReadItems(root_, data_, 0);
+  EXPECT_EQ(Names(ItemSourcePath), classic);
+  Album().ExtendedFormats = true;
+  ReadItems(root_, data_, 0);
+  Album().ExtendedFormats = false;
   ASSERT_EQ(Names(ItemSourcePath), expected);
+  EXPECT_EQ(Names(ItemPreviewPath), previews);
   for (int i = 0; i < ItemCount(); ++i) {
     SCOPED_TRACE(expected[i]);
     const auto image = LoadPicture(ItemSourcePath(i));
@@ -267,6 +285,38 @@ TEST_F(AlbumItemsTest, EveryImageFormatIsListedInTableOrderAndOpens) {
     EXPECT_EQ(image->Orientation(),
               expected_formats[i]->carries_orientation ? expected_samples[i]->orientation : 1);
   }
+}
+
+// With UseDateTaken an item's time, for sorting and shown, is the date its photo was taken, where
+// its EXIF states one; a file without keeps its own time.
+TEST_F(AlbumItemsTest, TheDateTakenReplacesTheFileTime) {
+  struct Photo {
+    const char *name, *sample;
+    std::time_t file_time;
+  };
+  const Photo photos[] = {
+      {"a.jpg", "src-rot6.jpg", 1704067200},  // 2024; taken 2019-06-07
+      {"b.tif", "dated.tif", 1735689600},     // 2025; dated 2018-03-04
+      {"c.jpg", "", 1483228800},              // 2017; no EXIF
+  };
+  for (const Photo& p : photos) {
+    const std::string path = root_ + p.name;
+    if (*p.sample) {
+      fs::copy_file(std::string(FOTOLOOM_SAMPLES_DIR) + "/" + p.sample, path);
+    } else {
+      fs::copy_file(std::string(FOTOLOOM_TESTDATA_DIR) + "/jpeg/libjpeg-turbo/testorig.jpg", path);
+    }
+    ASSERT_TRUE(SetFileModificationTime(path, p.file_time));
+  }
+  Album().ExtendedFormats = true;
+  ReadItems(root_, data_, kSortTimeAscending);
+  EXPECT_EQ(Names(ItemSourcePath), (Strings{"c.jpg", "a.jpg", "b.tif"}));
+  Album().UseDateTaken = true;
+  ReadItems(root_, data_, kSortTimeAscending);
+  Album().UseDateTaken = Album().ExtendedFormats = false;
+  EXPECT_EQ(Names(ItemSourcePath), (Strings{"c.jpg", "b.tif", "a.jpg"}));
+  EXPECT_EQ(ItemDate(1), FormatShortDate(*PackLocalTime(2018, 3, 4, 5, 6, 7)));
+  EXPECT_EQ(ItemDate(2), FormatShortDate(*PackLocalTime(2019, 6, 7, 8, 9, 10)));
 }
 
 }  // namespace

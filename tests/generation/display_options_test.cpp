@@ -2,11 +2,13 @@
 // fitted into a box that the image pages show scaled to the window, linked to the original.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "catalog_fixture.h"
 #include "files/file_utils.h"
 #include "generation/album.h"
+#include "generation/photo_details.h"
 #include "imaging/thumbnails.h"
 
 namespace fotoloom::testing {
@@ -97,6 +99,130 @@ TEST_F(DisplayOptionsTest, LargeImagesGetPreviewsOnTheirPages) {
     EXPECT_EQ(Size(data() / c.preview), c.size);
   }
   EXPECT_EQ(BrokenLinks(AllPages()), std::vector<std::string>{});
+}
+
+// With the newer formats listed, a photo the browser cannot show (HEIC, TIFF) is shown through a
+// preview at its own size, whatever the preview box says, and offered only as a download; one it
+// shows (WebP, AVIF) is shown itself. Without image pages its thumbnail leads to the preview.
+// No page points the browser at a file it cannot display, in either catalog style.
+TEST_F(DisplayOptionsTest, PhotosABrowserCannotShowAreShownThroughPreviews) {
+  for (const char* sample : {"rgb.tif", "rgb.heic", "rgb.webp", "rgb.avif"}) {
+    const std::string name = std::string(sample).replace(0, 3, "photo");
+    fs::copy_file(std::string(FOTOLOOM_SAMPLES_DIR) + "/" + sample, album_ / name);
+  }
+  struct Case {
+    int style;
+    bool pages;
+  };
+  for (const Case c : {Case{kClassicCatalog, true}, {kClassicCatalog, false}, {kModernCatalog, true},
+                       {kModernCatalog, false}}) {
+    SCOPED_TRACE(std::to_string(c.style) + (c.pages ? " with image pages" : " without"));
+    // The run rewrote both folders in place.
+    Album().AlbumDirectory = album_.string();
+    Album().ThumbDirectory = "fldata";
+    Album().ExtendedFormats = true;
+    Album().CatalogStyle = c.style;
+    Album().GenerateHTMLImages = c.pages;
+    fs::remove_all(data());
+    for (const fs::path& page : HtmlFilesIn(album_)) fs::remove(page);
+    generate();
+    ASSERT_EQ(GetMessages(), "");
+    // Listed HEIC, AVIF, WebP, TIFF; the modern pages name a preview for each.
+    const std::string tiff_preview =
+        c.style == kModernCatalog ? "photo-preview (3).jpg" : "photo-preview (1).jpg";
+    EXPECT_EQ(Size(data() / "photo-preview.jpg"), std::make_pair(96, 64));
+    EXPECT_EQ(Size(data() / tiff_preview), std::make_pair(96, 64));
+    EXPECT_EQ(Listing(data()).count("photo-preview (2).jpg"), 0u);
+    for (const fs::path& page : AllPages()) {
+      for (const std::string& line : Lines(page)) {
+        for (const char* ext : {".tif\"", ".heic\""}) {
+          if (line.find(ext) == std::string::npos) continue;
+          for (const char* attribute : {"src=\"", "href=\""}) {
+            for (std::size_t at = line.find(attribute); at != std::string::npos;
+                 at = line.find(attribute, at + 1)) {
+              const std::size_t end = line.find('"', at + std::string(attribute).size());
+              const std::string url = line.substr(at, end - at + 1);
+              if (url.ends_with(ext)) {
+                EXPECT_NE(line.find("\" download>Original file</a>"), std::string::npos)
+                    << page << ": " << line;
+              }
+            }
+          }
+        }
+      }
+    }
+    if (c.pages && c.style == kClassicCatalog) {
+      EXPECT_EQ(LineWith(data() / "photo.html", "<img "),
+                "<img src=\"photo-preview.jpg\" alt=\"photo.heic\" style=\"max-width: 100%; "
+                "max-height: 85vh\"><br>");
+      EXPECT_EQ(LineWith(data() / "photo.html", "download"),
+                "<a href=\"../photo.heic\" download>Original file</a>");
+      EXPECT_EQ(LineWith(data() / "photo (2).html", "<img "),
+                "<img src=\"../photo.webp\" alt=\"photo.webp\">");
+    }
+    if (!c.pages && c.style == kClassicCatalog) {
+      EXPECT_NE(LineWith(album_ / "index.html", "<a href=\"fldata/photo-preview.jpg\""), "");
+    }
+    EXPECT_EQ(BrokenLinks(AllPages()), std::vector<std::string>{});
+  }
+}
+
+// With ShowPhotoDetails each image page, of either style, has one line of what the file records,
+// escaped, without the GPS position; a photo without EXIF tells its size.
+TEST_F(DisplayOptionsTest, ImagePagesTellWhatTheCameraRecorded) {
+  fs::copy_file(std::string(FOTOLOOM_SAMPLES_DIR) + "/src-rot6.jpg", album_ / "cam.jpg");
+  fs::copy_file(std::string(FOTOLOOM_SAMPLES_DIR) + "/src-rgb.png", album_ / "plain.png");
+  const std::string taken = FormatShortDate(*PackLocalTime(2019, 6, 7, 8, 9, 10));
+  const std::string camera = taken +
+                             " 08:09, Fotoloom Test &lt;Camera&gt;, Fifty &amp; Co, 1/250 s, "
+                             "f/2.8, ISO 200, 50 mm, 64 \xC3\x97 96 pixels";
+  const std::string plain = "96 \xC3\x97 64 pixels";
+  for (const int style : {kClassicCatalog, kModernCatalog}) {
+    SCOPED_TRACE(style);
+    Album().AlbumDirectory = album_.string();
+    Album().ThumbDirectory = "fldata";
+    Album().CatalogStyle = style;
+    Album().ShowPhotoDetails = true;
+    fs::remove_all(data());
+    generate();
+    ASSERT_EQ(GetMessages(), "");
+    const auto line = [&](const std::string& page) {
+      return style == kClassicCatalog
+                 ? LineWith(data() / page, "<font size=\"2\">")
+                 : LineWith(data() / page, "<p class=\"camera\"");
+    };
+    const std::string open = style == kClassicCatalog ? "<font size=\"2\">"
+                                                      : "<p class=\"camera\" id=\"camera\">";
+    const std::string close = style == kClassicCatalog ? "</font>" : "</p>";
+    EXPECT_EQ(line("cam.html"), open + camera + close);
+    EXPECT_EQ(line("plain.html"), open + plain + close);
+    EXPECT_EQ(Read(data() / "cam.html").find("48"), std::string::npos);  // the latitude
+  }
+}
+
+// The camera's line: make shown once when the model repeats it, long exposures in seconds,
+// absent and zero values left out.
+TEST(PhotoDetailsTest, FieldsAreWrittenAsPeopleReadThem) {
+  ExifFields canon;
+  canon.make = "Canon";
+  canon.model = "Canon EOS 5D";
+  canon.exposure_time = Rational{5, 2};
+  canon.f_number = Rational{0, 0};
+  canon.focal_length = Rational{245, 10};
+  ExifFields make_only;
+  make_only.make = "Nikon";
+  make_only.iso = 0;
+  struct Case {
+    std::optional<ExifFields> exif;
+    int width, height;
+    std::string line;
+  };
+  const Case cases[] = {
+      {canon, 0, 0, "Canon EOS 5D, 2.5 s, 24.5 mm"},
+      {make_only, 10, 20, "Nikon, 10 \xC3\x97 20 pixels"},
+      {std::nullopt, 0, 0, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PhotoDetailsLine(c.exif, c.width, c.height), c.line);
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ case "$changelog" in "fotoloom ($version) "*) ;; *) fail "changelog starts '$cha
 
 # Dependencies come from dpkg-shlibdeps reading the programs.
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libjpeg62-turbo libpng16-16 libqt6widgets6; do
+for library in libc6 libjpeg62-turbo libpng16-16 libheif1 libwebp7 libwebpdemux2 libtiff6 \
+    libqt6widgets6; do
   case "$depends" in *"$library "* | *"$library,"* | *"$library") ;;
     *) fail "Depends lacks $library: $depends" ;;
   esac

@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 // What a save adds to a settings file of the earlier program, in this order, at its end.
 constexpr char kDisplayKeys[] =
     "PreviewImages=0\nPreviewWidth=1600\nPreviewHeight=1200\nHiDPIThumbnails=0\nCatalogStyle=0\n"
-    "IncludeSubfolders=0\nNavigationUpText=Up\n";
+    "ExtendedFormats=0\nUseDateTaken=0\nShowPhotoDetails=0\nIncludeSubfolders=0\n"
+    "NavigationUpText=Up\n";
 // Stands in the reference settings file for the scratch folder, which differs every run.
 constexpr char kRootMark[] = "@ROOT@/";
 

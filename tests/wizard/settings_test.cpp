@@ -62,6 +62,9 @@ constexpr const char* kSavedKeys[] = {"AlbumFileName",
                                       "PreviewHeight",
                                       "HiDPIThumbnails",
                                       "CatalogStyle",
+                                      "ExtendedFormats",
+                                      "UseDateTaken",
+                                      "ShowPhotoDetails",
                                       "IncludeSubfolders",
                                       "NavigationUpText"};
 
@@ -325,8 +328,9 @@ const NamedSetting kAlbumSettings[] = {
     FL_SETTING(LinkColor),       FL_SETTING(VLinkColor),
     FL_SETTING(PreviewImages),   FL_SETTING(PreviewWidth),
     FL_SETTING(PreviewHeight),   FL_SETTING(HiDPIThumbnails),
-    FL_SETTING(CatalogStyle),    FL_SETTING(IncludeSubfolders),
-    FL_SETTING(NavigationUpText),
+    FL_SETTING(CatalogStyle),    FL_SETTING(ExtendedFormats),
+    FL_SETTING(UseDateTaken),    FL_SETTING(ShowPhotoDetails),
+    FL_SETTING(IncludeSubfolders), FL_SETTING(NavigationUpText),
 };
 #undef FL_SETTING
 

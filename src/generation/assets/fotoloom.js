@@ -6,7 +6,7 @@
   var photo = body.classList.contains('photo'), show = el('show'), fullButton = el('full');
   // In full screen the pictures change in place (a new page would end full screen), from the
   // catalog's item list: [page, picture, width, height, original, title, caption, description,
-  // index link] per photo.
+  // index link, and the camera's line where the pages show one] per photo.
   var items = null, at = +data.item, shown = at, playing = false, leaving = false, timer = 0;
 
   function el(id) { return doc.getElementById(id); }
@@ -64,6 +64,7 @@
     doc.title = it[5];
     el('details').textContent = it[6];
     el('description').innerHTML = it[7];
+    if (el('camera')) el('camera').innerHTML = it[9] || '';
     setLink('prev', shown > 0 && items[shown - 1][0]);
     setLink('next', next && next[0]);
     setLink('index', it[8]);

@@ -172,6 +172,14 @@ void TAdvSetDlg::Build() {
   style->Button(kModernCatalog)->setToolTip(modern);
   style->Button(kModernCatalog)->setAccessibleDescription(modern);
   grid->addWidget(style, 3, 0, 1, 4);
+  grid->addWidget(Named(new QCheckBox("Also list HEIC, AVIF, WebP and TIFF photos"),
+                        "chkboxExtendedFormats"),
+                  4, 0, 1, 4);
+  grid->addWidget(
+      Named(new QCheckBox("Use the date the photo was taken"), "chkboxUseDateTaken"), 5, 0, 1, 4);
+  grid->addWidget(
+      Named(new QCheckBox("Show camera details on image pages"), "chkboxShowPhotoDetails"), 6, 0,
+      1, 4);
   grid->setColumnStretch(3, 1);
   groups->addWidget(display);
   groups->addStretch(1);

@@ -1,0 +1,32 @@
+// What the readers that decode through a library to a buffer of their own share: the file
+// read whole into memory, and the library's 8-bit rows stored into the image model.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "imaging/dib_graphic.h"
+
+namespace fotoloom {
+
+// The bytes of a regular file. Raises FileOpenError "Cannot open file <name>" like
+// ReadFromFile (byte_stream.h), FileReadError when the system reports a read error, and
+// EPixwellError "CreateDibSection failed" for a file larger than kMaxImageBytes: no picture
+// the image bound admits is stored in more bytes than its pixels take.
+std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName);
+
+// How the samples of one pixel lie in a library's row: red, green, blue, then alpha when
+// channels is 4, straight or premultiplied.
+struct RowLayout {
+  int channels = 3;  // 3 or 4
+  bool premultiplied = false;
+};
+
+// Stores row y of image (ifColor16M or ifGray256, width pixels) from source, alpha composited
+// onto background. A gray image takes the red sample, so a library's gray-as-RGB rows fit.
+void StoreRow(TDibGraphic& image, int y, const std::uint8_t* source, RowLayout layout,
+              TColor background);
+
+}  // namespace fotoloom
