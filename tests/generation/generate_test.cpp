@@ -12,6 +12,7 @@
 #include "files/file_errors.h"
 #include "files/file_utils.h"
 #include "generation/album.h"
+#include "generation/album_tree.h"
 
 namespace fotoloom::testing {
 namespace {
@@ -418,6 +419,18 @@ TEST_F(GenerateTest, ATreeRunCountsOnOneBarAndStopsAfterTheFolderOfACancel) {
     EXPECT_EQ(GetMessages(), c.cancel_at[0] ? ""
                                             : "In b: Thumbnail directory was not completely "
                                               "cleaned up.\r");
+  }
+}
+
+TEST_F(GenerateTest, ATreeTakesAFolderOfNewerFormatsOnlyWhenTheRunListsThem) {
+  Photos(1);
+  fs::create_directory(album_ / "phone");
+  File("IMG_0001.webp", "", album_ / "phone");
+  for (const bool extended : {false, true}) {
+    std::vector<std::string> warnings;
+    const std::vector<TreeFolder> tree =
+        ListAlbumTree(album_.string() + "/", "fldata", extended, warnings);
+    EXPECT_EQ(tree.size(), extended ? 2u : 1u) << extended;
   }
 }
 
