@@ -25,6 +25,9 @@ import {
 
 const MODERN = { settings: ['CatalogStyle=1'], env: {} };
 const DELAY = 1;  // seconds of the slide show
+// How long a navigation, full screen or script may take to come. Generous: a machine busy with
+// a sanitizer build answers a swipe in seconds, and only a failing check ever waits it out.
+const kWaitMs = 20000;
 const DESKTOP = { name: 'desktop', viewport: { width: 1280, height: 800 } };
 const PHONE = {
   name: 'phone', viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, hasTouch: true,
@@ -170,7 +173,7 @@ const hashOf = (page) => new URL(page.url()).hash;
 
 async function pressAndWait(page, key, expected) {
   await Promise.all([page.waitForURL((u) => path.basename(fileOf(u.href)) === expected,
-    { timeout: 5000 }).catch(() => {}), page.keyboard.press(key)]);
+    { timeout: kWaitMs }).catch(() => {}), page.keyboard.press(key)]);
   await page.waitForLoadState('load');
   return pageName(page);
 }
@@ -237,7 +240,7 @@ async function checkSwipe(context, album, order) {
   for (const [from, to, expected] of [[330, 60, order[3]], [60, 330, order[2]]]) {
     const want = decodeURIComponent(expected);
     await Promise.all([page.waitForURL((u) => path.basename(fileOf(u.href)) === want,
-      { timeout: 5000 }).catch(() => {}), swipe(context, page, from, to)]);
+      { timeout: kWaitMs }).catch(() => {}), swipe(context, page, from, to)]);
     await page.waitForLoadState('load');
     check(pageName(page) === want, `a swipe from ${from} to ${to} led to ${pageName(page)}`);
   }
@@ -278,21 +281,21 @@ async function checkFullScreen(context, album, order) {
   const data = path.join(album, 'fldata');
   await open(page, path.join(data, decodeURIComponent(order[2])));
   await page.click('#full');
-  await page.waitForFunction(() => document.fullscreenElement !== null, null, { timeout: 5000 })
+  await page.waitForFunction(() => document.fullscreenElement !== null, null, { timeout: kWaitMs })
     .catch(() => {});
   check(await page.evaluate(() => document.fullscreenElement !== null), 'full screen not entered');
   await page.waitForFunction(() => document.querySelector('#next').href !== '' &&
-    window.fotoloomItems !== undefined, null, { timeout: 5000 }).catch(() => {});
+    window.fotoloomItems !== undefined, null, { timeout: kWaitMs }).catch(() => {});
   const before = page.url();
   await page.keyboard.press('ArrowRight');
   await page.waitForFunction((want) => document.querySelector('#picture').currentSrc.includes(want),
-    order[3].replace(/\.html$/, ''), { timeout: 5000 }).catch(() => {});
+    order[3].replace(/\.html$/, ''), { timeout: kWaitMs }).catch(() => {});
   const state = await page.evaluate(() => ({
     full: document.fullscreenElement !== null, src: document.querySelector('#picture').currentSrc,
   }));
   check(state.full && page.url() === before && state.src.includes(order[3].replace(/\.html$/, '')),
     `in full screen → left ${before} or full screen, or shows ${state.src}`);
-  await Promise.all([page.waitForURL((u) => u.href.endsWith(order[3]), { timeout: 5000 })
+  await Promise.all([page.waitForURL((u) => u.href.endsWith(order[3]), { timeout: kWaitMs })
     .catch(() => {}), page.evaluate(() => document.exitFullscreen())]);
   check(page.url().endsWith(order[3]), `leaving full screen led to ${page.url()}`);
   await page.close();
