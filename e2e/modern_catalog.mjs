@@ -40,6 +40,10 @@ const firefoxPath = process.env.FIREFOX ?? '/usr/bin/firefox-esr';
 const url = (file) => pathToFileURL(file).href;
 const fileOf = (href) => fileURLToPath(withoutHash(href));
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+// Polls test() until it holds or kWaitMs have passed; what it asks for is then checked as usual.
+async function until(test) {
+  for (const end = Date.now() + kWaitMs; !test() && Date.now() < end;) await sleep(100);
+}
 
 // Every address a page uses, absolute: links, pictures (srcset too), stylesheet, scripts, sound,
 // the background, the addresses the script takes from data attributes, and the refresh a
@@ -188,9 +192,9 @@ async function checkKeys(context, album) {
   const requested = [];
   page.on('request', (r) => requested.push(r.url()));
   await open(page, path.join(data, name(2)));
-  await sleep(300);
   const nextPicture = await page.evaluate(() => new URL(document.body.dataset.nextPicture,
     document.baseURI).href);
+  await until(() => requested.includes(nextPicture));
   check(requested.includes(nextPicture), `${name(2)} did not load ${nextPicture} ahead`);
   await page.keyboard.press('Tab');
   const outline = await page.evaluate(() => getComputedStyle(document.activeElement).outlineStyle);
@@ -254,7 +258,7 @@ async function checkSlideShow(context, album, order) {
   const data = path.join(album, 'fldata');
   const name = (k) => decodeURIComponent(order[k]);
   const waitFor = (expected) => page.waitForURL((u) => path.basename(fileOf(u.href)) === expected,
-    { timeout: DELAY * 4000 }).then(() => true, () => false);
+    { timeout: kWaitMs }).then(() => true, () => false);
   await open(page, path.join(album, 'index001.html'));
   await page.click('#show');
   check(await waitFor(name(0)) && hashOf(page) === '#play',
@@ -325,7 +329,7 @@ async function checkWithoutScripts(scratch, album, order) {
     check(pageName(page) === name(0).replace(/\.html$/, '-show.html'),
       `"Slide show" led to ${page.url()}`);
     await page.waitForURL((u) => path.basename(fileOf(u.href)) ===
-      name(1).replace(/\.html$/, '-show.html'), { timeout: DELAY * 4000 }).catch(() => {});
+      name(1).replace(/\.html$/, '-show.html'), { timeout: kWaitMs }).catch(() => {});
     check(pageName(page) === name(1).replace(/\.html$/, '-show.html'),
       `the show page did not refresh to the next one: ${page.url()}`);
     for (const n of fs.readdirSync(data).filter((f) => f.endsWith('-show.html')))
@@ -364,6 +368,9 @@ async function checkRequests(scratch) {
       const requested = new Set();
       page.on('request', (r) => { if (/\/fldata\/p\d+\.jpg$/.test(r.url())) requested.add(r.url()); });
       await open(page, path.join(album, 'index.html'));
+      const onFirstScreen = await page.evaluate(() => [...document.querySelectorAll('.grid img')]
+        .filter((i) => i.getBoundingClientRect().top < innerHeight).length);
+      await until(() => requested.size >= onFirstScreen);
       await sleep(1500);
       const seen = await page.evaluate((distance) => {
         const tops = [...document.querySelectorAll('.grid img')].map((i) => i.getBoundingClientRect().top);
@@ -379,7 +386,7 @@ async function checkRequests(scratch) {
         `${screen.name}: ${first} thumbnails requested at load; ${seen.firstScreen} on the first ` +
         `screen, ${seen.ahead} within ${LAZY_DISTANCE} pixels of it`);
       await page.evaluate(() => window.scrollTo(0, document.body.scrollHeight));
-      await sleep(1000);
+      await until(() => requested.size > first);
       check(requested.size > first, `${screen.name}: scrolling down loaded no more thumbnails`);
       figures.push(`${screen.name}: ${first} of 2000 at load (${seen.firstScreen} on the first ` +
         `screen, ${seen.ahead} within ${LAZY_DISTANCE} px)`);
