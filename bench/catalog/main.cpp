@@ -558,7 +558,7 @@ void BenchCache(const fs::path& root, int n) {
 // The library's own decode of a whole photo to 8-bit RGB, nothing else.
 void LibraryDecode(const std::string& path) {
   if (path.ends_with(".webp")) {
-    const std::vector<std::uint8_t> bytes = fotoloom::ReadWholeFile(path);
+    const std::vector<std::uint8_t> bytes = fotoloom::ReadImageFileBytes(path);
     int w = 0, h = 0;
     std::uint8_t* rgb = WebPDecodeRGB(bytes.data(), bytes.size(), &w, &h);
     if (rgb == nullptr) throw std::runtime_error("libwebp cannot decode " + path);

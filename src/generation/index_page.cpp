@@ -19,16 +19,39 @@ namespace fotoloom {
 
 namespace {
 
-// The rows of sub-album cells: ThumbsPerRow cells of covers, each row followed by the names
-// and photo counts, in the table markup of the photos' cells.
-void WriteSubAlbumTable(PageLines& lines, const std::vector<SubAlbumCell>& cells) {
+// The table both kinds of cells sit in, with the album's border and background colour.
+void OpenCellTable(PageLines& lines) {
   const AlbumSettings& album = Album();
-  const std::size_t per_row = static_cast<std::size_t>(album.ThumbsPerRow);
   lines.push_back("<p>");
   lines.push_back("<center>");
   std::string table = "<table border=\"" + album.TableBorder + "\"";
   if (album.UseTableBgColor) table += " bgcolor=\"" + album.TableBgColor + "\"";
   lines.push_back(table + ">");
+}
+
+void CloseCellTable(PageLines& lines) {
+  lines.push_back("</table>");
+  lines.push_back("</center>");
+  lines.push_back("</p>");
+}
+
+// The name under a cell, linked to target, with status as the status-bar text.
+std::string NameLink(const std::string& target, const std::string& status,
+                     const std::string& shown) {
+  return "<a href =\"" + UrlFromAlbum(target) +
+         "\" OnMouseOver=\"this.className='over'; window.status='" +
+         HtmlEscape(ScriptSafe(status)) +
+         "'; return true;\" OnMouseOut=\"this.className='off'; window.status=''; return "
+         "true;\">" +
+         HtmlEscape(shown) + "</a><br>";
+}
+
+// The rows of sub-album cells: ThumbsPerRow cells of covers, each row followed by the names
+// and photo counts, in the table markup of the photos' cells.
+void WriteSubAlbumTable(PageLines& lines, const std::vector<SubAlbumCell>& cells) {
+  const AlbumSettings& album = Album();
+  const std::size_t per_row = static_cast<std::size_t>(album.ThumbsPerRow);
+  OpenCellTable(lines);
   for (std::size_t row = 0; row < cells.size(); row += per_row) {
     const std::size_t end = std::min(cells.size(), row + per_row);
     lines.push_back("<tr>");
@@ -43,19 +66,12 @@ void WriteSubAlbumTable(PageLines& lines, const std::vector<SubAlbumCell>& cells
     for (std::size_t k = row; k < end; ++k) {
       const SubAlbumCell& cell = cells[k];
       lines.push_back("<td align=\"center\" valign=\"top\"><font size=\"" + album.FontSize +
-                      "\"><a href =\"" + UrlFromAlbum(cell.first_page) +
-                      "\" OnMouseOver=\"this.className='over'; window.status='" +
-                      HtmlEscape(ScriptSafe(cell.name)) +
-                      "'; return true;\" OnMouseOut=\"this.className='off'; window.status=''; "
-                      "return true;\">" +
-                      HtmlEscape(cell.name) + "</a><br>" + PhotoCountText(cell.photos) +
-                      "<br></font><p><br></p></td>");
+                      "\">" + NameLink(cell.first_page, cell.name, cell.name) +
+                      PhotoCountText(cell.photos) + "<br></font><p><br></p></td>");
     }
     lines.push_back("</tr>");
   }
-  lines.push_back("</table>");
-  lines.push_back("</center>");
-  lines.push_back("</p>");
+  CloseCellTable(lines);
 }
 
 }  // namespace
@@ -112,11 +128,7 @@ void WriteThumbTable(PageLines& lines, int first, int last) {
   const AlbumSettings& album = Album();
   const int count = ItemCount();
   const int per_row = album.ThumbsPerRow;
-  lines.push_back("<p>");
-  lines.push_back("<center>");
-  std::string table = "<table border=\"" + album.TableBorder + "\"";
-  if (album.UseTableBgColor) table += " bgcolor=\"" + album.TableBgColor + "\"";
-  lines.push_back(table + ">");
+  OpenCellTable(lines);
   lines.push_back("<tr>");
   const int spacers = count > per_row ? per_row : count;
   for (int k = 0; k < spacers; ++k) lines.push_back("<td><br></td>");
@@ -133,9 +145,7 @@ void WriteThumbTable(PageLines& lines, int first, int last) {
     }
   }
 
-  lines.push_back("</table>");
-  lines.push_back("</center>");
-  lines.push_back("</p>");
+  CloseCellTable(lines);
 }
 
 void WriteThumbRow(PageLines& lines, int row_first, int row_last, int row) {
@@ -197,12 +207,7 @@ std::string DetailsCell(const std::string& source, const std::string& target,
 
   std::string text = "<td align=\"center\" valign=\"top\"><font size=\"" + album.FontSize + "\">";
   if (album.ShowFileName) {
-    text += "<a href =\"" + UrlFromAlbum(target) +
-            "\" OnMouseOver=\"this.className='over'; window.status='" +
-            HtmlEscape(ScriptSafe(file_name)) +
-            "'; return true;\" OnMouseOut=\"this.className='off'; window.status=''; return "
-            "true;\">" +
-            HtmlEscape(shown) + "</a><br>";
+    text += NameLink(target, file_name, shown);
   }
   if (album.ShowFileTime) text += date + "<br>";
   if (album.ShowFileSize) text += size + " kB<br>";

@@ -4,7 +4,7 @@
 
 namespace fotoloom {
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
+std::vector<std::uint8_t> ReadImageFileBytes(const std::string& fileName) {
   TInputFile file(fileName);
   if (file.Size() > kMaxImageBytes) throw EPixwellError("CreateDibSection failed");
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));

@@ -15,7 +15,7 @@ namespace fotoloom {
 // ReadFromFile (byte_stream.h), FileReadError when the system reports a read error, and
 // EPixwellError "CreateDibSection failed" for a file larger than kMaxImageBytes: no picture
 // the image bound admits is stored in more bytes than its pixels take.
-std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName);
+std::vector<std::uint8_t> ReadImageFileBytes(const std::string& fileName);
 
 // How the samples of one pixel lie in a library's row: red, green, blue, then alpha when
 // channels is 4, straight or premultiplied.

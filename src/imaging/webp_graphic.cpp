@@ -87,7 +87,7 @@ void TWebPGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
 }
 
 void TWebPGraphic::LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader) {
-  const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName);
+  const std::vector<std::uint8_t> bytes = ReadImageFileBytes(fileName);
   LoadFromMemory(bytes.data(), bytes.size(), onHeader);
 }
 
