@@ -86,6 +86,8 @@ struct TImageHeader {
   int bitsPerPixel = 0;
   std::uint64_t otherBytes = 0;  // a progressive JPEG's coefficients
   int orientation = 1;           // a JPEG's EXIF orientation, 1..8; 1 for other formats
+  bool rowsInOrder = false;      // the reader can hand the rows to a TRowSink (row_sink.h)
+                                 // as it decodes them
 };
 
 // The pixel buffer of header's image and its other buffers: the figure CheckImageBound bounds.

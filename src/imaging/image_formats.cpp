@@ -14,7 +14,7 @@ namespace fotoloom {
 namespace {
 
 std::unique_ptr<TDibGraphic> ReadBitmapFile(const std::string& path,
-                                            const THeaderHandler& onHeader) {
+                                            const THeaderHandler& onHeader, TRowSink*) {
   auto image = std::make_unique<TDibGraphic>();
   LoadBitmapFile(path, *image, onHeader);
   return image;
@@ -22,9 +22,13 @@ std::unique_ptr<TDibGraphic> ReadBitmapFile(const std::string& path,
 
 template <class Graphic>
 std::unique_ptr<TDibGraphic> ReadGraphicFile(const std::string& path,
-                                             const THeaderHandler& onHeader) {
+                                             const THeaderHandler& onHeader, TRowSink* rows) {
   auto image = std::make_unique<Graphic>();
-  image->LoadFromFile(path, onHeader);
+  if constexpr (requires { image->LoadFromFile(path, onHeader, rows); }) {
+    image->LoadFromFile(path, onHeader, rows);
+  } else {
+    image->LoadFromFile(path, onHeader);
+  }
   return image;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "imaging/dib_graphic.h"
+#include "imaging/row_sink.h"
 
 namespace fotoloom {
 
@@ -23,7 +24,10 @@ struct ImageFormat {
   // headers and its pixel data (dib_graphic.h). Raises the file-open error when the file cannot
   // be opened, FileReadError when reading it failed part-way, and the reader's own errors for
   // bad data.
-  std::unique_ptr<TDibGraphic> (*read)(const std::string& path, const THeaderHandler& onHeader);
+  // A reader that can hand its rows to rows (not nullptr) does so when the sink takes them
+  // (row_sink.h), and the image it returns is empty; the others ignore it.
+  std::unique_ptr<TDibGraphic> (*read)(const std::string& path, const THeaderHandler& onHeader,
+                                       TRowSink* rows);
   // The file can state how its pixels must be turned to stand upright, which its reader then
   // reports as the image's Orientation(); an image of any other format reports 1.
   bool carries_orientation;

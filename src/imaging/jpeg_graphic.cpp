@@ -367,7 +367,15 @@ void Encode(const TDibGraphic& image, int quality, bool progressive, bool optimi
   const int components = format == ifGray256 ? 1 : 3;
   const int width = image.Width();
   const int height = image.Height();
-  std::vector<JSAMPLE> rowBuffer(static_cast<std::size_t>(components) * width);
+#ifdef JCS_EXTENSIONS
+  // libjpeg-turbo reads the stored blue, green, red order itself, with the same result.
+  const bool swap = false;
+  const J_COLOR_SPACE trueColour = JCS_EXT_BGR;
+#else
+  const bool swap = components == 3;
+  const J_COLOR_SPACE trueColour = JCS_RGB;
+#endif
+  std::vector<JSAMPLE> rowBuffer(swap ? static_cast<std::size_t>(components) * width : 0);
   auto dest = std::make_unique<SinkDestination>();
   dest->sink = &sink;
   dest->pub.init_destination = InitDestination;
@@ -386,7 +394,7 @@ void Encode(const TDibGraphic& image, int quality, bool progressive, bool optimi
   cinfo.image_width = static_cast<JDIMENSION>(width);
   cinfo.image_height = static_cast<JDIMENSION>(height);
   cinfo.input_components = components;
-  cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+  cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : trueColour;
   jpeg_set_defaults(&cinfo);
   cinfo.density_unit = 1;
   // The JFIF fields hold 16 bits; a larger resolution is written as the largest one.
@@ -399,6 +407,12 @@ void Encode(const TDibGraphic& image, int quality, bool progressive, bool optimi
   JSAMPROW row = rowBuffer.data();
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* in = image.Row(y);
+    if (!swap) {
+      // libjpeg only reads the rows it is given.
+      JSAMPROW stored = const_cast<JSAMPROW>(in);
+      jpeg_write_scanlines(&cinfo, &stored, 1);
+      continue;
+    }
     if (components == 3) {
       for (int x = 0; x < width; ++x) {
         row[3 * x] = in[3 * x + 2];
@@ -419,7 +433,8 @@ void TJpegGraphic::SetQuality(int quality) {
   quality_ = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
 }
 
-void TJpegGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onHeader) {
+void TJpegGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onHeader,
+                                  TRowSink* rowSink) {
   Clear();
   SetOrientation(1);
   warningCount_ = 0;
@@ -434,6 +449,8 @@ void TJpegGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& on
   source->pub.next_input_byte = nullptr;
   auto exif = std::make_unique<ExifBlock>();
   std::vector<JSAMPROW> rows;
+  // A gray image's colours for a row sink; made here, out of the error jump's reach.
+  const TPalette grayLevels = rowSink != nullptr ? DefaultPalette(ifGray256) : TPalette{};
 
   jpeg_decompress_struct cinfo{};
   ErrorManager err;
@@ -464,36 +481,53 @@ void TJpegGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& on
   const bool swap = !gray;
 #endif
   jpeg_calc_output_dimensions(&cinfo);
+  bool streamed = false;
   if (cinfo.out_color_components == 1 || cinfo.out_color_components == 3) {
     // The image is made before decompression starts, so an oversized one is refused before
     // libjpeg allocates its own buffers for it; they count against the bound too.
     const TImageHeader header{static_cast<int>(cinfo.output_width),
-                              static_cast<int>(cinfo.output_height), 8 * cinfo.out_color_components,
-                              CoefficientBytes(&cinfo), Orientation()};
+                              static_cast<int>(cinfo.output_height),
+                              8 * cinfo.out_color_components,
+                              CoefficientBytes(&cinfo),
+                              Orientation(),
+                              !swap};
     CheckScanWork(&cinfo, stream);
     AcceptImageHeader(header, onHeader);
-    NewImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
-             cinfo.out_color_components == 1 ? ifGray256 : ifColor16M, nullptr,
-             DensityToDpi(cinfo.density_unit, cinfo.X_density),
-             DensityToDpi(cinfo.density_unit, cinfo.Y_density));
+    const TImageFormat format = cinfo.out_color_components == 1 ? ifGray256 : ifColor16M;
+    const int xdpi = DensityToDpi(cinfo.density_unit, cinfo.X_density);
+    const int ydpi = DensityToDpi(cinfo.density_unit, cinfo.Y_density);
+    if (rowSink != nullptr && header.rowsInOrder) {
+      streamed = rowSink->Start({header.width, header.height, format,
+                                 format == ifGray256 ? &grayLevels : nullptr, xdpi, ydpi,
+                                 Orientation()});
+    }
+    if (!streamed) NewImage(header.width, header.height, format, nullptr, xdpi, ydpi);
   }
   jpeg_start_decompress(&cinfo);
   if (cinfo.output_components != 1 && cinfo.output_components != 3) {
     throw EJpegError("Invalid number of samples, " + std::to_string(cinfo.output_components));
   }
-  const int height = Height();
-  rows.resize(static_cast<std::size_t>(height));
-  for (int y = 0; y < height; ++y) rows[static_cast<std::size_t>(y)] = Row(y);
-  while (cinfo.output_scanline < cinfo.output_height) {
-    const JDIMENSION done = cinfo.output_scanline;
-    if (jpeg_read_scanlines(&cinfo, rows.data() + done, cinfo.output_height - done) == 0) {
-      throw EJpegError("JPEG data ended early");
+  if (streamed) {
+    while (cinfo.output_scanline < cinfo.output_height) {
+      JSAMPROW row = rowSink->NextRow();
+      if (jpeg_read_scanlines(&cinfo, &row, 1) == 0) throw EJpegError("JPEG data ended early");
+      rowSink->RowDone();
     }
-  }
-  if (swap) {
-    for (int y = 0; y < height; ++y) {
-      std::uint8_t* p = Row(y);
-      for (int x = 0; x < Width(); ++x, p += 3) std::swap(p[0], p[2]);
+  } else {
+    const int height = Height();
+    rows.resize(static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) rows[static_cast<std::size_t>(y)] = Row(y);
+    while (cinfo.output_scanline < cinfo.output_height) {
+      const JDIMENSION done = cinfo.output_scanline;
+      if (jpeg_read_scanlines(&cinfo, rows.data() + done, cinfo.output_height - done) == 0) {
+        throw EJpegError("JPEG data ended early");
+      }
+    }
+    if (swap) {
+      for (int y = 0; y < height; ++y) {
+        std::uint8_t* p = Row(y);
+        for (int x = 0; x < Width(); ++x, p += 3) std::swap(p[0], p[2]);
+      }
     }
   }
   jpeg_finish_decompress(&cinfo);
@@ -507,8 +541,9 @@ void TJpegGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
   LoadFromStream(stream, onHeader);
 }
 
-void TJpegGraphic::LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader) {
-  ReadFromFile(fileName, [&](std::istream& stream) { LoadFromStream(stream, onHeader); });
+void TJpegGraphic::LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader,
+                                TRowSink* rows) {
+  ReadFromFile(fileName, [&](std::istream& stream) { LoadFromStream(stream, onHeader, rows); });
 }
 
 void TJpegGraphic::SaveToStream(std::ostream& stream) const {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "imaging/dib_graphic.h"
+#include "imaging/row_sink.h"
 
 namespace fotoloom {
 
@@ -20,12 +21,16 @@ class TJpegGraphic : public TDibGraphic {
   // headers pass the image bound (dib_graphic.h). A file of more than 500 scans, or whose
   // scans would pass over its blocks more than 32 times, is refused from the scans' headers
   // before any is decoded (on a stream that cannot seek back, only once the 501st is reached).
-  void LoadFromStream(std::istream& stream, const THeaderHandler& onHeader = {});
+  // With rows, a sink whose Start takes the rows gets them instead, top first, and the image
+  // stays empty (row_sink.h); the header handler is told so (rowsInOrder).
+  void LoadFromStream(std::istream& stream, const THeaderHandler& onHeader = {},
+                      TRowSink* rows = nullptr);
   void LoadFromMemory(const std::uint8_t* data, std::size_t size,
                       const THeaderHandler& onHeader = {});
   // Raises the file-open error when the file cannot be opened, FileReadError when reading it
   // failed part-way (ReadFromFile).
-  void LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader = {});
+  void LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader = {},
+                    TRowSink* rows = nullptr);
 
   // Writes a JFIF file with the image's resolution in dots per inch. Raises EJpegError
   // "JPEG image must be gray scale or true color" for any other format, before writing.

@@ -3,50 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define FOTOLOOM_X86_VECTOR_LOOPS 1
-#endif
+#include "imaging/pass_kernels.h"
 
 namespace fotoloom {
-namespace {
 
-#ifdef FOTOLOOM_X86_VECTOR_LOOPS
-// Transposes a 16 x 16 byte matrix held as 16 rows: afterwards v[j] byte r is the former
-// v[r] byte j. Four rounds of the same interleave do it.
-inline void Transpose16x16(__m128i v[16]) {
-  for (int round = 0; round < 4; ++round) {
-    __m128i n[16];
-    for (int i = 0; i < 8; ++i) {
-      n[2 * i] = _mm_unpacklo_epi8(v[i], v[i + 8]);
-      n[2 * i + 1] = _mm_unpackhi_epi8(v[i], v[i + 8]);
-    }
-    for (int i = 0; i < 16; ++i) v[i] = n[i];
-  }
-}
-#endif
-
-// block[b * 16 + r] = rows[r][b] for every byte b of rows of `bytes` bytes.
-void TransposeRows(const std::uint8_t* const rows[TOrientedSource::kBlockRows], int bytes,
-                   std::uint8_t* block) {
-  constexpr int kRows = TOrientedSource::kBlockRows;
-  int b = 0;
-#ifdef FOTOLOOM_X86_VECTOR_LOOPS
-  for (; b + 16 <= bytes; b += 16) {
-    __m128i v[16];
-    for (int r = 0; r < kRows; ++r) v[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[r] + b));
-    Transpose16x16(v);
-    for (int j = 0; j < 16; ++j) {
-      _mm_store_si128(reinterpret_cast<__m128i*>(block + static_cast<std::size_t>(b + j) * kRows), v[j]);
-    }
-  }
-#endif
-  for (; b < bytes; ++b) {
-    for (int r = 0; r < kRows; ++r) block[static_cast<std::size_t>(b) * kRows + r] = rows[r][b];
-  }
-}
-
-}  // namespace
 
 TOrientedSource::TOrientedSource(const TDibGraphic& image, int orientation) : image_(image) {
   const int w = image.Width(), h = image.Height();

@@ -22,13 +22,13 @@ std::string PictureFileDescription(const std::string& extension) {
 }
 
 std::unique_ptr<TDibGraphic> LoadPicture(const std::string& fileName,
-                                         const THeaderHandler& onHeader) {
+                                         const THeaderHandler& onHeader, TRowSink* rows) {
   const std::string extension = ExtensionOf(fileName);
   const ImageFormat* format = FormatOfExtension(extension);
   if (format == nullptr) {
     throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
   }
-  return format->read(fileName, onHeader);
+  return format->read(fileName, onHeader, rows);
 }
 
 }  // namespace fotoloom

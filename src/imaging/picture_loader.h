@@ -5,6 +5,7 @@
 #include <string>
 
 #include "imaging/dib_graphic.h"
+#include "imaging/row_sink.h"
 
 namespace fotoloom {
 
@@ -19,7 +20,10 @@ std::string PictureFileDescription(const std::string& extension);
 // FileReadError when reading failed part-way (an I/O error, not the end of the file), and the
 // reader's errors for bad data. onHeader, when given, is called between the file's headers and
 // its pixel data (dib_graphic.h).
+// With rows, a reader that can hand its rows over does so when the sink takes them, and the
+// image returned is empty (row_sink.h).
 std::unique_ptr<TDibGraphic> LoadPicture(const std::string& fileName,
-                                         const THeaderHandler& onHeader = {});
+                                         const THeaderHandler& onHeader = {},
+                                         TRowSink* rows = nullptr);
 
 }  // namespace fotoloom

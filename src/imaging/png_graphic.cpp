@@ -93,7 +93,8 @@ int MetresToDpi(png_uint_32 perMetre) {
 }  // namespace
 
 
-void TPngGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onHeader) {
+void TPngGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onHeader,
+                                 TRowSink* rowSink) {
   Clear();
   png_byte signature[8];
   if (ReadSome(stream, signature, 8) != 8 || png_sig_cmp(signature, 0, 8) != 0) {
@@ -111,6 +112,7 @@ void TPngGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onH
   // Everything with a destructor lives outside the jump's reach: a longjmp back to setjmp
   // skips the destructors of objects made after it.
   TPalette palette;
+  const TPalette grayLevels = rowSink != nullptr ? DefaultPalette(ifGray256) : TPalette{};
 
   if (setjmp(png_jmpbuf(png))) {
     if (ctx.pending) std::rethrow_exception(ctx.pending);
@@ -188,12 +190,31 @@ void TPngGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onH
       palette.push_back({entries[i].red, entries[i].green, entries[i].blue});
     }
   }
-  AcceptImageHeader({static_cast<int>(width), static_cast<int>(height), BitsPerPixel(format)},
+  const bool inOrder =
+      passes == 1 && (format == ifGray256 || format == ifColor256 || format == ifColor16M);
+  AcceptImageHeader({static_cast<int>(width), static_cast<int>(height), BitsPerPixel(format), 0, 1,
+                     inOrder},
                     onHeader);
+  const std::size_t rowBytes = png_get_rowbytes(png, info);
+  if (rowSink != nullptr && inOrder) {
+    const TPalette* colours = format == ifColor256 ? &palette
+                              : format == ifGray256 ? &grayLevels
+                                                    : nullptr;
+    if (rowSink->Start({static_cast<int>(width), static_cast<int>(height), format, colours, xdpi,
+                        ydpi, 1})) {
+      if (rowBytes != static_cast<std::size_t>(width) * (format == ifColor16M ? 3 : 1)) {
+        throw EPNGError("Invalid row size");
+      }
+      for (png_uint_32 y = 0; y < height; ++y) {
+        png_read_row(png, rowSink->NextRow(), nullptr);
+        rowSink->RowDone();
+      }
+      return;
+    }
+  }
   NewImage(static_cast<int>(width), static_cast<int>(height), format,
            palette.empty() ? nullptr : &palette, xdpi, ydpi);
 
-  const std::size_t rowBytes = png_get_rowbytes(png, info);
   if (rowBytes > static_cast<std::size_t>(RowBytes())) throw EPNGError("Invalid row size");
   for (int pass = 0; pass < passes; ++pass) {
     for (int y = 0; y < static_cast<int>(height); ++y) png_read_row(png, Row(y), nullptr);
@@ -221,8 +242,9 @@ void TPngGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
   LoadFromStream(stream, onHeader);
 }
 
-void TPngGraphic::LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader) {
-  ReadFromFile(fileName, [&](std::istream& stream) { LoadFromStream(stream, onHeader); });
+void TPngGraphic::LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader,
+                               TRowSink* rows) {
+  ReadFromFile(fileName, [&](std::istream& stream) { LoadFromStream(stream, onHeader, rows); });
 }
 
 }  // namespace fotoloom

@@ -38,9 +38,16 @@ inline std::uint8_t ClampToByte(float sum) {
 }
 
 enum class TLoopKind {
-  kFastest,   // vector loops where the processor has them, else the portable ones
+  kFastest,   // the widest vector loops the processor has, else the portable ones
   kPortable,  // plain loops
+  kAvx2,      // 256-bit vector loops
+  kAvx512,    // 512-bit vector loops
 };
+
+// True when this processor runs the loops (kFastest and kPortable always).
+bool LoopsAvailable(TLoopKind loops);
+
+// REQUIRES for each pass: LoopsAvailable(loops).
 
 // Horizontal pass: work (taps.Positions() x upright source height, ifColor16M) from the
 // upright rows of the source, any format; palette pixels are read as their palette colour.
@@ -60,13 +67,14 @@ struct TRowPass {
 void ResampleRowsOfEach(const TOrientedSource& source, const std::vector<TRowPass>& passes,
                         TLoopKind loops = TLoopKind::kFastest);
 
+// Writes destination row y from its blue, green, red bytes; a palette destination stores each
+// colour as its nearest palette entry.
+void StoreResampledRow(TDibGraphic& dest, int y, const std::uint8_t* bgr);
+
 // Vertical pass: dest (work width x taps.Positions()) from work (ifColor16M). A palette
 // destination stores each colour as its nearest palette entry. REQUIRES: every tap index
 // lies inside the work height; dest already has its size, format and palette.
 void ResampleColumns(const TDibGraphic& work, const TTapTable& taps, TDibGraphic& dest,
                      TLoopKind loops = TLoopKind::kFastest);
-
-// True when the vector loops run on this processor.
-bool VectorLoopsAvailable();
 
 }  // namespace fotoloom

@@ -76,20 +76,122 @@ struct Picture {
   PictureSize size;
 };
 
-// The JPEG of one planned size; raises whatever the resampler or encoder raise.
-Picture EncodeOne(TSharedResample& resample, std::size_t size) {
-  TJpegGraphic output;
-  resample.Finish(size, output);
+// The JPEG of a finished picture; raises whatever the encoder raises.
+Picture EncodeOne(TJpegGraphic& output, bool baseline) {
   TImageFormatTransform true_colour;
   true_colour.Format = ifColor16M;
   true_colour.Apply(output);
   output.SetQuality(85);
-  output.SetProgressive(true);
+  output.SetProgressive(!baseline);
+  output.SetOptimizeHuffman(baseline);
 
   std::ostringstream stream;
   output.SaveToStream(stream);
   return {std::move(stream).str(), {output.Width(), output.Height()}};
 }
+
+// The resampler of a picture file's boxes: made from the file's rows as they are decoded when
+// its reader can hand them over in order, else from the whole decoded image.
+class BoxResampler : public TRowSink {
+ public:
+  BoxResampler(const std::vector<OutputBox>& boxes, bool* out_of_memory)
+      : boxes_(boxes), planned_(boxes.size()), derived_(boxes.size()), out_of_memory_(out_of_memory) {}
+
+  bool Start(const TRowShape& shape) override {
+    if (!TSharedResample::TakesRowsOf(shape.orientation)) return false;
+    resample_ = std::make_unique<TSharedResample>(shape, rfLanczos3);
+    Plan();
+    return true;
+  }
+  std::uint8_t* NextRow() override { return resample_->NextRow(); }
+  void RowDone() override { resample_->RowDone(); }
+
+  // After the read: every box's finished picture (nullptr for a box that gives none), or none
+  // at all when the image gives none.
+  std::vector<std::unique_ptr<TJpegGraphic>> Finish(std::unique_ptr<TDibGraphic> source) {
+    std::vector<std::unique_ptr<TJpegGraphic>> pictures(boxes_.size());
+    if (!resample_) {
+      if (source->Empty()) return pictures;
+      // A photo stored sideways is read upright by the resampler rather than turned first: a
+      // turned copy would double the memory a thumbnail needs.
+      resample_ = std::make_unique<TSharedResample>(*source, source->Orientation(), rfLanczos3);
+      Plan();
+      resample_->RunRows();
+    }
+    source.reset();
+    for (std::size_t k = 0; k < boxes_.size(); ++k) {
+      if (!planned_[k]) continue;
+      Guarded([&] {
+        auto out = std::make_unique<TJpegGraphic>();
+        resample_->Finish(*planned_[k], *out);
+        pictures[k] = std::move(out);
+      });
+    }
+    resample_.reset();
+    for (std::size_t k = 0; k < boxes_.size(); ++k) {
+      const auto from = static_cast<std::size_t>(boxes_[k].from);
+      if (!derived_[k] || !pictures[from]) continue;
+      Guarded([&] {
+        TSharedResample resample(*pictures[from], 1, rfLanczos3);
+        const std::size_t size = resample.AddSize(derived_[k]->width, derived_[k]->height);
+        resample.RunRows();
+        auto out = std::make_unique<TJpegGraphic>();
+        resample.Finish(size, *out);
+        pictures[k] = std::move(out);
+      });
+    }
+    return pictures;
+  }
+
+ private:
+  // Plans every box's size on the resampler; a box made from another's picture is planned
+  // after the others, from that picture when it is planned and large enough.
+  void Plan() {
+    const int w = resample_->SourceWidth(), h = resample_->SourceHeight();
+    std::vector<std::optional<PictureSize>> sizes(boxes_.size());
+    for (std::size_t k = 0; k < boxes_.size(); ++k) Guarded([&] { sizes[k] = PlannedSize(w, h, boxes_[k]); });
+    // Resampling a palette picture again would pick its colours twice.
+    const bool plain = resample_->Format() == ifColor16M || resample_->Format() == ifGray256;
+    const auto source_of = [&](std::size_t k) -> std::optional<std::size_t> {
+      const int from = boxes_[k].from;
+      if (!plain || from < 0 || static_cast<std::size_t>(from) >= boxes_.size() ||
+          boxes_[from].from >= 0) {
+        return std::nullopt;
+      }
+      return static_cast<std::size_t>(from);
+    };
+    for (bool made_from_another : {false, true}) {
+      for (std::size_t k = 0; k < boxes_.size(); ++k) {
+        const std::optional<std::size_t> from = source_of(k);
+        if (!sizes[k] || from.has_value() != made_from_another) continue;
+        if (from && planned_[*from] && sizes[*from]->width >= 2 * sizes[k]->width &&
+            sizes[*from]->height >= 2 * sizes[k]->height) {
+          derived_[k] = sizes[k];
+          continue;
+        }
+        Guarded([&] { planned_[k] = resample_->AddSize(sizes[k]->width, sizes[k]->height); });
+      }
+    }
+  }
+
+  // Runs work, a failure kept to the box it works for (memory running out noted).
+  template <typename Work>
+  void Guarded(const Work& work) {
+    try {
+      work();
+    } catch (const std::bad_alloc&) {
+      *out_of_memory_ = true;
+    } catch (...) {
+      // This box gives no picture; the others may still.
+    }
+  }
+
+  const std::vector<OutputBox>& boxes_;
+  std::vector<std::optional<std::size_t>> planned_;
+  std::vector<std::optional<PictureSize>> derived_;
+  bool* out_of_memory_;
+  std::unique_ptr<TSharedResample> resample_;
+};
 
 // Every box's picture, each failure of one box kept to that box (memory running out noted in
 // *out_of_memory); raises what the reader raises.
@@ -102,38 +204,21 @@ std::vector<std::optional<Picture>> Encode(const std::string& source_path,
   const auto reserve = [&](const TImageHeader& header) {
     if (budget != nullptr) reserved = budget->Reserve(OutputsMemory(header, boxes));
   };
-  std::unique_ptr<TDibGraphic> source = LoadPicture(source_path, reserve);
-  // The loaded graphic is used as the source image itself, and a photo stored sideways is
-  // read upright by the resampler rather than turned first: a copy of the photo would
-  // double the memory a thumbnail needs.
-  // The boxes share one reading of the photo. Their work images (photo height x picture
-  // width each) are held together, the photo only until its rows are read.
-  if (source->Empty()) return pictures;
-  TSharedResample resample(*source, source->Orientation(), rfLanczos3);
-  std::vector<std::optional<std::size_t>> planned(boxes.size());
+  // The boxes share one reading of the photo, a band of rows at a time; each keeps only its
+  // picture and the work rows its next picture rows need.
+  BoxResampler resampler(boxes, out_of_memory);
+  std::vector<std::unique_ptr<TJpegGraphic>> finished =
+      resampler.Finish(LoadPicture(source_path, reserve, &resampler));
   for (std::size_t k = 0; k < boxes.size(); ++k) {
+    if (!finished[k]) continue;
     try {
-      if (const auto size =
-              PlannedSize(resample.SourceWidth(), resample.SourceHeight(), boxes[k])) {
-        planned[k] = resample.AddSize(size->width, size->height);
-      }
+      pictures[k] = EncodeOne(*finished[k], boxes[k].baseline);
     } catch (const std::bad_alloc&) {
       *out_of_memory = true;
     } catch (...) {
       // This box gives no picture; the others may still.
     }
-  }
-  resample.RunRows();
-  source.reset();
-  for (std::size_t k = 0; k < boxes.size(); ++k) {
-    if (!planned[k]) continue;
-    try {
-      pictures[k] = EncodeOne(resample, *planned[k]);
-    } catch (const std::bad_alloc&) {
-      *out_of_memory = true;
-    } catch (...) {
-      // As above.
-    }
+    finished[k].reset();
   }
   return pictures;
 }
@@ -183,7 +268,13 @@ void FitInBox(std::int32_t& width, std::int32_t& height, std::int32_t box_width,
 
 std::uint64_t OutputsMemory(const TImageHeader& header, const std::vector<OutputBox>& boxes) {
   const PictureSize upright = UprightSize(header);
-  std::uint64_t work = 0, largest = 0;
+  const bool streamed = header.rowsInOrder && TSharedResample::TakesRowsOf(header.orientation);
+  // A streamed image holds its band of rows (with its transposed copy and a stored row), the
+  // decoder its other buffers; otherwise the whole image is held.
+  std::uint64_t held =
+      streamed ? header.otherBytes + TrueColourBytes(header.width, 2 * kBandRows + 1)
+               : DecodeBytes(header) + TrueColourBytes(upright.width, kBandRows);
+  std::uint64_t largest = 0;
   for (const OutputBox& box : boxes) {
     std::optional<PictureSize> size;
     try {
@@ -191,15 +282,15 @@ std::uint64_t OutputsMemory(const TImageHeader& header, const std::vector<Output
     } catch (const EMathError&) {
     }
     if (!size) continue;
-    work += TrueColourBytes(size->width, upright.height);
-    // The picture in the image's own format, its true-colour copy, and what the encoder keeps.
-    const std::uint64_t own = header.bitsPerPixel == 24
-                                  ? 0
-                                  : DecodeBytes({size->width, size->height, header.bitsPerPixel});
-    largest =
-        std::max(largest, own + TrueColourBytes(size->width, size->height) + EncoderBytes(*size));
+    // Each picture, in the image's own format, and the work rows it keeps, from the start.
+    held += TSharedResample::WorkBytes(size->width, size->height, upright.height, rfLanczos3) +
+            DecodeBytes({size->width, size->height, header.bitsPerPixel});
+    // When it is encoded: its true-colour copy, and what the encoder keeps.
+    const std::uint64_t copy =
+        header.bitsPerPixel == 24 ? 0 : TrueColourBytes(size->width, size->height);
+    largest = std::max(largest, copy + EncoderBytes(*size));
   }
-  return DecodeBytes(header) + work + largest;
+  return held + largest;
 }
 
 std::optional<PictureSize> PlannedPictureSize(const TImageHeader& header, const OutputBox& box) {

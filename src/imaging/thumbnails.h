@@ -46,26 +46,37 @@ std::optional<std::string> EncodeThumbnail(const std::string& source_path, std::
 // One picture made from an image: the box its size is fitted into (FitInBox), and what becomes
 // of an image that already fits the box instead of being enlarged to fill its width: it gives
 // no picture (skip_when_fitting), or a picture of its own size (keep_when_fitting).
+//
+// A box may name a later box to make its picture from (from): when that box's picture is at
+// least twice as large each way, this picture is resampled from it instead of from the image,
+// at the same size, which costs a fraction of a pass over the whole image; the bytes differ
+// slightly. baseline encodes the picture as a baseline JPEG with optimised tables instead of a
+// progressive one: quicker to make for a large picture, a little larger.
 struct OutputBox {
   std::int32_t width = 0;
   std::int32_t height = 0;
   bool skip_when_fitting = false;
   bool keep_when_fitting = false;
+  int from = -1;
+  bool baseline = false;
 };
 
-// The progressive JPEGs (quality 85, the source's resolution) of the image file source_path in
-// each of boxes, from one decode: entry k is the picture for boxes[k], made exactly as
-// EncodeThumbnail makes a thumbnail of that box, or nullopt when the box gives none (a
-// dimension below 2, a fitting image with skip_when_fitting, or a failure while resampling or
-// encoding that picture). Every entry is nullopt when the source cannot be decoded. The
-// decoded image is read once for every box: the boxes' work images (image height x picture
-// width each) are held together, the decoded image only until its rows are read; each picture
-// is then finished, encoded and released before the next. With a budget, OutputsMemory is
-// reserved from it once the source's headers are read, before its pixels are, and held until
-// the pictures are made (the wait may be long when the budget is short). Any thread may call
-// it; raises only FileReadError naming the source (see EncodeThumbnail). When memory ran out for
-// a picture, or for the decode (and so for every picture), *out_of_memory becomes true, when
-// given: those entries are nullopt for want of memory, not because the image gives none.
+// The JPEGs (quality 85, progressive unless the box asks for baseline, the source's resolution)
+// of the image file source_path in each of boxes, from one decode: entry k is the picture for
+// boxes[k], made exactly as EncodeThumbnail makes a thumbnail of that box (unless made from
+// another box's picture), or nullopt when the box gives none (a dimension below 2, a fitting
+// image with skip_when_fitting, or a failure while resampling or encoding that picture). Every
+// entry is nullopt when the source cannot be decoded. The image is read once for every box, a
+// band of rows at a time: as it is decoded when its reader can hand its rows over in order
+// (JPEG, and PNG that is not interlaced, stored upright or mirrored), else from the decoded
+// image, held until its rows are read. Each box keeps its picture and the work rows its next
+// picture rows need; each picture is then encoded and released before the next. With a
+// budget, OutputsMemory is reserved from it once the source's headers are read, before its
+// pixels are, and held until the pictures are made (the wait may be long when the budget is
+// short). Any thread may call it; raises only FileReadError naming the source (see
+// EncodeThumbnail). When memory ran out for a picture, or for the decode (and so for every
+// picture), *out_of_memory becomes true, when given: those entries are nullopt for want of
+// memory, not because the image gives none.
 std::vector<std::optional<std::string>> EncodeImageOutputs(const std::string& source_path,
                                                            const std::vector<OutputBox>& boxes,
                                                            MemoryBudget* budget = nullptr,
@@ -78,9 +89,10 @@ struct PictureSize {
 };
 
 // The most memory EncodeImageOutputs holds at once for an image of header in boxes: what its
-// decode holds (DecodeBytes), every box's work image, and the largest picture as it is finished
-// and encoded (in the image's format, as a true-colour copy, and the progressive encoder's
-// whole-image coefficients). REQUIRES: header passed CheckImageBound.
+// decode holds (a band of rows and the decoder's other buffers when its rows are taken as they
+// come, else DecodeBytes), every box's picture and work rows, and the largest picture's
+// true-colour copy and the progressive encoder's whole-image coefficients as it is encoded.
+// REQUIRES: header passed CheckImageBound.
 std::uint64_t OutputsMemory(const TImageHeader& header, const std::vector<OutputBox>& boxes);
 
 // The size of the picture an image of header gives in box (upright, as EncodeImageOutputs makes

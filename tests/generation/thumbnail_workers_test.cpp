@@ -157,8 +157,8 @@ std::vector<ThumbnailJob> HeaderJobs(const fs::path& folder) {
   return jobs;
 }
 
-// Eight headers of 3000 x 3000 progressive photos without their data, about 55 MB each to
-// decode, made by four workers in a process of their own (this test started again): with a
+// Eight headers of 3000 x 3000 progressive photos without their data, about 27 MB each to
+// decode (the decoder's coefficients; the rows are resampled as they come), made by four workers in a process of their own (this test started again): with a
 // budget for two and a half of them its peak grows by no more than the budget, and with a
 // budget smaller than one image every thumbnail is still made, one image at a time.
 TEST_F(ThumbnailWorkersTest, LargeImagesWaitForEachOtherWithinTheBudget) {
@@ -181,7 +181,7 @@ TEST_F(ThumbnailWorkersTest, LargeImagesWaitForEachOtherWithinTheBudget) {
   const std::optional<TImageHeader> read = ReadPictureHeader(jobs[0].source_path);
   ASSERT_TRUE(read);
   const std::uint64_t image = OutputsMemory(*read, {{100, 100}});
-  ASSERT_GT(image, std::uint64_t{50} << 20);
+  ASSERT_GT(image, std::uint64_t{25} << 20);
   constexpr std::uint64_t kSlack = std::uint64_t{24} << 20;  // stacks, libjpeg's rows, results
 
   const struct {

@@ -16,6 +16,14 @@
 namespace fotoloom {
 namespace {
 
+// Every kind of loops this processor runs: each must give the portable loops' bytes.
+std::vector<TLoopKind> AvailableLoops() {
+  std::vector<TLoopKind> kinds;
+  for (TLoopKind kind : {TLoopKind::kPortable, TLoopKind::kAvx2, TLoopKind::kAvx512, TLoopKind::kFastest})
+    if (LoopsAvailable(kind)) kinds.push_back(kind);
+  return kinds;
+}
+
 // Straight from the rules, pixel by pixel and column by column: every source pixel read
 // through GetColor, every step a fused multiply-add, the work image as plain bytes.
 void ReferenceResize(const TDibGraphic& src, TResizeFilter filter, TDibGraphic& dst) {
@@ -194,7 +202,7 @@ TEST(ResampleStepTest, ClampAndRoundHalvesToEven) {
   TDibGraphic ones;
   ones.NewImage(8, 16, ifColor16M, nullptr, 0, 0);
   for (int y = 0; y < 16; ++y) std::fill(ones.Row(y), ones.Row(y) + 24, 1);
-  for (TLoopKind loops : {TLoopKind::kFastest, TLoopKind::kPortable}) {
+  for (TLoopKind loops : AvailableLoops()) {
     TDibGraphic work, dest;
     work.NewImage(8, 16, ifColor16M, nullptr, 0, 0);
     ResampleRows(TOrientedSource(ones, 1), taps, work, loops);
@@ -254,7 +262,7 @@ TEST(ResampleStepTest, EachStepIsOneFusedRounding) {
   tall.NewImage(9, 2, ifColor16M, nullptr, 0, 0);
   std::fill(tall.Row(0), tall.Row(0) + 27, 50);
   std::fill(tall.Row(1), tall.Row(1) + 27, b);
-  for (TLoopKind loops : {TLoopKind::kFastest, TLoopKind::kPortable}) {
+  for (TLoopKind loops : AvailableLoops()) {
     TDibGraphic work;
     work.NewImage(1, 17, ifColor16M, nullptr, 0, 0);  // one block of rows and one more
     ResampleRows(TOrientedSource(src, 1), taps, work, loops);
@@ -292,16 +300,18 @@ TEST(ResizeTransformTest, VectorLoopsMatchPlainReference) {
     ReferenceResize(src, c.filter, reference);
     ExpectSamePixels(fast, reference, std::to_string(c.sw) + "x" + std::to_string(c.sh));
 
-    // And the portable loops on their own.
+    // And each kind of loops on its own.
     const TFilterKernel kernel = FilterKernel(c.filter);
-    TDibGraphic work, plain;
-    work.NewImage(c.dw, c.sh, ifColor16M, nullptr, 0, 0);
-    plain.NewImage(c.dw, c.dh, ifColor16M, nullptr, 0, 0);
-    ResampleRows(TOrientedSource(src, 1), MakeTapTable(BuildContributors(c.dw, c.sw, ResampleScale(c.dw, c.sw), kernel)),
-                 work, TLoopKind::kPortable);
-    ResampleColumns(work, MakeTapTable(BuildContributors(c.dh, c.sh, ResampleScale(c.dh, c.sh), kernel)),
-                    plain, TLoopKind::kPortable);
-    ExpectSamePixels(plain, reference, "portable");
+    for (TLoopKind loops : AvailableLoops()) {
+      TDibGraphic work, plain;
+      work.NewImage(c.dw, c.sh, ifColor16M, nullptr, 0, 0);
+      plain.NewImage(c.dw, c.dh, ifColor16M, nullptr, 0, 0);
+      ResampleRows(TOrientedSource(src, 1), MakeTapTable(BuildContributors(c.dw, c.sw, ResampleScale(c.dw, c.sw), kernel)),
+                   work, loops);
+      ResampleColumns(work, MakeTapTable(BuildContributors(c.dh, c.sh, ResampleScale(c.dh, c.sh), kernel)),
+                      plain, loops);
+      ExpectSamePixels(plain, reference, "loops " + std::to_string(static_cast<int>(loops)));
+    }
   }
 }
 
