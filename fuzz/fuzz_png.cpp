@@ -1,4 +1,5 @@
-// PNG files through libpng: decode, then convert the result to true colour.
+// PNG files through libpng: decode, whole and row by row, then convert the result to true
+// colour.
 #include <cstddef>
 #include <cstdint>
 
@@ -24,6 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       fotoloom::fuzzing::PeakHeapCheck check;
       png.LoadFromMemory(data, size, check.Reserve());
     }
+    // The same rows when they are taken as they are decoded.
+    fotoloom::fuzzing::CheckRowsMatch(png, [&](fotoloom::TRowSink* rows) {
+      fotoloom::TPngGraphic again;
+      again.IgnoreFileBackground = png.IgnoreFileBackground;
+      again.BackgroundColor = png.BackgroundColor;
+      again.LoadFromMemory(data, size, {}, rows);
+    });
     fotoloom::TImageFormatTransform toTrueColor;
     toTrueColor.Apply(png);
   } catch (const fotoloom::Error&) {

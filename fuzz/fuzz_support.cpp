@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "imaging/dib_graphic.h"
 
@@ -62,6 +64,58 @@ std::string ScratchFile(const std::string& name) {
   const char* dir = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::getenv("TMPDIR");
   return std::string(dir != nullptr ? dir : "/tmp") + "/fotoloom-fuzz-" +
          std::to_string(::getpid()) + "-" + name;
+}
+
+namespace {
+
+class RowRecorder : public TRowSink {
+ public:
+  explicit RowRecorder(const TDibGraphic& whole) : whole_(whole) {}
+  bool Start(const TRowShape& shape) override {
+    if (shape.width != whole_.Width() || shape.height != whole_.Height() ||
+        shape.format != whole_.Format()) {
+      __builtin_trap();
+    }
+    row_bytes_ = static_cast<std::size_t>(shape.width) * (shape.format == ifColor16M ? 3 : 1);
+    rows_.assign(row_bytes_ * static_cast<std::size_t>(shape.height), 0);
+    started_ = true;
+    return true;
+  }
+  std::uint8_t* NextRow() override {
+    if (done_ >= whole_.Height()) __builtin_trap();
+    return rows_.data() + row_bytes_ * static_cast<std::size_t>(done_);
+  }
+  void RowDone() override { ++done_; }
+
+  void Check() const {
+    if (!started_) return;
+    if (done_ != whole_.Height()) __builtin_trap();
+    for (int y = 0; y < done_; ++y) {
+      if (std::memcmp(rows_.data() + row_bytes_ * static_cast<std::size_t>(y), whole_.Row(y),
+                      row_bytes_) != 0) {
+        __builtin_trap();
+      }
+    }
+  }
+
+ private:
+  const TDibGraphic& whole_;
+  std::vector<std::uint8_t> rows_;
+  std::size_t row_bytes_ = 0;
+  int done_ = 0;
+  bool started_ = false;
+};
+
+}  // namespace
+
+void CheckRowsMatch(const TDibGraphic& whole, const std::function<void(TRowSink*)>& read) {
+  RowRecorder recorder(whole);
+  try {
+    read(&recorder);
+  } catch (...) {
+    __builtin_trap();
+  }
+  recorder.Check();
 }
 
 }  // namespace fotoloom::fuzzing

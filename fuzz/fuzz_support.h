@@ -12,8 +12,11 @@
 #include <cstdint>
 #include <string>
 
+#include <functional>
+
 #include "imaging/dib_graphic.h"
 #include "imaging/memory_budget.h"
+#include "imaging/row_sink.h"
 
 namespace fotoloom::fuzzing {
 
@@ -41,5 +44,10 @@ class PeakHeapCheck {
 // A file name of this process in a scratch folder (/dev/shm when there is one). The targets
 // remove the file after each input, so only the file of an input that stopped them is left.
 std::string ScratchFile(const std::string& name);
+
+// Reads the input again with read, handing it a sink that takes the rows; traps when the read
+// fails or the rows it hands over differ from whole, the same input read whole. A reader that
+// declines the sink is left alone.
+void CheckRowsMatch(const TDibGraphic& whole, const std::function<void(TRowSink*)>& read);
 
 }  // namespace fotoloom::fuzzing

@@ -535,10 +535,10 @@ void TJpegGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& on
 }
 
 void TJpegGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
-                                  const THeaderHandler& onHeader) {
+                                 const THeaderHandler& onHeader, TRowSink* rows) {
   MemoryStreamBuf buffer(data, size);
   std::istream stream(&buffer);
-  LoadFromStream(stream, onHeader);
+  LoadFromStream(stream, onHeader, rows);
 }
 
 void TJpegGraphic::LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader,

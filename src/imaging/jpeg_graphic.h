@@ -26,7 +26,7 @@ class TJpegGraphic : public TDibGraphic {
   void LoadFromStream(std::istream& stream, const THeaderHandler& onHeader = {},
                       TRowSink* rows = nullptr);
   void LoadFromMemory(const std::uint8_t* data, std::size_t size,
-                      const THeaderHandler& onHeader = {});
+                      const THeaderHandler& onHeader = {}, TRowSink* rows = nullptr);
   // Raises the file-open error when the file cannot be opened, FileReadError when reading it
   // failed part-way (ReadFromFile).
   void LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader = {},

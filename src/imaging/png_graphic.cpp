@@ -236,10 +236,10 @@ void TPngGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onH
 }
 
 void TPngGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
-                                 const THeaderHandler& onHeader) {
+                                const THeaderHandler& onHeader, TRowSink* rows) {
   MemoryStreamBuf buffer(data, size);
   std::istream stream(&buffer);
-  LoadFromStream(stream, onHeader);
+  LoadFromStream(stream, onHeader, rows);
 }
 
 void TPngGraphic::LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader,

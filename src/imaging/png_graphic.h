@@ -24,7 +24,7 @@ class TPngGraphic : public TDibGraphic {
   void LoadFromStream(std::istream& stream, const THeaderHandler& onHeader = {},
                       TRowSink* rows = nullptr);
   void LoadFromMemory(const std::uint8_t* data, std::size_t size,
-                      const THeaderHandler& onHeader = {});
+                      const THeaderHandler& onHeader = {}, TRowSink* rows = nullptr);
   // As TJpegGraphic::LoadFromFile.
   void LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader = {},
                     TRowSink* rows = nullptr);

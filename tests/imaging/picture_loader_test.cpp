@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "image_test_util.h"
 #include "imaging/jpeg_graphic.h"
@@ -86,6 +88,81 @@ TEST_F(PictureLoaderTest, UnknownExtensionsAndUnreadableFilesAreErrors) {
   EXPECT_THROW(LoadPicture(Copy("pngsuite/basn3p08.png", "fake.jpg")), EJpegError);
   EXPECT_THROW(LoadPicture(Copy("jpeg/libjpeg-turbo/testorig.jpg", "fake.png")), EPNGError);
   EXPECT_THROW(LoadPicture(Copy("jpeg/libjpeg-turbo/testorig.jpg", "fake.bmp")), EInvalidGraphic);
+}
+
+// Keeps the rows a reader hands over.
+class RowRecorder : public TRowSink {
+ public:
+  bool Start(const TRowShape& shape) override {
+    shape_ = shape;
+    if (shape.palette != nullptr) palette_ = *shape.palette;  // valid while the read lasts
+    started_ = true;
+    return true;
+  }
+  std::uint8_t* NextRow() override {
+    rows_.emplace_back(static_cast<std::size_t>(shape_.width) * (shape_.format == ifColor16M ? 3 : 1));
+    return rows_.back().data();
+  }
+  void RowDone() override { ++done_; }
+
+  TRowShape shape_;
+  TPalette palette_;
+  std::vector<std::vector<std::uint8_t>> rows_;
+  bool started_ = false;
+  int done_ = 0;
+};
+
+// Readers that can hand their rows over in order give exactly the rows of the whole image, and
+// say so in the header; interlaced or low-depth PNGs are read whole.
+TEST_F(PictureLoaderTest, RowsHandedOverAreTheDecodedRows) {
+  const std::string gray = dir_ + "/gray.jpg";
+  {
+    TJpegGraphic g;
+    g.NewImage(37, 21, ifGray256, nullptr, 0, 0);
+    for (int y = 0; y < 21; ++y)
+      for (int x = 0; x < 37; ++x) g.Row(y)[x] = static_cast<std::uint8_t>(x * 7 + y * 3);
+    g.SaveToFile(gray);
+  }
+  const struct {
+    std::string file;
+    bool in_order;
+  } cases[] = {
+      {Copy("jpeg/libjpeg-turbo/testorig.jpg", "colour.jpg"), true},
+      {gray, true},
+      {Copy("jpeg/exif-orientation/Landscape_6.jpg", "turned.jpg"), true},
+      {Copy("pngsuite/basn0g08.png", "g8.png"), true},
+      {Copy("pngsuite/basn0g16.png", "g16.png"), true},
+      {Copy("pngsuite/basn2c08.png", "c8.png"), true},
+      {Copy("pngsuite/basn2c16.png", "c16.png"), true},
+      {Copy("pngsuite/basn3p08.png", "p8.png"), true},
+      {Copy("pngsuite/basn4a08.png", "ga8.png"), true},
+      {Copy("pngsuite/basn6a08.png", "ca8.png"), true},
+      {Copy("pngsuite/basi2c08.png", "interlaced.png"), false},
+      {Copy("pngsuite/basn3p04.png", "p4.png"), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::unique_ptr<TDibGraphic> whole = LoadPicture(c.file);
+    bool in_order = false;
+    RowRecorder rows;
+    const std::unique_ptr<TDibGraphic> left =
+        LoadPicture(c.file, [&](const TImageHeader& h) { in_order = h.rowsInOrder; }, &rows);
+    EXPECT_EQ(in_order, c.in_order);
+    EXPECT_EQ(rows.started_, c.in_order);
+    if (!c.in_order) {
+      EXPECT_EQ(left->ImageSize(), whole->ImageSize());
+      continue;
+    }
+    EXPECT_TRUE(left->Empty());
+    EXPECT_EQ(rows.shape_.width, whole->Width());
+    EXPECT_EQ(rows.shape_.format, whole->Format());
+    EXPECT_EQ(rows.shape_.orientation, whole->Orientation());
+    ASSERT_EQ(rows.done_, whole->Height());
+    for (int y = 0; y < whole->Height(); ++y) {
+      ASSERT_TRUE(std::equal(rows.rows_[y].begin(), rows.rows_[y].end(), whole->Row(y))) << y;
+    }
+    EXPECT_EQ(rows.palette_, whole->Palette());
+  }
 }
 
 }  // namespace

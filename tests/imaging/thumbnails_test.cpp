@@ -285,6 +285,40 @@ TEST_F(ThumbnailTest, OneDecodeGivesAPictureForEveryBox) {
   }
 }
 
+// A box made from a later box's picture is made from it only when that picture is at least
+// twice as large each way, and then differs from the picture made from the photo by less than
+// a level on average; a baseline box is written without progressive scans.
+TEST_F(ThumbnailTest, APictureMadeFromALargerOneStaysAsGood) {
+  const std::string photo = MakeJpeg("photo.jpg", 1200, 900, ifColor16M);
+  const std::optional<std::string> direct = EncodeImageOutputs(photo, {{200, 200}})[0];
+  ASSERT_TRUE(direct);
+  const struct {
+    int larger;  // the box the 200 x 200 picture may be made from
+    bool from_larger;
+  } cases[] = {{800, true}, {300, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.larger);
+    const auto pictures = EncodeImageOutputs(
+        photo, {{100, 100}, {200, 200, false, false, 2}, {c.larger, c.larger, true, false, -1, true}});
+    ASSERT_TRUE(pictures[0] && pictures[1] && pictures[2]);
+    EXPECT_EQ(pictures[0], EncodeThumbnail(photo, 100, 100));
+    EXPECT_EQ(*pictures[1] == *direct, !c.from_larger);
+    const std::string made = Path("made.jpg"), reference = Path("direct.jpg");
+    std::ofstream(made, std::ios::binary) << *pictures[1];
+    std::ofstream(reference, std::ios::binary) << *direct;
+    const auto a = Load(made), b = Load(reference);
+    ASSERT_EQ(a->Width(), b->Width());
+    ASSERT_EQ(a->Height(), b->Height());
+    EXPECT_LT(MeanDifference(*a, *b), 1.0);
+    const std::string large = Path("large.jpg");
+    std::ofstream(large, std::ios::binary) << *pictures[2];
+    JpegFacts facts;
+    ASSERT_TRUE(ReadJpegFacts(large, facts));
+    EXPECT_FALSE(facts.progressive);
+    EXPECT_EQ(facts.width, c.larger);
+  }
+}
+
 TEST_F(ThumbnailTest, FailuresGiveFalseAndNoFile) {
   const std::string flat = MakeJpeg("flat.jpg", 1000, 10, ifColor16M);
   const std::string line = MakeJpeg("line.jpg", 10000, 1, ifGray256);
