@@ -75,9 +75,12 @@ inline void Transpose16x16(__m128i v[16]) {
   }
 }
 
+int Avx512Untranspose(const std::uint8_t* block, int bytes, std::uint8_t* const rows[kBandRows]);
+
 // The inverse of TransposeRows: rows[r][b] = block[b x 16 + r].
 void UntransposeRows(const std::uint8_t* block, int bytes, std::uint8_t* const rows[kBandRows]) {
   int b = 0;
+  if (LoopsAvailable(TLoopKind::kAvx512)) b = Avx512Untranspose(block, bytes, rows);
   for (; b + 16 <= bytes; b += 16) {
     __m128i v[16];
     for (int j = 0; j < 16; ++j)
@@ -114,6 +117,35 @@ FOTOLOOM_AVX512 int Avx512Transpose(const std::uint8_t* const rows[kBandRows], i
       _mm_store_si128(reinterpret_cast<__m128i*>(o + 32 * kBandRows), _mm512_extracti32x4_epi32(v[j], 2));
       _mm_store_si128(reinterpret_cast<__m128i*>(o + 48 * kBandRows), _mm512_extracti32x4_epi32(v[j], 3));
     }
+  }
+  return b;
+}
+
+// UntransposeRows four 16 x 16 blocks at a time, one in each 128-bit lane. Returns the bytes
+// done (a multiple of 64).
+FOTOLOOM_AVX512 int Avx512Untranspose(const std::uint8_t* block, int bytes,
+                                      std::uint8_t* const rows[kBandRows]) {
+  int b = 0;
+  for (; b + 64 <= bytes; b += 64) {
+    // Lane k of v[j] is byte b + 16 k + j of the sixteen rows.
+    __m512i v[16];
+    for (int j = 0; j < 16; ++j) {
+      const std::uint8_t* in = block + static_cast<std::size_t>(b + j) * kBandRows;
+      __m512i lanes = _mm512_castsi128_si512(_mm_load_si128(reinterpret_cast<const __m128i*>(in)));
+      lanes = _mm512_inserti32x4(lanes, _mm_load_si128(reinterpret_cast<const __m128i*>(in + 16 * kBandRows)), 1);
+      lanes = _mm512_inserti32x4(lanes, _mm_load_si128(reinterpret_cast<const __m128i*>(in + 32 * kBandRows)), 2);
+      lanes = _mm512_inserti32x4(lanes, _mm_load_si128(reinterpret_cast<const __m128i*>(in + 48 * kBandRows)), 3);
+      v[j] = lanes;
+    }
+    for (int round = 0; round < 4; ++round) {
+      __m512i n[16];
+      for (int i = 0; i < 8; ++i) {
+        n[2 * i] = _mm512_unpacklo_epi8(v[i], v[i + 8]);
+        n[2 * i + 1] = _mm512_unpackhi_epi8(v[i], v[i + 8]);
+      }
+      for (int i = 0; i < 16; ++i) v[i] = n[i];
+    }
+    for (int r = 0; r < kBandRows; ++r) _mm512_storeu_si512(rows[r] + b, v[r]);
   }
   return b;
 }
