@@ -10,9 +10,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-
 #include <functional>
+#include <string>
 
 #include "imaging/dib_graphic.h"
 #include "imaging/memory_budget.h"

@@ -409,9 +409,10 @@ void BenchCamera(const fs::path& root, int n) {
       "(%.1f MiB each); a worker holds a band of rows, its pictures and their work rows, not "
       "the photo. faults/photo: first run / later runs)\n",
       kDecodedPhotoMiB);
-  std::printf("  memory per worker beyond the first: %.1f MiB (peak with 4 workers less peak with 1, "
-              "over 3)\n",
-              (peaks[4] - peaks[1]) / 3);
+  std::printf(
+      "  memory per worker beyond the first: %.1f MiB (peak with 4 workers less peak with 1, "
+      "over 3)\n",
+      (peaks[4] - peaks[1]) / 3);
 
   // The display options: one decode, then the thumbnail, its companion and the preview.
   const CameraRuns display = CameraProcess(album, 1, 3, true);

@@ -13,8 +13,8 @@
 namespace fotoloom {
 namespace {
 
-std::unique_ptr<TDibGraphic> ReadBitmapFile(const std::string& path,
-                                            const THeaderHandler& onHeader, TRowSink*) {
+std::unique_ptr<TDibGraphic> ReadBitmapFile(const std::string& path, const THeaderHandler& onHeader,
+                                            TRowSink*) {
   auto image = std::make_unique<TDibGraphic>();
   LoadBitmapFile(path, *image, onHeader);
   return image;

@@ -497,9 +497,9 @@ void TJpegGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& on
     const int xdpi = DensityToDpi(cinfo.density_unit, cinfo.X_density);
     const int ydpi = DensityToDpi(cinfo.density_unit, cinfo.Y_density);
     if (rowSink != nullptr && header.rowsInOrder) {
-      streamed = rowSink->Start({header.width, header.height, format,
-                                 format == ifGray256 ? &grayLevels : nullptr, xdpi, ydpi,
-                                 Orientation()});
+      streamed =
+          rowSink->Start({header.width, header.height, format,
+                          format == ifGray256 ? &grayLevels : nullptr, xdpi, ydpi, Orientation()});
     }
     if (!streamed) NewImage(header.width, header.height, format, nullptr, xdpi, ydpi);
   }
@@ -535,7 +535,7 @@ void TJpegGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& on
 }
 
 void TJpegGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
-                                 const THeaderHandler& onHeader, TRowSink* rows) {
+                                  const THeaderHandler& onHeader, TRowSink* rows) {
   MemoryStreamBuf buffer(data, size);
   std::istream stream(&buffer);
   LoadFromStream(stream, onHeader, rows);

@@ -7,7 +7,6 @@
 
 namespace fotoloom {
 
-
 TOrientedSource::TOrientedSource(const TDibGraphic& image, int orientation) : image_(image) {
   const int w = image.Width(), h = image.Height();
   switch (orientation) {

@@ -84,12 +84,15 @@ void UntransposeRows(const std::uint8_t* block, int bytes, std::uint8_t* const r
   for (; b + 16 <= bytes; b += 16) {
     __m128i v[16];
     for (int j = 0; j < 16; ++j)
-      v[j] = _mm_load_si128(reinterpret_cast<const __m128i*>(block + static_cast<std::size_t>(b + j) * kBandRows));
+      v[j] = _mm_load_si128(
+          reinterpret_cast<const __m128i*>(block + static_cast<std::size_t>(b + j) * kBandRows));
     Transpose16x16(v);
-    for (int r = 0; r < kBandRows; ++r) _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r] + b), v[r]);
+    for (int r = 0; r < kBandRows; ++r)
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(rows[r] + b), v[r]);
   }
   for (; b < bytes; ++b) {
-    for (int r = 0; r < kBandRows; ++r) rows[r][b] = block[static_cast<std::size_t>(b) * kBandRows + r];
+    for (int r = 0; r < kBandRows; ++r)
+      rows[r][b] = block[static_cast<std::size_t>(b) * kBandRows + r];
   }
 }
 
@@ -113,9 +116,12 @@ FOTOLOOM_AVX512 int Avx512Transpose(const std::uint8_t* const rows[kBandRows], i
     for (int j = 0; j < 16; ++j) {
       std::uint8_t* o = block + static_cast<std::size_t>(b + j) * kBandRows;
       _mm_store_si128(reinterpret_cast<__m128i*>(o), _mm512_castsi512_si128(v[j]));
-      _mm_store_si128(reinterpret_cast<__m128i*>(o + 16 * kBandRows), _mm512_extracti32x4_epi32(v[j], 1));
-      _mm_store_si128(reinterpret_cast<__m128i*>(o + 32 * kBandRows), _mm512_extracti32x4_epi32(v[j], 2));
-      _mm_store_si128(reinterpret_cast<__m128i*>(o + 48 * kBandRows), _mm512_extracti32x4_epi32(v[j], 3));
+      _mm_store_si128(reinterpret_cast<__m128i*>(o + 16 * kBandRows),
+                      _mm512_extracti32x4_epi32(v[j], 1));
+      _mm_store_si128(reinterpret_cast<__m128i*>(o + 32 * kBandRows),
+                      _mm512_extracti32x4_epi32(v[j], 2));
+      _mm_store_si128(reinterpret_cast<__m128i*>(o + 48 * kBandRows),
+                      _mm512_extracti32x4_epi32(v[j], 3));
     }
   }
   return b;
@@ -132,9 +138,12 @@ FOTOLOOM_AVX512 int Avx512Untranspose(const std::uint8_t* block, int bytes,
     for (int j = 0; j < 16; ++j) {
       const std::uint8_t* in = block + static_cast<std::size_t>(b + j) * kBandRows;
       __m512i lanes = _mm512_castsi128_si512(_mm_load_si128(reinterpret_cast<const __m128i*>(in)));
-      lanes = _mm512_inserti32x4(lanes, _mm_load_si128(reinterpret_cast<const __m128i*>(in + 16 * kBandRows)), 1);
-      lanes = _mm512_inserti32x4(lanes, _mm_load_si128(reinterpret_cast<const __m128i*>(in + 32 * kBandRows)), 2);
-      lanes = _mm512_inserti32x4(lanes, _mm_load_si128(reinterpret_cast<const __m128i*>(in + 48 * kBandRows)), 3);
+      lanes = _mm512_inserti32x4(
+          lanes, _mm_load_si128(reinterpret_cast<const __m128i*>(in + 16 * kBandRows)), 1);
+      lanes = _mm512_inserti32x4(
+          lanes, _mm_load_si128(reinterpret_cast<const __m128i*>(in + 32 * kBandRows)), 2);
+      lanes = _mm512_inserti32x4(
+          lanes, _mm_load_si128(reinterpret_cast<const __m128i*>(in + 48 * kBandRows)), 3);
       v[j] = lanes;
     }
     for (int round = 0; round < 4; ++round) {
@@ -206,17 +215,20 @@ FOTOLOOM_AVX2 void Avx2Block(const std::uint8_t* block, const TTapTable& taps, s
       for (int v = 0; v < 6; ++v) s[v] = _mm256_fmadd_ps(EightBytes(p + 8 * v), w, s[v]);
     }
     for (int c = 0; c < 3; ++c) {
-      _mm_store_si128(reinterpret_cast<__m128i*>(out + (3 * static_cast<std::size_t>(i) + c) * kBandRows),
-                      PackBytes(s[2 * c], s[2 * c + 1]));
+      _mm_store_si128(
+          reinterpret_cast<__m128i*>(out + (3 * static_cast<std::size_t>(i) + c) * kBandRows),
+          PackBytes(s[2 * c], s[2 * c + 1]));
     }
   }
 }
 
 FOTOLOOM_AVX512 inline __m512 SixteenBytes(const std::uint8_t* p) {
-  return _mm512_cvtepi32_ps(_mm512_cvtepu8_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(p))));
+  return _mm512_cvtepi32_ps(
+      _mm512_cvtepu8_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(p))));
 }
 
-FOTOLOOM_AVX512 void Avx512Block(const std::uint8_t* block, const TTapTable& taps, std::uint8_t* out) {
+FOTOLOOM_AVX512 void Avx512Block(const std::uint8_t* block, const TTapTable& taps,
+                                 std::uint8_t* out) {
   const int positions = taps.Positions();
   const __m512 zero = _mm512_setzero_ps(), top = _mm512_set1_ps(255.0f);
   int i = 0;
@@ -326,10 +338,14 @@ FOTOLOOM_AVX512 void Avx512Vertical(const std::uint8_t* const* rows, const float
 
 TKernelSet KernelsFor(TLoopKind loops) {
   switch (loops) {
-    case TLoopKind::kPortable: return TKernelSet::kPortable;
-    case TLoopKind::kAvx2: return TKernelSet::kAvx2;
-    case TLoopKind::kAvx512: return TKernelSet::kAvx512;
-    case TLoopKind::kFastest: break;
+    case TLoopKind::kPortable:
+      return TKernelSet::kPortable;
+    case TLoopKind::kAvx2:
+      return TKernelSet::kAvx2;
+    case TLoopKind::kAvx512:
+      return TKernelSet::kAvx512;
+    case TLoopKind::kFastest:
+      break;
   }
   if (LoopsAvailable(TLoopKind::kAvx512)) return TKernelSet::kAvx512;
   if (LoopsAvailable(TLoopKind::kAvx2)) return TKernelSet::kAvx2;
@@ -343,9 +359,12 @@ bool LoopsAvailable(TLoopKind loops) {
                              __builtin_cpu_supports("avx512bw") &&
                              __builtin_cpu_supports("avx512vl");
   switch (loops) {
-    case TLoopKind::kAvx2: return avx2;
-    case TLoopKind::kAvx512: return avx512;
-    default: return true;
+    case TLoopKind::kAvx2:
+      return avx2;
+    case TLoopKind::kAvx512:
+      return avx512;
+    default:
+      return true;
   }
 #else
   return loops == TLoopKind::kPortable || loops == TLoopKind::kFastest;
@@ -358,14 +377,17 @@ void TransposeRows(const std::uint8_t* const rows[kBandRows], int bytes, std::ui
   if (LoopsAvailable(TLoopKind::kAvx512)) b = Avx512Transpose(rows, bytes, block);
   for (; b + 16 <= bytes; b += 16) {
     __m128i v[16];
-    for (int r = 0; r < kBandRows; ++r) v[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[r] + b));
+    for (int r = 0; r < kBandRows; ++r)
+      v[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[r] + b));
     Transpose16x16(v);
     for (int j = 0; j < 16; ++j)
-      _mm_store_si128(reinterpret_cast<__m128i*>(block + static_cast<std::size_t>(b + j) * kBandRows), v[j]);
+      _mm_store_si128(
+          reinterpret_cast<__m128i*>(block + static_cast<std::size_t>(b + j) * kBandRows), v[j]);
   }
 #endif
   for (; b < bytes; ++b) {
-    for (int r = 0; r < kBandRows; ++r) block[static_cast<std::size_t>(b) * kBandRows + r] = rows[r][b];
+    for (int r = 0; r < kBandRows; ++r)
+      block[static_cast<std::size_t>(b) * kBandRows + r] = rows[r][b];
   }
 }
 

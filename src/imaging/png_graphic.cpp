@@ -92,7 +92,6 @@ int MetresToDpi(png_uint_32 perMetre) {
 
 }  // namespace
 
-
 void TPngGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onHeader,
                                  TRowSink* rowSink) {
   Clear();
@@ -192,16 +191,16 @@ void TPngGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onH
   }
   const bool inOrder =
       passes == 1 && (format == ifGray256 || format == ifColor256 || format == ifColor16M);
-  AcceptImageHeader({static_cast<int>(width), static_cast<int>(height), BitsPerPixel(format), 0, 1,
-                     inOrder},
-                    onHeader);
+  AcceptImageHeader(
+      {static_cast<int>(width), static_cast<int>(height), BitsPerPixel(format), 0, 1, inOrder},
+      onHeader);
   const std::size_t rowBytes = png_get_rowbytes(png, info);
   if (rowSink != nullptr && inOrder) {
-    const TPalette* colours = format == ifColor256 ? &palette
+    const TPalette* colours = format == ifColor256  ? &palette
                               : format == ifGray256 ? &grayLevels
                                                     : nullptr;
-    if (rowSink->Start({static_cast<int>(width), static_cast<int>(height), format, colours, xdpi,
-                        ydpi, 1})) {
+    if (rowSink->Start(
+            {static_cast<int>(width), static_cast<int>(height), format, colours, xdpi, ydpi, 1})) {
       if (rowBytes != static_cast<std::size_t>(width) * (format == ifColor16M ? 3 : 1)) {
         throw EPNGError("Invalid row size");
       }
@@ -236,7 +235,7 @@ void TPngGraphic::LoadFromStream(std::istream& stream, const THeaderHandler& onH
 }
 
 void TPngGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
-                                const THeaderHandler& onHeader, TRowSink* rows) {
+                                 const THeaderHandler& onHeader, TRowSink* rows) {
   MemoryStreamBuf buffer(data, size);
   std::istream stream(&buffer);
   LoadFromStream(stream, onHeader, rows);

@@ -12,11 +12,11 @@ namespace fotoloom {
 struct TRowShape {
   int width = 0;
   int height = 0;
-  TImageFormat format = ifColor16M;  // ifGray256, ifColor256 or ifColor16M
+  TImageFormat format = ifColor16M;   // ifGray256, ifColor256 or ifColor16M
   const TPalette* palette = nullptr;  // the palette formats' colours; lives until the read ends
   int xdpi = 0;                       // 0: none stated
   int ydpi = 0;
-  int orientation = 1;                // as TDibGraphic::Orientation
+  int orientation = 1;  // as TDibGraphic::Orientation
 };
 
 class TRowSink {

@@ -32,9 +32,8 @@ std::shared_ptr<const TTapTable> TapsOf(int positions, int source_size, TResizeF
       }
     }
   }
-  auto taps = std::make_shared<const TTapTable>(
-      MakeTapTable(BuildContributors(positions, source_size, ResampleScale(positions, source_size),
-                                     FilterKernel(filter))));
+  auto taps = std::make_shared<const TTapTable>(MakeTapTable(BuildContributors(
+      positions, source_size, ResampleScale(positions, source_size), FilterKernel(filter))));
   const std::lock_guard<std::mutex> lock(mutex);
   kept.push_front({positions, source_size, filter, taps});
   if (kept.size() > kKept) kept.pop_back();
@@ -96,7 +95,8 @@ struct TSharedResample::Planned {
   TDibGraphic dest;
 
   std::uint8_t* WorkRow(int y) {
-    return ring.data() + static_cast<std::size_t>(y % ring_rows) * 3 * static_cast<std::size_t>(width);
+    return ring.data() +
+           static_cast<std::size_t>(y % ring_rows) * 3 * static_cast<std::size_t>(width);
   }
 };
 
@@ -170,13 +170,13 @@ std::size_t TSharedResample::AddSize(std::int32_t width, std::int32_t height) {
   auto size = std::make_unique<Planned>();
   size->width = width;
   size->height = height;
-  size->dest.NewImage(width, height, format_, palette_.empty() ? nullptr : &palette_, xdpi_,
-                      ydpi_);
+  size->dest.NewImage(width, height, format_, palette_.empty() ? nullptr : &palette_, xdpi_, ydpi_);
   size->columns = TapsOf(width, source_width_, filter_);
   size->rows = TapsOf(height, source_height_, filter_);
   size->last_row = LastRows(*size->rows);
   size->ring_rows = RingRows(*size->rows, source_height_);
-  size->ring.resize(static_cast<std::size_t>(size->ring_rows) * 3 * static_cast<std::size_t>(width));
+  size->ring.resize(static_cast<std::size_t>(size->ring_rows) * 3 *
+                    static_cast<std::size_t>(width));
   planned_.push_back(std::move(size));
   return planned_.size() - 1;
 }
@@ -210,7 +210,8 @@ void TSharedResample::RowDone() {
     const bool mirrored = orientation_ == 2;
     if (colours_) {
       for (int x = 0; x < w; ++x) {
-        const auto& bgr = (*colours_)[stored_row_[static_cast<std::size_t>(mirrored ? w - 1 - x : x)]];
+        const auto& bgr =
+            (*colours_)[stored_row_[static_cast<std::size_t>(mirrored ? w - 1 - x : x)]];
         std::copy(bgr.begin(), bgr.end(), upright + 3 * static_cast<std::size_t>(x));
       }
     } else {
@@ -226,7 +227,8 @@ void TSharedResample::RowDone() {
     band_count_ = 0;
   } else if (band_count_ == kBandRows) {
     const std::uint8_t* rows[kBandRows];
-    for (int r = 0; r < kBandRows; ++r) rows[r] = band_.data() + static_cast<std::size_t>(r) * 3 * source_width_;
+    for (int r = 0; r < kBandRows; ++r)
+      rows[r] = band_.data() + static_cast<std::size_t>(r) * 3 * source_width_;
     if (set_ != TKernelSet::kPortable) {
       TransposeRows(rows, 3 * source_width_, block_.get());
       RunBlock(block_.get());
@@ -249,14 +251,16 @@ void TSharedResample::RunBlock(const std::uint8_t* block) {
 
 void TSharedResample::RunBand(const std::uint8_t* const rows[kBandRows]) {
   for (int r = 0; r < kBandRows; ++r) {
-    for (const auto& size : planned_) HorizontalRow(set_, rows[r], *size->columns, size->WorkRow(rows_done_ + r));
+    for (const auto& size : planned_)
+      HorizontalRow(set_, rows[r], *size->columns, size->WorkRow(rows_done_ + r));
   }
   rows_done_ += kBandRows;
   Advance();
 }
 
 void TSharedResample::RunRow(const std::uint8_t* bgr) {
-  for (const auto& size : planned_) HorizontalRow(set_, bgr, *size->columns, size->WorkRow(rows_done_));
+  for (const auto& size : planned_)
+    HorizontalRow(set_, bgr, *size->columns, size->WorkRow(rows_done_));
   ++rows_done_;
   Advance();
 }

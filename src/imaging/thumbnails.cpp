@@ -95,7 +95,10 @@ Picture EncodeOne(TJpegGraphic& output, bool baseline) {
 class BoxResampler : public TRowSink {
  public:
   BoxResampler(const std::vector<OutputBox>& boxes, bool* out_of_memory)
-      : boxes_(boxes), planned_(boxes.size()), derived_(boxes.size()), out_of_memory_(out_of_memory) {}
+      : boxes_(boxes),
+        planned_(boxes.size()),
+        derived_(boxes.size()),
+        out_of_memory_(out_of_memory) {}
 
   bool Start(const TRowShape& shape) override {
     if (!TSharedResample::TakesRowsOf(shape.orientation)) return false;
@@ -149,7 +152,8 @@ class BoxResampler : public TRowSink {
   void Plan() {
     const int w = resample_->SourceWidth(), h = resample_->SourceHeight();
     std::vector<std::optional<PictureSize>> sizes(boxes_.size());
-    for (std::size_t k = 0; k < boxes_.size(); ++k) Guarded([&] { sizes[k] = PlannedSize(w, h, boxes_[k]); });
+    for (std::size_t k = 0; k < boxes_.size(); ++k)
+      Guarded([&] { sizes[k] = PlannedSize(w, h, boxes_[k]); });
     // Resampling a palette picture again would pick its colours twice.
     const bool plain = resample_->Format() == ifColor16M || resample_->Format() == ifGray256;
     const auto source_of = [&](std::size_t k) -> std::optional<std::size_t> {
@@ -271,9 +275,9 @@ std::uint64_t OutputsMemory(const TImageHeader& header, const std::vector<Output
   const bool streamed = header.rowsInOrder && TSharedResample::TakesRowsOf(header.orientation);
   // A streamed image holds its band of rows (with its transposed copy and a stored row), the
   // decoder its other buffers; otherwise the whole image is held.
-  std::uint64_t held =
-      streamed ? header.otherBytes + TrueColourBytes(header.width, 2 * kBandRows + 1)
-               : DecodeBytes(header) + TrueColourBytes(upright.width, kBandRows);
+  std::uint64_t held = streamed
+                           ? header.otherBytes + TrueColourBytes(header.width, 2 * kBandRows + 1)
+                           : DecodeBytes(header) + TrueColourBytes(upright.width, kBandRows);
   std::uint64_t largest = 0;
   for (const OutputBox& box : boxes) {
     std::optional<PictureSize> size;

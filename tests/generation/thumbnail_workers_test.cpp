@@ -158,9 +158,10 @@ std::vector<ThumbnailJob> HeaderJobs(const fs::path& folder) {
 }
 
 // Eight headers of 3000 x 3000 progressive photos without their data, about 27 MB each to
-// decode (the decoder's coefficients; the rows are resampled as they come), made by four workers in a process of their own (this test started again): with a
-// budget for two and a half of them its peak grows by no more than the budget, and with a
-// budget smaller than one image every thumbnail is still made, one image at a time.
+// decode (the decoder's coefficients; the rows are resampled as they come), made by four workers in
+// a process of their own (this test started again): with a budget for two and a half of them its
+// peak grows by no more than the budget, and with a budget smaller than one image every thumbnail
+// is still made, one image at a time.
 TEST_F(ThumbnailWorkersTest, LargeImagesWaitForEachOtherWithinTheBudget) {
   if (const char* child = std::getenv("FOTOLOOM_BUDGET_RUN")) {
     std::istringstream request(child);

@@ -100,7 +100,8 @@ class RowRecorder : public TRowSink {
     return true;
   }
   std::uint8_t* NextRow() override {
-    rows_.emplace_back(static_cast<std::size_t>(shape_.width) * (shape_.format == ifColor16M ? 3 : 1));
+    rows_.emplace_back(static_cast<std::size_t>(shape_.width) *
+                       (shape_.format == ifColor16M ? 3 : 1));
     return rows_.back().data();
   }
   void RowDone() override { ++done_; }
@@ -145,8 +146,8 @@ TEST_F(PictureLoaderTest, RowsHandedOverAreTheDecodedRows) {
     const std::unique_ptr<TDibGraphic> whole = LoadPicture(c.file);
     bool in_order = false;
     RowRecorder rows;
-    const std::unique_ptr<TDibGraphic> left =
-        LoadPicture(c.file, [&](const TImageHeader& h) { in_order = h.rowsInOrder; }, &rows);
+    const std::unique_ptr<TDibGraphic> left = LoadPicture(
+        c.file, [&](const TImageHeader& h) { in_order = h.rowsInOrder; }, &rows);
     EXPECT_EQ(in_order, c.in_order);
     EXPECT_EQ(rows.started_, c.in_order);
     if (!c.in_order) {

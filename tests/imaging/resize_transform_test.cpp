@@ -19,7 +19,8 @@ namespace {
 // Every kind of loops this processor runs: each must give the portable loops' bytes.
 std::vector<TLoopKind> AvailableLoops() {
   std::vector<TLoopKind> kinds;
-  for (TLoopKind kind : {TLoopKind::kPortable, TLoopKind::kAvx2, TLoopKind::kAvx512, TLoopKind::kFastest})
+  for (TLoopKind kind :
+       {TLoopKind::kPortable, TLoopKind::kAvx2, TLoopKind::kAvx512, TLoopKind::kFastest})
     if (LoopsAvailable(kind)) kinds.push_back(kind);
   return kinds;
 }
@@ -306,10 +307,12 @@ TEST(ResizeTransformTest, VectorLoopsMatchPlainReference) {
       TDibGraphic work, plain;
       work.NewImage(c.dw, c.sh, ifColor16M, nullptr, 0, 0);
       plain.NewImage(c.dw, c.dh, ifColor16M, nullptr, 0, 0);
-      ResampleRows(TOrientedSource(src, 1), MakeTapTable(BuildContributors(c.dw, c.sw, ResampleScale(c.dw, c.sw), kernel)),
+      ResampleRows(TOrientedSource(src, 1),
+                   MakeTapTable(BuildContributors(c.dw, c.sw, ResampleScale(c.dw, c.sw), kernel)),
                    work, loops);
-      ResampleColumns(work, MakeTapTable(BuildContributors(c.dh, c.sh, ResampleScale(c.dh, c.sh), kernel)),
-                      plain, loops);
+      ResampleColumns(
+          work, MakeTapTable(BuildContributors(c.dh, c.sh, ResampleScale(c.dh, c.sh), kernel)),
+          plain, loops);
       ExpectSamePixels(plain, reference, "loops " + std::to_string(static_cast<int>(loops)));
     }
   }
@@ -490,7 +493,7 @@ TEST(SharedResampleTest, EachSizeEqualsItsOwnResize) {
     int width, height;  // stored source; heights not a multiple of 16 leave rows after the blocks
   };
   const Case cases[] = {{ifColor16M, 1, 90, 53}, {ifColor16M, 6, 70, 41}, {ifGray256, 3, 45, 38},
-                        {ifColor256, 2, 33, 16},  {ifColor16M, 1, 50, 7},  {ifColor16M, 2, 64, 120},
+                        {ifColor256, 2, 33, 16}, {ifColor16M, 1, 50, 7},  {ifColor16M, 2, 64, 120},
                         {ifGray256, 1, 20, 35}};
   const int sizes[][2] = {{7, 5}, {14, 10}, {40, 30}, {30, 150}};
   for (const Case& c : cases) {
@@ -528,7 +531,8 @@ TEST(SharedResampleTest, EachSizeEqualsItsOwnResize) {
                            rfLanczos3, std::nullopt, loops);
       planned.clear();
       for (const auto& size : sizes) planned.push_back(rows.AddSize(size[0], size[1]));
-      const std::size_t bytes = static_cast<std::size_t>(c.width) * (c.format == ifColor16M ? 3 : 1);
+      const std::size_t bytes =
+          static_cast<std::size_t>(c.width) * (c.format == ifColor16M ? 3 : 1);
       for (int y = 0; y < c.height; ++y) {
         std::copy(source->Row(y), source->Row(y) + bytes, rows.NextRow());
         rows.RowDone();

@@ -299,7 +299,8 @@ TEST_F(ThumbnailTest, APictureMadeFromALargerOneStaysAsGood) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.larger);
     const auto pictures = EncodeImageOutputs(
-        photo, {{100, 100}, {200, 200, false, false, 2}, {c.larger, c.larger, true, false, -1, true}});
+        photo,
+        {{100, 100}, {200, 200, false, false, 2}, {c.larger, c.larger, true, false, -1, true}});
     ASSERT_TRUE(pictures[0] && pictures[1] && pictures[2]);
     EXPECT_EQ(pictures[0], EncodeThumbnail(photo, 100, 100));
     EXPECT_EQ(*pictures[1] == *direct, !c.from_larger);
