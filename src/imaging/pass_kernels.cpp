@@ -16,18 +16,15 @@
 #endif
 
 namespace fotoloom {
-namespace {
 
-template <typename T>
-using Aligned = std::unique_ptr<T[], TFreeAligned>;
-
-template <typename T>
-Aligned<T> AllocateAligned(std::size_t count) {
-  const std::size_t bytes = (count * sizeof(T) + 63) / 64 * 64;
-  auto* p = static_cast<T*>(std::aligned_alloc(64, bytes == 0 ? 64 : bytes));
+std::unique_ptr<std::uint8_t[], TFreeAligned> AlignedBytes(std::size_t size) {
+  const std::size_t bytes = (size + 63) / 64 * 64;
+  auto* p = static_cast<std::uint8_t*>(std::aligned_alloc(64, bytes == 0 ? 64 : bytes));
   if (p == nullptr) throw std::bad_alloc();
-  return Aligned<T>(p);
+  return std::unique_ptr<std::uint8_t[], TFreeAligned>(p);
 }
+
+namespace {
 
 void PortableRow(const std::uint8_t* src, const TTapTable& taps, std::uint8_t* out) {
   const int positions = taps.Positions();
@@ -398,7 +395,7 @@ void THorizontalBlock::Run(const std::uint8_t* block, const TTapTable& taps,
                            std::uint8_t* const out[kBandRows]) {
   const std::size_t bytes = 3 * static_cast<std::size_t>(taps.Positions());
   if (out_count_ < bytes * kBandRows) {
-    out_ = AllocateAligned<std::uint8_t>(bytes * kBandRows);
+    out_ = AlignedBytes(bytes * kBandRows);
     out_count_ = bytes * kBandRows;
   }
 #ifdef FOTOLOOM_X86_VECTOR_LOOPS

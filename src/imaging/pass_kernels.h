@@ -24,6 +24,9 @@ struct TFreeAligned {
   void operator()(void* p) const { std::free(p); }
 };
 
+// size bytes aligned to 64, owned; raises std::bad_alloc.
+std::unique_ptr<std::uint8_t[], TFreeAligned> AlignedBytes(std::size_t size);
+
 // Rows the block forms take at once.
 constexpr int kBandRows = 16;
 

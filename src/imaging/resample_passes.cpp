@@ -45,13 +45,7 @@ void ResampleRowsOfEach(const TOrientedSource& source, const std::vector<TRowPas
   const int height = source.Height();
   int y = 0;
   if (set != TKernelSet::kPortable && height >= kBandRows) {
-    const std::size_t block_bytes = static_cast<std::size_t>(source.Width()) * 3 * kBandRows;
-    struct FreeBytes {
-      void operator()(std::uint8_t* p) const { std::free(p); }
-    };
-    std::unique_ptr<std::uint8_t, FreeBytes> storage(
-        static_cast<std::uint8_t*>(std::aligned_alloc(64, (block_bytes + 63) / 64 * 64)));
-    if (!storage) throw std::bad_alloc();
+    const auto storage = AlignedBytes(static_cast<std::size_t>(source.Width()) * 3 * kBandRows);
     THorizontalBlock block(set);
     std::vector<std::uint8_t> scratch[kBandRows];
     for (; y + kBandRows <= height; y += kBandRows) {

@@ -40,20 +40,26 @@ std::shared_ptr<const TTapTable> TapsOf(int positions, int source_size, TResizeF
   return taps;
 }
 
+// The last work row each output row needs (-1 for none).
+std::vector<int> LastRows(const TTapTable& taps) {
+  std::vector<int> last(static_cast<std::size_t>(taps.Positions()), -1);
+  for (int i = 0; i < taps.Positions(); ++i)
+    for (std::int32_t t = taps.start[i]; t < taps.start[i + 1]; ++t)
+      last[i] = std::max(last[i], taps.index[t]);
+  return last;
+}
+
 // How many work rows a vertical pass over taps keeps at once when source rows arrive sixteen
 // at a time (then one at a time for the last, fewer than sixteen) and each output row is made,
 // in order, as soon as its last row is there: rows a pending output still needs stay, and the
 // ring of rows must also hold the ones arriving.
-int RingRows(const TTapTable& taps, int source_height) {
+int RingRows(const TTapTable& taps, const std::vector<int>& last, int source_height) {
   const int positions = taps.Positions();
-  std::vector<int> last(static_cast<std::size_t>(positions), -1);
   std::vector<int> lowest_from(static_cast<std::size_t>(positions) + 1, INT_MAX);
   for (int i = positions - 1; i >= 0; --i) {
     int first = INT_MAX;
-    for (std::int32_t t = taps.start[i]; t < taps.start[i + 1]; ++t) {
+    for (std::int32_t t = taps.start[i]; t < taps.start[i + 1]; ++t)
       first = std::min(first, taps.index[t]);
-      last[i] = std::max(last[i], taps.index[t]);
-    }
     lowest_from[i] = std::min(first, lowest_from[i + 1]);
   }
   int capacity = 1, next = 0;
@@ -64,21 +70,6 @@ int RingRows(const TTapTable& taps, int source_height) {
     while (next < positions && last[next] < s) ++next;
   }
   return std::min(capacity, source_height);
-}
-
-// The last work row each output row needs (-1 for none).
-std::vector<int> LastRows(const TTapTable& taps) {
-  std::vector<int> last(static_cast<std::size_t>(taps.Positions()), -1);
-  for (int i = 0; i < taps.Positions(); ++i)
-    for (std::int32_t t = taps.start[i]; t < taps.start[i + 1]; ++t)
-      last[i] = std::max(last[i], taps.index[t]);
-  return last;
-}
-
-std::unique_ptr<std::uint8_t[], TFreeAligned> AlignedBytes(std::size_t size) {
-  void* p = std::aligned_alloc(64, (size + 63) / 64 * 64);
-  if (p == nullptr) throw std::bad_alloc();
-  return std::unique_ptr<std::uint8_t[], TFreeAligned>(static_cast<std::uint8_t*>(p));
 }
 
 }  // namespace
@@ -125,11 +116,11 @@ TSharedResample::TSharedResample(const TRowShape& shape, TResizeFilter filter,
       format_(format.value_or(shape.format)),
       shape_(shape) {
   // The resolution as an image made of the shape would report it (0 reads as the screen's).
-  TDibGraphic probe;
-  probe.SetXDpi(shape.xdpi == 0 ? kScreenDpi : shape.xdpi);
-  probe.SetYDpi(shape.ydpi == 0 ? kScreenDpi : shape.ydpi);
-  xdpi_ = probe.XDpi();
-  ydpi_ = probe.YDpi();
+  const auto stored_dpi = [](int dpi) {
+    return PixelsPerMeterToDpi(DpiToPixelsPerMeter(dpi == 0 ? kScreenDpi : dpi));
+  };
+  xdpi_ = stored_dpi(shape.xdpi);
+  ydpi_ = stored_dpi(shape.ydpi);
   const TPalette none;
   Init(shape.format, shape.palette ? shape.palette : &none);
   band_.resize(static_cast<std::size_t>(source_width_) * 3 * kBandRows);
@@ -161,7 +152,8 @@ void TSharedResample::Init(TImageFormat source_format, const TPalette* palette) 
 std::uint64_t TSharedResample::WorkBytes(int width, int height, int source_height,
                                          TResizeFilter filter) {
   if (width <= 1 || height <= 1 || source_height < 1) return 0;
-  const int rows = RingRows(*TapsOf(height, source_height, filter), source_height);
+  const std::shared_ptr<const TTapTable> taps = TapsOf(height, source_height, filter);
+  const int rows = RingRows(*taps, LastRows(*taps), source_height);
   return static_cast<std::uint64_t>(rows) * 3 * static_cast<std::uint64_t>(width);
 }
 
@@ -174,7 +166,7 @@ std::size_t TSharedResample::AddSize(std::int32_t width, std::int32_t height) {
   size->columns = TapsOf(width, source_width_, filter_);
   size->rows = TapsOf(height, source_height_, filter_);
   size->last_row = LastRows(*size->rows);
-  size->ring_rows = RingRows(*size->rows, source_height_);
+  size->ring_rows = RingRows(*size->rows, size->last_row, source_height_);
   size->ring.resize(static_cast<std::size_t>(size->ring_rows) * 3 *
                     static_cast<std::size_t>(width));
   planned_.push_back(std::move(size));
