@@ -93,6 +93,18 @@ void UntransposeRows(const std::uint8_t* block, int bytes, std::uint8_t* const r
   }
 }
 
+// Transpose16x16 in each 128-bit lane of the sixteen registers at once.
+FOTOLOOM_AVX512 inline void Transpose16x16Lanes(__m512i v[16]) {
+  for (int round = 0; round < 4; ++round) {
+    __m512i n[16];
+    for (int i = 0; i < 8; ++i) {
+      n[2 * i] = _mm512_unpacklo_epi8(v[i], v[i + 8]);
+      n[2 * i + 1] = _mm512_unpackhi_epi8(v[i], v[i + 8]);
+    }
+    for (int i = 0; i < 16; ++i) v[i] = n[i];
+  }
+}
+
 // Four 16 x 16 transposes side by side, one in each 128-bit lane: the same interleaves on
 // 512-bit registers. Returns the bytes done (a multiple of 64).
 FOTOLOOM_AVX512 int Avx512Transpose(const std::uint8_t* const rows[kBandRows], int bytes,
@@ -101,14 +113,7 @@ FOTOLOOM_AVX512 int Avx512Transpose(const std::uint8_t* const rows[kBandRows], i
   for (; b + 64 <= bytes; b += 64) {
     __m512i v[16];
     for (int r = 0; r < kBandRows; ++r) v[r] = _mm512_loadu_si512(rows[r] + b);
-    for (int round = 0; round < 4; ++round) {
-      __m512i n[16];
-      for (int i = 0; i < 8; ++i) {
-        n[2 * i] = _mm512_unpacklo_epi8(v[i], v[i + 8]);
-        n[2 * i + 1] = _mm512_unpackhi_epi8(v[i], v[i + 8]);
-      }
-      for (int i = 0; i < 16; ++i) v[i] = n[i];
-    }
+    Transpose16x16Lanes(v);
     // Lane k of v[j] is byte b + 16 k + j of the sixteen rows.
     for (int j = 0; j < 16; ++j) {
       std::uint8_t* o = block + static_cast<std::size_t>(b + j) * kBandRows;
@@ -143,14 +148,7 @@ FOTOLOOM_AVX512 int Avx512Untranspose(const std::uint8_t* block, int bytes,
           lanes, _mm_load_si128(reinterpret_cast<const __m128i*>(in + 48 * kBandRows)), 3);
       v[j] = lanes;
     }
-    for (int round = 0; round < 4; ++round) {
-      __m512i n[16];
-      for (int i = 0; i < 8; ++i) {
-        n[2 * i] = _mm512_unpacklo_epi8(v[i], v[i + 8]);
-        n[2 * i + 1] = _mm512_unpackhi_epi8(v[i], v[i + 8]);
-      }
-      for (int i = 0; i < 16; ++i) v[i] = n[i];
-    }
+    Transpose16x16Lanes(v);
     for (int r = 0; r < kBandRows; ++r) _mm512_storeu_si512(rows[r] + b, v[r]);
   }
   return b;
