@@ -20,9 +20,10 @@ ThumbnailResult MakeThumbnailResult(const ThumbnailJob& job, MemoryBudget* budge
       // Last: the largest picture is finished and encoded after the others are released.
       const bool preview = job.preview_width > 0 && job.preview_height > 0;
       if (preview) {
-        // The preview is encoded the quicker way, and a 2x thumbnail is made from it.
+        // The preview is made from rows averaged in pairs and encoded the quicker way, and a 2x
+        // thumbnail is made from it.
         boxes.push_back({job.preview_width, job.preview_height, !job.preview_always,
-                         job.preview_always, -1, true});
+                         job.preview_always, -1, true, true});
         if (job.hidpi) boxes[1].from = 2;
       }
       std::vector<std::optional<std::string>> pictures =

@@ -422,6 +422,19 @@ void THorizontalBlock::Run(const std::uint8_t* block, const TTapTable& taps,
   }
 }
 
+void AverageRows(const std::uint8_t* a, const std::uint8_t* b, std::size_t bytes,
+                 std::uint8_t* out) {
+  std::size_t i = 0;
+#ifdef FOTOLOOM_X86_VECTOR_LOOPS
+  for (; i + 16 <= bytes; i += 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_avg_epu8(x, y));
+  }
+#endif
+  for (; i < bytes; ++i) out[i] = static_cast<std::uint8_t>((a[i] + b[i] + 1) >> 1);
+}
+
 void HorizontalRow(TKernelSet set, const std::uint8_t* bgr, const TTapTable& taps,
                    std::uint8_t* out) {
 #ifdef FOTOLOOM_X86_VECTOR_LOOPS

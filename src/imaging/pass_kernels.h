@@ -53,6 +53,10 @@ class THorizontalBlock {
   std::size_t out_count_ = 0;
 };
 
+// out[i] = (a[i] + b[i] + 1) / 2 for i < bytes.
+void AverageRows(const std::uint8_t* a, const std::uint8_t* b, std::size_t bytes,
+                 std::uint8_t* out);
+
 // The horizontal pass of one upright row (3 x source width bytes) into out.
 void HorizontalRow(TKernelSet set, const std::uint8_t* bgr, const TTapTable& taps,
                    std::uint8_t* out);

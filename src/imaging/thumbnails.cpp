@@ -10,6 +10,7 @@
 
 #include "imaging/format_transform.h"
 #include "imaging/jpeg_graphic.h"
+#include "imaging/pass_kernels.h"
 #include "imaging/picture_loader.h"
 #include "imaging/shared_resample.h"
 #include "platform/file_errors.h"
@@ -98,16 +99,45 @@ class BoxResampler : public TRowSink {
       : boxes_(boxes),
         planned_(boxes.size()),
         derived_(boxes.size()),
+        on_pairs_(boxes.size()),
         out_of_memory_(out_of_memory) {}
 
   bool Start(const TRowShape& shape) override {
     if (!TSharedResample::TakesRowsOf(shape.orientation)) return false;
     resample_ = std::make_unique<TSharedResample>(shape, rfLanczos3);
+    const bool plain = shape.format == ifColor16M || shape.format == ifGray256;
+    if (plain && shape.height >= 2 &&
+        std::any_of(boxes_.begin(), boxes_.end(),
+                    [](const OutputBox& b) { return b.paired_rows; })) {
+      TRowShape halved = shape;
+      halved.height = (shape.height + 1) / 2;
+      pairs_ = std::make_unique<TSharedResample>(halved, rfLanczos3);
+      row_bytes_ = static_cast<std::size_t>(shape.width) * (shape.format == ifColor16M ? 3 : 1);
+      first_of_pair_.resize(row_bytes_);
+    }
+    rows_left_ = shape.height;
     Plan();
     return true;
   }
-  std::uint8_t* NextRow() override { return resample_->NextRow(); }
-  void RowDone() override { resample_->RowDone(); }
+  std::uint8_t* NextRow() override { return row_ = resample_->NextRow(); }
+  void RowDone() override {
+    if (pairs_) {
+      // The row is used here before the resampler may reuse its place.
+      if (!pair_started_) {
+        std::copy(row_, row_ + row_bytes_, first_of_pair_.begin());
+      } else {
+        AverageRows(first_of_pair_.data(), row_, row_bytes_, pairs_->NextRow());
+        pairs_->RowDone();
+      }
+      pair_started_ = !pair_started_;
+      if (rows_left_ == 1 && pair_started_) {  // the last row has no partner
+        std::copy(row_, row_ + row_bytes_, pairs_->NextRow());
+        pairs_->RowDone();
+      }
+    }
+    --rows_left_;
+    resample_->RowDone();
+  }
 
   // After the read: every box's finished picture (nullptr for a box that gives none), or none
   // at all when the image gives none.
@@ -126,11 +156,12 @@ class BoxResampler : public TRowSink {
       if (!planned_[k]) continue;
       Guarded([&] {
         auto out = std::make_unique<TJpegGraphic>();
-        resample_->Finish(*planned_[k], *out);
+        (on_pairs_[k] ? *pairs_ : *resample_).Finish(*planned_[k], *out);
         pictures[k] = std::move(out);
       });
     }
     resample_.reset();
+    pairs_.reset();
     for (std::size_t k = 0; k < boxes_.size(); ++k) {
       const auto from = static_cast<std::size_t>(boxes_[k].from);
       if (!derived_[k] || !pictures[from]) continue;
@@ -173,8 +204,14 @@ class BoxResampler : public TRowSink {
           derived_[k] = sizes[k];
           continue;
         }
-        Guarded([&] { planned_[k] = resample_->AddSize(sizes[k]->width, sizes[k]->height); });
+        on_pairs_[k] = pairs_ && boxes_[k].paired_rows && 2 * sizes[k]->height <= h;
+        TSharedResample& resample = on_pairs_[k] ? *pairs_ : *resample_;
+        Guarded([&] { planned_[k] = resample.AddSize(sizes[k]->width, sizes[k]->height); });
       }
+    }
+    // Rows are averaged only for a box that uses them.
+    if (pairs_ && std::find(on_pairs_.begin(), on_pairs_.end(), true) == on_pairs_.end()) {
+      pairs_.reset();
     }
   }
 
@@ -193,8 +230,16 @@ class BoxResampler : public TRowSink {
   const std::vector<OutputBox>& boxes_;
   std::vector<std::optional<std::size_t>> planned_;
   std::vector<std::optional<PictureSize>> derived_;
+  std::vector<bool> on_pairs_;  // planned on pairs_
   bool* out_of_memory_;
   std::unique_ptr<TSharedResample> resample_;
+  // The image's rows averaged in pairs, for the boxes that ask for it.
+  std::unique_ptr<TSharedResample> pairs_;
+  std::size_t row_bytes_ = 0;
+  std::vector<std::uint8_t> first_of_pair_;
+  bool pair_started_ = false;
+  int rows_left_ = 0;
+  std::uint8_t* row_ = nullptr;
 };
 
 // Every box's picture, each failure of one box kept to that box (memory running out noted in
@@ -278,6 +323,11 @@ std::uint64_t OutputsMemory(const TImageHeader& header, const std::vector<Output
   std::uint64_t held = streamed
                            ? header.otherBytes + TrueColourBytes(header.width, 2 * kBandRows + 1)
                            : DecodeBytes(header) + TrueColourBytes(upright.width, kBandRows);
+  // Rows averaged in pairs have a band and a row of their own.
+  if (streamed &&
+      std::any_of(boxes.begin(), boxes.end(), [](const OutputBox& b) { return b.paired_rows; })) {
+    held += TrueColourBytes(header.width, 2 * kBandRows + 2);
+  }
   std::uint64_t largest = 0;
   for (const OutputBox& box : boxes) {
     std::optional<PictureSize> size;

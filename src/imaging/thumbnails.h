@@ -51,7 +51,10 @@ std::optional<std::string> EncodeThumbnail(const std::string& source_path, std::
 // least twice as large each way, this picture is resampled from it instead of from the image,
 // at the same size, which costs a fraction of a pass over the whole image; the bytes differ
 // slightly. baseline encodes the picture as a baseline JPEG with optimised tables instead of a
-// progressive one: quicker to make for a large picture, a little larger.
+// progressive one: quicker to make for a large picture, a little larger. paired_rows, for a
+// true-colour or gray image read row by row and at least twice as high as the picture, makes
+// the picture from the image's rows averaged in pairs: half the work of both passes, and less
+// than a level apart on average.
 struct OutputBox {
   std::int32_t width = 0;
   std::int32_t height = 0;
@@ -59,6 +62,7 @@ struct OutputBox {
   bool keep_when_fitting = false;
   int from = -1;
   bool baseline = false;
+  bool paired_rows = false;
 };
 
 // The JPEGs (quality 85, progressive unless the box asks for baseline, the source's resolution)

@@ -287,9 +287,10 @@ TEST_F(ThumbnailTest, OneDecodeGivesAPictureForEveryBox) {
 
 // A box made from a later box's picture is made from it only when that picture is at least
 // twice as large each way, and then differs from the picture made from the photo by less than
-// a level on average; a baseline box is written without progressive scans.
+// a level on average, as does one made from rows averaged in pairs; a baseline box is written
+// without progressive scans.
 TEST_F(ThumbnailTest, APictureMadeFromALargerOneStaysAsGood) {
-  const std::string photo = MakeJpeg("photo.jpg", 1200, 900, ifColor16M);
+  const std::string photo = MakeJpeg("photo.jpg", 1200, 901, ifColor16M);  // an odd row last
   const std::optional<std::string> direct = EncodeImageOutputs(photo, {{200, 200}})[0];
   ASSERT_TRUE(direct);
   const struct {
@@ -318,6 +319,19 @@ TEST_F(ThumbnailTest, APictureMadeFromALargerOneStaysAsGood) {
     EXPECT_FALSE(facts.progressive);
     EXPECT_EQ(facts.width, c.larger);
   }
+  // From rows averaged in pairs: other bytes, the same size, less than a level apart.
+  const std::optional<std::string> plain = EncodeImageOutputs(photo, {{400, 400}})[0];
+  OutputBox paired{400, 400};
+  paired.paired_rows = true;
+  const std::optional<std::string> averaged = EncodeImageOutputs(photo, {paired})[0];
+  ASSERT_TRUE(plain && averaged);
+  EXPECT_NE(*plain, *averaged);
+  std::ofstream(Path("plain.jpg"), std::ios::binary) << *plain;
+  std::ofstream(Path("averaged.jpg"), std::ios::binary) << *averaged;
+  const auto a = Load(Path("plain.jpg")), b = Load(Path("averaged.jpg"));
+  ASSERT_EQ(a->Width(), b->Width());
+  ASSERT_EQ(a->Height(), b->Height());
+  EXPECT_LT(MeanDifference(*a, *b), 1.0);
 }
 
 TEST_F(ThumbnailTest, FailuresGiveFalseAndNoFile) {
