@@ -113,8 +113,7 @@ TSharedResample::TSharedResample(const TRowShape& shape, TResizeFilter filter,
       set_(KernelsFor(loops)),
       source_width_(shape.width),
       source_height_(shape.height),
-      format_(format.value_or(shape.format)),
-      shape_(shape) {
+      format_(format.value_or(shape.format)) {
   // The resolution as an image made of the shape would report it (0 reads as the screen's).
   const auto stored_dpi = [](int dpi) {
     return PixelsPerMeterToDpi(DpiToPixelsPerMeter(dpi == 0 ? kScreenDpi : dpi));

@@ -35,7 +35,7 @@ class TSharedResample {
                   TLoopKind loops = TLoopKind::kFastest);
   // From rows handed over as they are decoded (NextRow and RowDone, as a TRowSink's): the
   // source is the shape's image, its rows arriving top first. REQUIRES:
-  // TakesRowsOf(shape.orientation); shape.palette, when given, outlives this object.
+  // TakesRowsOf(shape.orientation). The palette is copied.
   TSharedResample(const TRowShape& shape, TResizeFilter filter,
                   std::optional<TImageFormat> format = std::nullopt,
                   TLoopKind loops = TLoopKind::kFastest);
@@ -102,7 +102,6 @@ class TSharedResample {
 
   // Rows taken from a decoder: sixteen upright rows as blue, green, red bytes, the stored row
   // as decoded when it is not that already, and the colours of palette pixels.
-  TRowShape shape_;
   std::vector<std::uint8_t> band_;
   int band_count_ = 0;
   std::vector<std::uint8_t> stored_row_;
