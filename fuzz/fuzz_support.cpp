@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "imaging/dib_graphic.h"
@@ -116,6 +117,19 @@ void CheckRowsMatch(const TDibGraphic& whole, const std::function<void(TRowSink*
     __builtin_trap();
   }
   recorder.Check();
+}
+
+bool ReadWithLibrary(TLibraryGraphic& image, const std::uint8_t* data, std::size_t size) {
+  if (size > 0) image.BackgroundColor = MakeColor(data[size - 1], 0, 255);
+  try {
+    PeakHeapCheck check;
+    image.LoadFromMemory(data, size, check.Reserve());
+  } catch (const Error&) {
+    return false;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
 }
 
 }  // namespace fotoloom::fuzzing

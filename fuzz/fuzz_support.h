@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 
+#include "imaging/decoded_pixels.h"
 #include "imaging/dib_graphic.h"
 #include "imaging/memory_budget.h"
 #include "imaging/row_sink.h"
@@ -48,5 +49,10 @@ std::string ScratchFile(const std::string& name);
 // fails or the rows it hands over differ from whole, the same input read whole. A reader that
 // declines the sink is left alone.
 void CheckRowsMatch(const TDibGraphic& whole, const std::function<void(TRowSink*)>& read);
+
+// Reads data with a library reader within the targets' memory budget (PeakHeapCheck), the
+// last byte picking the background behind transparent pixels; false when the reader refused
+// the input or memory ran out.
+bool ReadWithLibrary(TLibraryGraphic& image, const std::uint8_t* data, std::size_t size);
 
 }  // namespace fotoloom::fuzzing

@@ -8,13 +8,9 @@
 #include "imaging/tiff_graphic.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fotoloom::TTiffGraphic tiff;
+  if (!fotoloom::fuzzing::ReadWithLibrary(tiff, data, size)) return 0;
   try {
-    fotoloom::TTiffGraphic tiff;
-    if (size > 0) tiff.BackgroundColor = fotoloom::MakeColor(data[size - 1], 0, 255);
-    {
-      fotoloom::fuzzing::PeakHeapCheck check;
-      tiff.LoadFromMemory(data, size, check.Reserve());
-    }
     fotoloom::ApplyExifOrientation(tiff, tiff.Orientation());
   } catch (const fotoloom::Error&) {
   } catch (const std::bad_alloc&) {

@@ -52,4 +52,9 @@ void StoreRow(TDibGraphic& image, int y, const std::uint8_t* source, RowLayout l
   }
 }
 
+void TLibraryGraphic::LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader) {
+  const std::vector<std::uint8_t> bytes = ReadImageFileBytes(fileName);
+  LoadFromMemory(bytes.data(), bytes.size(), onHeader);
+}
+
 }  // namespace fotoloom

@@ -1,5 +1,6 @@
 // What the readers that decode through a library to a buffer of their own share: the file
-// read whole into memory, and the library's 8-bit rows stored into the image model.
+// read whole into memory, the library's 8-bit rows stored into the image model, and the
+// reader's interface.
 #pragma once
 
 #include <cstddef>
@@ -28,5 +29,18 @@ struct RowLayout {
 // onto background. A gray image takes the red sample, so a library's gray-as-RGB rows fit.
 void StoreRow(TDibGraphic& image, int y, const std::uint8_t* source, RowLayout layout,
               TColor background);
+
+// A reader that decodes a file held whole in memory through a library (HEIF, WebP, TIFF).
+class TLibraryGraphic : public TDibGraphic {
+ public:
+  // Reads the image in data, replacing the content; onHeader as for the other readers
+  // (dib_graphic.h). Each reader says what it reads and what it raises.
+  virtual void LoadFromMemory(const std::uint8_t* data, std::size_t size,
+                              const THeaderHandler& onHeader = {}) = 0;
+  // The file read whole (ReadImageFileBytes), then LoadFromMemory; raises what they raise.
+  void LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader = {});
+
+  TColor BackgroundColor = 0;  // behind transparent pixels
+};
 
 }  // namespace fotoloom

@@ -103,9 +103,4 @@ void THeifGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
   }
 }
 
-void THeifGraphic::LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader) {
-  const std::vector<std::uint8_t> bytes = ReadImageFileBytes(fileName);
-  LoadFromMemory(bytes.data(), bytes.size(), onHeader);
-}
-
 }  // namespace fotoloom

@@ -3,13 +3,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
-#include "imaging/dib_graphic.h"
+#include "imaging/decoded_pixels.h"
 
 namespace fotoloom {
 
-class THeifGraphic : public TDibGraphic {
+class THeifGraphic : public TLibraryGraphic {
  public:
   // Reads the file's primary image, replacing the content, always as true colour: libheif
   // applies the file's rotation, mirror and crop, so the image is upright (Orientation() 1)
@@ -18,11 +17,7 @@ class THeifGraphic : public TDibGraphic {
   // decoded. Raises EHEIFError with libheif's message (also for a file whose codec has no
   // decoder here). onHeader as for the other readers (dib_graphic.h).
   void LoadFromMemory(const std::uint8_t* data, std::size_t size,
-                      const THeaderHandler& onHeader = {});
-  // As TJpegGraphic::LoadFromFile.
-  void LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader = {});
-
-  TColor BackgroundColor = 0;  // behind transparent pixels
+                      const THeaderHandler& onHeader = {}) override;
 };
 
 }  // namespace fotoloom

@@ -36,32 +36,22 @@ TTapTable MakeTapTable(const std::vector<TContributorList>& lists) {
 
 void ResampleRows(const TOrientedSource& source, const TTapTable& taps, TDibGraphic& work,
                   TLoopKind loops) {
-  ResampleRowsOfEach(source, {{&taps, &work}}, loops);
-}
-
-void ResampleRowsOfEach(const TOrientedSource& source, const std::vector<TRowPass>& passes,
-                        TLoopKind loops) {
   const TKernelSet set = KernelsFor(loops);
   const int height = source.Height();
   int y = 0;
   if (set != TKernelSet::kPortable && height >= kBandRows) {
-    const auto storage = AlignedBytes(static_cast<std::size_t>(source.Width()) * 3 * kBandRows);
-    THorizontalBlock block(set);
+    const auto block = AlignedBytes(static_cast<std::size_t>(source.Width()) * 3 * kBandRows);
+    THorizontalBlock horizontal(set);
     std::vector<std::uint8_t> scratch[kBandRows];
     for (; y + kBandRows <= height; y += kBandRows) {
-      source.LoadBlock(y, storage.get(), scratch);
-      for (const TRowPass& pass : passes) {
-        std::uint8_t* out[kBandRows];
-        for (int r = 0; r < kBandRows; ++r) out[r] = pass.work->Row(y + r);
-        block.Run(storage.get(), *pass.taps, out);
-      }
+      source.LoadBlock(y, block.get(), scratch);
+      std::uint8_t* out[kBandRows];
+      for (int r = 0; r < kBandRows; ++r) out[r] = work.Row(y + r);
+      horizontal.Run(block.get(), taps, out);
     }
   }
   std::vector<std::uint8_t> scratch;
-  for (; y < height; ++y) {
-    const std::uint8_t* row = source.Row(y, scratch);
-    for (const TRowPass& pass : passes) HorizontalRow(set, row, *pass.taps, pass.work->Row(y));
-  }
+  for (; y < height; ++y) HorizontalRow(set, source.Row(y, scratch), taps, work.Row(y));
 }
 
 void ResampleColumns(const TDibGraphic& work, const TTapTable& taps, TDibGraphic& dest,

@@ -49,23 +49,15 @@ bool LoopsAvailable(TLoopKind loops);
 
 // REQUIRES for each pass: LoopsAvailable(loops).
 
+// The two passes over whole images, one pass at a time with the loops chosen; the resampler
+// itself runs them a band of rows at a time (shared_resample.h), with the same bytes.
+
 // Horizontal pass: work (taps.Positions() x upright source height, ifColor16M) from the
 // upright rows of the source, any format; palette pixels are read as their palette colour.
 // REQUIRES: every tap index lies inside the upright source width; work already has its size
 // and format.
 void ResampleRows(const TOrientedSource& source, const TTapTable& taps, TDibGraphic& work,
                   TLoopKind loops = TLoopKind::kFastest);
-
-// One horizontal pass of several over the same source.
-struct TRowPass {
-  const TTapTable* taps;
-  TDibGraphic* work;
-};
-// ResampleRows for every pass, with the same bytes, reading each source row (and building
-// each transposed block of the vector loops) once for all of them instead of once per pass.
-// REQUIRES: as ResampleRows for each pass; every work is as high as the upright source.
-void ResampleRowsOfEach(const TOrientedSource& source, const std::vector<TRowPass>& passes,
-                        TLoopKind loops = TLoopKind::kFastest);
 
 // Writes destination row y from its blue, green, red bytes; a palette destination stores each
 // colour as its nearest palette entry.

@@ -132,9 +132,4 @@ void TTiffGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
   SetOrientation(orientation);
 }
 
-void TTiffGraphic::LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader) {
-  const std::vector<std::uint8_t> bytes = ReadImageFileBytes(fileName);
-  LoadFromMemory(bytes.data(), bytes.size(), onHeader);
-}
-
 }  // namespace fotoloom

@@ -3,13 +3,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
-#include "imaging/dib_graphic.h"
+#include "imaging/decoded_pixels.h"
 
 namespace fotoloom {
 
-class TTiffGraphic : public TDibGraphic {
+class TTiffGraphic : public TLibraryGraphic {
  public:
   // Reads the first page, replacing the content: gray files as 256 gray levels, every other
   // form libtiff's RGBA reader knows as true colour, alpha composited onto BackgroundColor and
@@ -19,11 +18,7 @@ class TTiffGraphic : public TDibGraphic {
   // message, or "TIFF file is not valid or corrupted". onHeader as for the other readers
   // (dib_graphic.h).
   void LoadFromMemory(const std::uint8_t* data, std::size_t size,
-                      const THeaderHandler& onHeader = {});
-  // As TJpegGraphic::LoadFromFile.
-  void LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader = {});
-
-  TColor BackgroundColor = 0;  // behind transparent pixels
+                      const THeaderHandler& onHeader = {}) override;
 };
 
 }  // namespace fotoloom

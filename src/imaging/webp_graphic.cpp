@@ -86,9 +86,4 @@ void TWebPGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
   if (status != VP8_STATUS_OK) Corrupt();
 }
 
-void TWebPGraphic::LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader) {
-  const std::vector<std::uint8_t> bytes = ReadImageFileBytes(fileName);
-  LoadFromMemory(bytes.data(), bytes.size(), onHeader);
-}
-
 }  // namespace fotoloom

@@ -3,24 +3,19 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
-#include "imaging/dib_graphic.h"
+#include "imaging/decoded_pixels.h"
 
 namespace fotoloom {
 
-class TWebPGraphic : public TDibGraphic {
+class TWebPGraphic : public TLibraryGraphic {
  public:
   // Reads the image, or an animation's first frame on its canvas, replacing the content, as
   // true colour with alpha composited onto BackgroundColor. The declared size passes the
   // image bound before anything is decoded. Raises EWebPError "WebP file is not valid or
   // corrupted" (also for a truncated file). onHeader as for the other readers (dib_graphic.h).
   void LoadFromMemory(const std::uint8_t* data, std::size_t size,
-                      const THeaderHandler& onHeader = {});
-  // As TJpegGraphic::LoadFromFile.
-  void LoadFromFile(const std::string& fileName, const THeaderHandler& onHeader = {});
-
-  TColor BackgroundColor = 0;  // behind transparent pixels
+                      const THeaderHandler& onHeader = {}) override;
 };
 
 }  // namespace fotoloom
