@@ -32,10 +32,13 @@ void TWebPGraphic::LoadFromMemory(const std::uint8_t* data, std::size_t size,
   const bool animated = features.has_animation != 0;
   const bool alpha = features.has_alpha != 0 || animated;
   // An image without alpha is decoded straight into the image; otherwise through a canvas of
-  // four bytes a pixel, which an animation's decoder keeps twice (the frame before).
-  const std::uint64_t canvas =
-      alpha ? std::uint64_t(width > 0 ? width : 0) * (height > 0 ? height : 0) * 4 : 0;
-  AcceptImageHeader({width, height, 24, size + canvas * (animated ? 2 : 1)}, onHeader);
+  // four bytes a pixel, which an animation's decoder keeps twice (the frame before). libwebp
+  // itself holds a lossless image (or a frame that may be one) whole, four bytes a pixel, and
+  // a lossy image's alpha plane, a byte a pixel.
+  const std::uint64_t pixels = std::uint64_t(width > 0 ? width : 0) * (height > 0 ? height : 0);
+  const std::uint64_t canvas = alpha ? pixels * 4 : 0;
+  const std::uint64_t decoder = features.format == 1 ? (alpha ? pixels : 0) : pixels * 4;
+  AcceptImageHeader({width, height, 24, size + canvas * (animated ? 2 : 1) + decoder}, onHeader);
 
   if (animated) {
     WebPAnimDecoderOptions options;

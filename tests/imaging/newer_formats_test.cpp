@@ -15,6 +15,7 @@
 #include "imaging/jpeg_graphic.h"
 #include "imaging/picture_loader.h"
 #include "imaging/thumbnails.h"
+#include "imaging/webp_graphic.h"
 
 namespace fotoloom {
 namespace {
@@ -115,6 +116,25 @@ TEST(NewerFormatsTest, EverySampleDecodesToItsSource) {
     EXPECT_EQ(thumb->find("\xFF\xE1"), std::string::npos);
     EXPECT_EQ(thumb->find("Exif"), std::string::npos);
   }
+}
+
+// What a WebP's header reserves covers libwebp's own whole-image buffer of a lossless image,
+// four bytes a pixel, beside the image itself (fuzz/regressions/webp/).
+TEST(NewerFormatsTest, ALosslessWebPReservesTheDecodersPixels) {
+  const std::vector<std::uint8_t> lossless =
+      testing::ReadBytes(std::string(FOTOLOOM_SOURCE_DIR) +
+                         "/fuzz/regressions/webp/crash-e0f6d254bbf67f54a1d4069cfd2c2473240c0aaa");
+  TImageHeader seen;
+  TWebPGraphic webp;
+  try {
+    webp.LoadFromMemory(lossless.data(), lossless.size(),
+                        [&](const TImageHeader& header) { seen = header; });
+  } catch (const Error&) {
+    // Decoded or refused: only the reservation is checked here.
+  }
+  const std::uint64_t pixels = std::uint64_t(seen.width) * seen.height;
+  ASSERT_GT(pixels, 1000000u);
+  EXPECT_GE(seen.otherBytes, 4 * pixels);
 }
 
 // A truncated file of each format, or one with a damaged header, is a reader's error, never a crash
