@@ -243,6 +243,10 @@ async function checkSwipe(context, album, order) {
   await open(page, path.join(data, decodeURIComponent(order[2])));
   for (const [from, to, expected] of [[330, 60, order[3]], [60, 330, order[2]]]) {
     const want = decodeURIComponent(expected);
+    // Touches reach the page's handlers only once a frame with them has been drawn; a busy
+    // machine (a sanitizer build) draws it well after the load event.
+    await page.evaluate(() => new Promise((done) =>
+      requestAnimationFrame(() => requestAnimationFrame(done))));
     await Promise.all([page.waitForURL((u) => path.basename(fileOf(u.href)) === want,
       { timeout: kWaitMs }).catch(() => {}), swipe(context, page, from, to)]);
     await page.waitForLoadState('load');
